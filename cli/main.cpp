@@ -1,0 +1,12 @@
+// trelvane: audits the formulas of .xlsx workbooks from the command line.
+#include <CLI/CLI.hpp>
+#include <cstdio>
+
+int main(int argc, char** argv) {
+  CLI::App app{"Trelvane: formula auditing for Excel workbooks", "trelvane"};
+  app.set_version_flag("--version", std::string("trelvane ") + TRELVANE_VERSION);
+  app.require_subcommand(0, 1);
+  CLI11_PARSE(app, argc, argv);
+  if (argc == 1) std::fputs(app.help().c_str(), stdout);
+  return 0;
+}
