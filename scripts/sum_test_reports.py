@@ -1,0 +1,52 @@
+#!/usr/bin/env python3
+"""Sums the GoogleTest XML reports of several suites into one closing line.
+
+Arguments are NAME=BUILD_DIR pairs. A test binary that CTest knows but that left no report (it
+crashed or hung before writing one) counts as one failed test.
+"""
+import json
+import subprocess
+import sys
+import xml.etree.ElementTree as ElementTree
+from pathlib import Path
+
+
+def registered_tests(build_dir):
+    listing = subprocess.run(["ctest", "--test-dir", build_dir, "--show-only=json-v1"],
+                             capture_output=True, text=True, check=True)
+    return [test["name"] for test in json.loads(listing.stdout).get("tests", [])]
+
+
+def count(report):
+    passed = failed = skipped = 0
+    for case in ElementTree.parse(report).getroot().iter("testcase"):
+        if case.find("failure") is not None or case.find("error") is not None:
+            failed += 1
+        elif case.get("result") == "skipped" or case.find("skipped") is not None:
+            skipped += 1
+        elif case.get("status", "run") == "run":
+            passed += 1
+    return passed, failed, skipped
+
+
+def main(pairs):
+    totals = [0, 0, 0]
+    for pair in pairs:
+        name, build_dir = pair.split("=", 1)
+        suite = [0, 0, 0]
+        for test in registered_tests(build_dir):
+            report = Path(build_dir) / "test-reports" / f"{test}.xml"
+            try:
+                counts = count(report)
+            except (OSError, ElementTree.ParseError):
+                counts = (0, 1, 0)
+                print(f"{name}: {test} left no readable report", file=sys.stderr)
+            suite = [a + b for a, b in zip(suite, counts)]
+        print(f"{name}: {suite[0]} passed, {suite[1]} failed, {suite[2]} skipped")
+        totals = [a + b for a, b in zip(totals, suite)]
+    print(f"{totals[0]} passed, {totals[1]} failed, {totals[2]} skipped")
+    return 1 if totals[1] else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))

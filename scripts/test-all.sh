@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# Builds and runs every test suite: native, native under AddressSanitizer and
+# UndefinedBehaviorSanitizer, and the Windows build under Wine. Ends with one line
+# "N passed, N failed, N skipped" summing them all; exits non-zero when anything failed.
+set -uo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+jobs=$(nproc)
+"$root/scripts/install-deps.sh" || exit 1
+
+status=0
+suites=()
+
+# configure_and_test NAME BUILD_DIR [CMAKE ARGS...]: the suite's reports land in
+# BUILD_DIR/test-reports, one GoogleTest XML file per test binary.
+configure_and_test() {
+  local name=$1 dir=$2
+  shift 2
+  echo "== $name: build"
+  rm -rf "$dir/test-reports"
+  if ! cmake -S "$root" -B "$dir" -G Ninja "$@" >"$dir.configure.log" 2>&1; then
+    cat "$dir.configure.log"
+    echo "== $name: configure failed"
+    status=1
+    return
+  fi
+  if ! cmake --build "$dir" -j "$jobs"; then
+    echo "== $name: build failed"
+    status=1
+    return
+  fi
+  echo "== $name: test"
+  ctest --test-dir "$dir" -j "$jobs" --output-on-failure --timeout 600 || status=1
+  suites+=("$name=$dir")
+}
+
+mkdir -p "$root/build"
+
+configure_and_test native "$root/build/native" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+configure_and_test sanitizer "$root/build/sanitizer" -DCMAKE_BUILD_TYPE=Debug \
+  -DTRELVANE_SANITIZE=ON -DTRELVANE_BENCHMARKS=OFF
+unset ASAN_OPTIONS UBSAN_OPTIONS
+
+# Wine in a throwaway prefix, with a virtual display for the windows the add-in opens.
+WINEPREFIX=$(mktemp -d /tmp/trelvane-wine.XXXXXX)
+export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+cleanup() {
+  /usr/lib/wine/wineserver -k 2>/dev/null
+  rm -rf "$WINEPREFIX"
+  [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null
+}
+trap cleanup EXIT
+display=99
+while [ -e "/tmp/.X${display}-lock" ]; do display=$((display + 1)); done
+Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+export DISPLAY=":$display"
+/usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
+configure_and_test windows "$root/build/windows" -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" -DTRELVANE_BENCHMARKS=OFF
+
+python3 "$root/scripts/sum_test_reports.py" "${suites[@]}" || status=1
+exit $status
