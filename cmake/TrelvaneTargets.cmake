@@ -4,7 +4,7 @@
 # -Wdelete-non-virtual-dtor (in -Wall) still catches deletion through one.
 set(TRELVANE_WARNINGS -Wall -Wextra -Wpedantic -Wshadow
     -Wold-style-cast -Wcast-align -Woverloaded-virtual -Wconversion -Wsign-conversion
-    -Wnull-dereference -Wdouble-promotion -Wformat=2 -Wimplicit-fallthrough -Werror)
+    -Wdouble-promotion -Wformat=2 -Wimplicit-fallthrough -Werror)
 
 add_library(trelvane_options INTERFACE)
 target_compile_options(trelvane_options INTERFACE ${TRELVANE_WARNINGS})

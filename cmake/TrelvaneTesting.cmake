@@ -27,8 +27,9 @@ function(trelvane_test name)
   # The tests find the shared corpus through this path; they skip when it is absent.
   target_compile_definitions(${name} PRIVATE
       TRELVANE_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
-  add_test(NAME ${name}
-           COMMAND ${name} --gtest_output=xml:${TRELVANE_TEST_REPORTS}/${name}.xml)
+  # A relative report path: under Wine an absolute Unix path is not absolute to the test.
+  add_test(NAME ${name} COMMAND ${name} --gtest_output=xml:${name}.xml
+           WORKING_DIRECTORY ${TRELVANE_TEST_REPORTS})
 endfunction()
 
 # trelvane_benchmark(NAME SOURCES... DEPENDS libs...): a Google Benchmark binary, native builds

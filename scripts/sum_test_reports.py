@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Sums the GoogleTest XML reports of several suites into one closing line.
 
-Arguments are NAME=BUILD_DIR pairs. A test binary that CTest knows but that left no report (it
-crashed or hung before writing one) counts as one failed test.
+Arguments are NAME=BUILD_DIR pairs; an empty BUILD_DIR marks a suite that did not build, which
+counts as one failed test. So does a test binary that CTest knows but that left no report (it
+crashed or hung before writing one).
 """
 import json
 import subprocess
@@ -34,7 +35,10 @@ def main(pairs):
     for pair in pairs:
         name, build_dir = pair.split("=", 1)
         suite = [0, 0, 0]
-        for test in registered_tests(build_dir):
+        if not build_dir:
+            print(f"{name}: did not build", file=sys.stderr)
+            suite[1] = 1
+        for test in registered_tests(build_dir) if build_dir else []:
             report = Path(build_dir) / "test-reports" / f"{test}.xml"
             try:
                 counts = count(report)

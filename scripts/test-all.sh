@@ -22,11 +22,13 @@ configure_and_test() {
     cat "$dir.configure.log"
     echo "== $name: configure failed"
     status=1
+    suites+=("$name=")
     return
   fi
   if ! cmake --build "$dir" -j "$jobs"; then
     echo "== $name: build failed"
     status=1
+    suites+=("$name=")
     return
   fi
   echo "== $name: test"

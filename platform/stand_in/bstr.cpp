@@ -53,7 +53,7 @@ UINT SysStringByteLen(BSTR text) {
   return byteLength;
 }
 
-UINT SysStringLen(BSTR text) { return SysStringByteLen(text) / sizeof(OLECHAR); }
+UINT SysStringLen(BSTR text) { return SysStringByteLen(text) / UINT{sizeof(OLECHAR)}; }
 
 void SysFreeString(BSTR text) {
   if (text != nullptr) std::free(PrefixOf(text));
