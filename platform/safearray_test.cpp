@@ -106,7 +106,7 @@ TEST_F(TwoDimensionalArray, IsOwnedByTheVariantThatHoldsIt) {
   holder.vt = VT_ARRAY | VT_VARIANT;
   holder.parray = std::exchange(array_, nullptr);
   CVariant owned = CVariant::Adopt(&holder);
-  const CVariant copy = owned;  // VariantCopy copies the array.
+  const CVariant copy = owned;  // NOLINT(performance-unnecessary-copy-initialization): copies the array.
   ASSERT_NE(owned.Get()->parray, copy.Get()->parray);
   LONG indices[2] = {1, 1};
   CVariant value;

@@ -22,7 +22,7 @@ TEST(ComPtr, AddsAndReleasesReferences) {
     EXPECT_EQ(3u, object.References());
     CComPtr<IDispatch> moved = std::move(second);
     EXPECT_EQ(3u, object.References());
-    EXPECT_FALSE(second);
+    EXPECT_FALSE(second);  // NOLINT(bugprone-use-after-move): the moved-from state is the point.
     moved = first;  // The same object: the count does not move.
     EXPECT_EQ(3u, object.References());
     moved.Reset();
@@ -59,12 +59,12 @@ TEST(ComPtr, QueryInterfaceHandsBackACountedReference) {
 TEST(CVariant, CopiesTextDeeplyAndObjectsByReference) {
   CValueObject object{CVariant()};
   const CVariant text(L"abc");
-  const CVariant textCopy = text;
+  const CVariant textCopy = text;  // NOLINT(performance-unnecessary-copy-initialization)
   EXPECT_NE(text.Get()->bstrVal, textCopy.Get()->bstrVal);
   EXPECT_EQ(L"abc", std::wstring(textCopy.Get()->bstrVal));
   {
     const CVariant holder(static_cast<IDispatch*>(&object));
-    const CVariant holderCopy = holder;
+    const CVariant holderCopy = holder;  // NOLINT(performance-unnecessary-copy-initialization)
     EXPECT_EQ(3u, object.References());
   }
   EXPECT_EQ(1u, object.References());
@@ -89,7 +89,7 @@ TEST(CBstr, RoundTripsTextWithEmbeddedNulls) {
   const CBstr bstr(text);
   EXPECT_EQ(3u, bstr.Length());
   EXPECT_EQ(text, bstr.ToWString());
-  const CBstr copy = bstr;
+  const CBstr copy = bstr;  // NOLINT(performance-unnecessary-copy-initialization)
   EXPECT_NE(bstr.Get(), copy.Get());
   EXPECT_EQ(text, copy.ToWString());
   EXPECT_EQ(L"", CBstr().ToWString());

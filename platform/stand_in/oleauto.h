@@ -53,6 +53,11 @@ constexpr USHORT VARIANT_ALPHABOOL = 0x02;
 constexpr USHORT VARIANT_NOUSEROVERRIDE = 0x04;
 constexpr USHORT VARIANT_LOCALBOOL = 0x10;
 
+struct BRECORD {
+  void* pvRecord;
+  void* pRecInfo;
+};
+
 struct VARIANT {
   VARTYPE vt;
   WORD wReserved1;
@@ -80,10 +85,7 @@ struct VARIANT {
     ULONGLONG ullVal;
     INT intVal;
     UINT uintVal;
-    struct {
-      void* pvRecord;
-      void* pRecInfo;
-    } brecVal;  // Never used; keeps the SDK's size (24 bytes on 64-bit builds).
+    BRECORD brecVal;  // Never used; keeps the SDK's size (24 bytes on 64-bit builds).
   };
 };
 static_assert(sizeof(void*) != 8 || sizeof(VARIANT) == 24);
