@@ -1,0 +1,153 @@
+// The primitive calls and the typed accessors.
+#include "excel/excel_object.h"
+
+#include <new>
+#include <vector>
+
+#include "platform/bstr.h"
+
+namespace {
+
+// Frees what the callee put into the exception information; it is requested but never shown.
+void ReleaseException(EXCEPINFO& exception) {
+  SysFreeString(exception.bstrSource);
+  SysFreeString(exception.bstrDescription);
+  SysFreeString(exception.bstrHelpFile);
+}
+
+bool AssignObject(const CVariant& value, ExcelObject* target) {
+  const VARIANT* v = value.Get();
+  if (v->vt != VT_DISPATCH || v->pdispVal == nullptr) return false;
+  if (target->Get() != v->pdispVal) target->Reset(v->pdispVal);
+  return true;
+}
+
+bool IsBoolean(const CVariant& value, VARIANT_BOOL truth) {
+  return value.Kind() == VT_BOOL && (value.Get()->boolVal != VARIANT_FALSE) == (truth != VARIANT_FALSE);
+}
+
+}  // namespace
+
+bool ExcelObject::Invoke(std::wstring_view member, WORD flags, const CVariant* put, Arguments args,
+                         CVariant* result) const {
+  if (IsEmpty()) return false;
+  std::wstring name(member);
+  LPOLESTR names[1] = {name.data()};
+  DISPID id = DISPID_UNKNOWN;
+  if (FAILED(object_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id))) return false;
+
+  // The callee only reads the arguments; the VARIANTs stay owned by the caller's CVariants.
+  std::vector<VARIANT> raw;
+  raw.reserve(args.size() + 1);
+  if (put != nullptr) raw.push_back(*put->Get());
+  for (auto it = std::rbegin(args); it != std::rend(args); ++it) raw.push_back(*it->Get());
+  DISPID putId = DISPID_PROPERTYPUT;
+  DISPPARAMS params{raw.empty() ? nullptr : raw.data(), put != nullptr ? &putId : nullptr,
+                    static_cast<UINT>(raw.size()), put != nullptr ? 1u : 0u};
+
+  EXCEPINFO exception{};
+  CVariant answer;
+  const HRESULT hr = object_->Invoke(id, IID_NULL, kLocaleEnglishUS, flags, &params,
+                                     put != nullptr ? nullptr : answer.Receive(), &exception, nullptr);
+  ReleaseException(exception);
+  if (FAILED(hr)) return false;
+  if (result != nullptr) *result = std::move(answer);
+  return true;
+}
+
+bool ExcelObject::GetValue(std::wstring_view member, CVariant* result, Arguments args) const {
+  return Invoke(member, DISPATCH_PROPERTYGET, nullptr, args, result);
+}
+
+bool ExcelObject::PutValue(std::wstring_view member, const CVariant& value) const {
+  return Invoke(member, DISPATCH_PROPERTYPUT, &value, {}, nullptr);
+}
+
+bool ExcelObject::CallMethod(std::wstring_view member, CVariant* result, Arguments args) const {
+  return Invoke(member, DISPATCH_METHOD, nullptr, args, result);
+}
+
+bool ExcelObject::GetLong(std::wstring_view member, LONG* value, Arguments args) const {
+  CVariant read;
+  if (!GetValue(member, &read, args)) return false;
+  if (read.Kind() == VT_I4) {
+    *value = read.Get()->lVal;
+    return true;
+  }
+  CVariant converted;
+  if (FAILED(read.ChangeType(VT_I4, &converted))) return false;
+  *value = converted.Get()->lVal;
+  return true;
+}
+
+bool ExcelObject::GetDouble(std::wstring_view member, double* value, Arguments args) const {
+  CVariant read;
+  if (!GetValue(member, &read, args)) return false;
+  if (read.Kind() == VT_R8) {
+    *value = read.Get()->dblVal;
+    return true;
+  }
+  CVariant converted;
+  if (FAILED(read.ChangeType(VT_R8, &converted))) return false;
+  *value = converted.Get()->dblVal;
+  return true;
+}
+
+bool ExcelObject::GetBool(std::wstring_view member, bool* value, Arguments args) const {
+  CVariant read;
+  if (!GetValue(member, &read, args)) return false;
+  if (read.Kind() == VT_BOOL) *value = read.Get()->boolVal != VARIANT_FALSE;
+  return true;
+}
+
+bool ExcelObject::IsTrue(std::wstring_view member, Arguments args) const {
+  CVariant read;
+  return GetValue(member, &read, args) && IsBoolean(read, VARIANT_TRUE);
+}
+
+bool ExcelObject::HasAnyFormula() const {
+  CVariant read;
+  return !(GetValue(L"HasFormula", &read) && IsBoolean(read, VARIANT_FALSE));
+}
+
+bool ExcelObject::GetText(std::wstring_view member, std::wstring* value, Arguments args) const {
+  CVariant read;
+  if (!GetValue(member, &read, args)) return false;
+  const VARTYPE kind = read.Kind();
+  if (kind == VT_ERROR) {
+    *value = kErrorText;
+  } else if (kind == VT_NULL || (kind & VT_ARRAY) != 0) {
+    value->clear();
+  } else if (kind == VT_BSTR) {
+    const BSTR text = read.Get()->bstrVal;
+    value->assign(text == nullptr ? L"" : text, SysStringLen(text));
+  } else {
+    CVariant converted;
+    if (FAILED(read.ChangeType(VT_BSTR, &converted))) return false;
+    const BSTR text = converted.Get()->bstrVal;
+    value->assign(text == nullptr ? L"" : text, SysStringLen(text));
+  }
+  return true;
+}
+
+bool ExcelObject::GetObject(std::wstring_view member, ExcelObject* target, Arguments args) const {
+  CVariant read;
+  return GetValue(member, &read, args) && AssignObject(read, target);
+}
+
+bool ExcelObject::PutText(std::wstring_view member, std::wstring_view text) const {
+  return PutValue(member, CVariant(text));
+}
+
+bool ExcelObject::PutLong(std::wstring_view member, LONG value) const {
+  return PutValue(member, CVariant(value));
+}
+
+bool ExcelObject::PutBool(std::wstring_view member, bool value) const {
+  return PutValue(member, CVariant(value));
+}
+
+bool ExcelObject::CallForObject(std::wstring_view member, ExcelObject* target, Arguments args) const {
+  CVariant read;
+  return CallMethod(member, &read, args) && AssignObject(read, target);
+}

@@ -1,0 +1,70 @@
+// The progress controller and the process-wide progress state.
+#include "views/progress_window.h"
+
+#include <atomic>
+#include <mutex>
+
+#include "views/stop_request.h"
+
+namespace {
+
+std::atomic<bool> running{false};
+
+std::mutex factoryLock;
+ProgressDisplayFactory& Factory() {
+  static ProgressDisplayFactory factory;
+  return factory;
+}
+
+std::wstring Cut(const std::wstring& message) {
+  return message.size() <= ProgressWindow::kMaxMessageLength
+             ? message
+             : message.substr(0, ProgressWindow::kMaxMessageLength);
+}
+
+}  // namespace
+
+void SetProgressDisplayFactory(ProgressDisplayFactory factory) {
+  const std::lock_guard lock(factoryLock);
+  Factory() = std::move(factory);
+}
+
+std::unique_ptr<IProgressDisplay> MakeProgressDisplay() {
+  const std::lock_guard lock(factoryLock);
+  return Factory() ? Factory()() : nullptr;
+}
+
+bool ProgressWindow::IsRunning() { return running.load(); }
+
+void ProgressWindow::SetMessage(const std::wstring& message) {
+  message_ = message;
+  if (display_) display_->SetMessage(Cut(message_));
+}
+
+bool ProgressWindow::Start() {
+  bool expected = false;
+  if (!running.compare_exchange_strong(expected, true)) return true;
+  display_ = MakeProgressDisplay();
+  // A window that cannot be shown must not keep the flag: every later operation would run
+  // without progress.
+  if (!display_) {
+    running.store(false);
+    return false;
+  }
+  CStopRequest::Clear();
+  if (!display_->Show(title_, Cut(message_), showStop_)) {
+    display_.reset();
+    running.store(false);
+    return false;
+  }
+  return true;
+}
+
+bool ProgressWindow::StopRequested() const { return CStopRequest::IsSet(); }
+
+void ProgressWindow::Close() {
+  if (!display_) return;
+  running.store(false);
+  std::unique_ptr<IProgressDisplay> display = std::move(display_);
+  display->Close();
+}
