@@ -1,0 +1,137 @@
+// CFormulaParser: a formula's direct precedents and its syntax tree, parsed once per distinct
+// formula text and replayed for every other cell with the same text.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "formula/address_parser.h"
+#include "formula/cell_pos.h"
+#include "formula/cell_reference.h"
+#include "formula/eval_provider.h"
+#include "formula/external_table.h"
+#include "formula/formula_token.h"
+#include "formula/formula_tokenizer.h"
+#include "formula/list_object_container.h"
+#include "formula/object_with_tracing.h"
+#include "formula/parsed_formula.h"
+#include "formula/reference_list.h"
+#include "formula/sheet_name_by_index.h"
+#include "formula/syntax_node.h"
+#include "formula/text_compare.h"
+
+// Reads Range.Formula text (English conventions, A1 notation, starting with "="). Tolerant, not
+// strict: it never rejects a formula and never reports a syntax error. Text that is no reference
+// becomes a reference flagged kRefUnreadable (kept in the list, without a node), unknown tokens
+// become constants, and tokens after the top-level expression are ignored.
+//
+// The shared context (evaluation, address parser, sheet names, tables, external table) is
+// borrowed from the dependency container, which outlives the parser. The trees are owned by the
+// memo: the same tree is returned for every cell whose formula text is identical, and the
+// address nodes and resolved nodes of a shared tree describe the cell computed last.
+//
+// Not thread-safe: one thread at a time, the one that makes the container's Excel calls.
+class CFormulaParser : public CObjectWithTracing {
+ public:
+  CFormulaParser(IEvalProvider* eval, CAddressParser* addressParser,
+                 const SheetNameByIndex* sheetNames);
+  // A parser with the same shared context and its own tokens, references and memo.
+  explicit CFormulaParser(const CFormulaParser& source);
+  CFormulaParser& operator=(const CFormulaParser&) = delete;
+  ~CFormulaParser() override = default;
+
+  void SetTableContainer(const CListObjectContainer* tables) { tables_ = tables; }
+  // Absent until the container is attached to a workbook; external references then get id 0.
+  void SetExternalTable(CExternalTable* table) { externalTable_ = table; }
+
+  // Fails only when the text holds no token. An empty text succeeds and leaves the results of
+  // the previous parse in place.
+  bool Parse(std::wstring_view formula, const CellPos& cell);
+  const std::vector<CellReference>& GetReferences() const { return references_.Items(); }
+  // The tree of the last parse, or null.
+  std::shared_ptr<const ISyntaxNode> GetRoot() const { return root_; }
+
+  void ClearMemo();
+  size_t MemoSize() const { return memo_.size(); }
+
+  // Builds the reference for one reference text in the current cell's context and adds it to
+  // the reference list unless it is empty text or an error literal ("#REF!").
+  CellReference ResolveReference(std::wstring_view text, bool dynamic);
+
+ private:
+  using NodePtr = std::shared_ptr<CSyntaxNode>;
+
+  void Replay(const ParsedFormula& entry);
+  CellReference ResolveStructured(std::wstring_view word, const TableRecord& table) const;
+  void FillAddressTexts(CSyntaxNode& root, std::vector<const CSyntaxNode*>& callsSeen);
+  void ResolveDynamicCalls(ParsedFormula& entry);
+
+  // The grammar (see formula_parser.cpp) runs as a machine over frames_: each frame is one
+  // rule waiting at a resume point, so the call stack stays flat however deep the formula nests.
+  enum class Rule : uint8_t {
+    Expression,
+    Concatenation,
+    Term,
+    Power,
+    Unary,
+    Percent,
+    Primary,
+    Call
+  };
+  struct Frame {
+    Rule rule;
+    uint8_t state;
+    bool nested;   // the frame holds one level of kMaxNestingDepth
+    NodePtr node;  // the node being built, or the left operand so far
+  };
+
+  NodePtr RunGrammar();
+  void StepExpression(Frame& frame);
+  void StepConcatenation(Frame& frame);
+  void StepTerm(Frame& frame);
+  void StepPower(Frame& frame);
+  void StepUnary(Frame& frame);
+  void StepPercent(Frame& frame);
+  void StepPrimary(Frame& frame);
+  void StepCall(Frame& frame);
+  void Enter(Rule rule) { frames_.push_back({rule, 0, false, nullptr}); }
+  void Leave(NodePtr value);
+  NodePtr ParseArrayConstant();
+  NodePtr ParseReference();
+
+  const FormulaToken& Current() const { return TokenAt(cursor_); }
+  const FormulaToken& TokenAt(size_t index) const {
+    return index < tokens_.size() ? tokens_[index] : kEnd;
+  }
+  void Step() {
+    if (cursor_ < tokens_.size()) ++cursor_;
+  }
+  bool EnterNesting();
+  void LeaveNesting() { --depth_; }
+
+  static const FormulaToken kEnd;
+
+  IEvalProvider* eval_;
+  CAddressParser* addressParser_;
+  const SheetNameByIndex* sheetNames_;
+  const CListObjectContainer* tables_ = nullptr;
+  CExternalTable* externalTable_ = nullptr;
+
+  CFormulaTokenizer tokenizer_;
+  std::vector<FormulaToken> tokens_;
+  size_t cursor_ = 0;
+  int depth_ = 0;
+  std::vector<Frame> frames_;
+  NodePtr result_;  // what the last rule to finish produced
+  CellPos currentCell_;
+  CReferenceList references_;
+  std::wstring joined_;  // the text of a range joined from three tokens
+  std::unordered_map<std::wstring, std::shared_ptr<ParsedFormula>, ExactHash, ExactEqual> memo_;
+  ParsedFormula* entry_ = nullptr;  // the entry being built, during a parse only
+  NodePtr root_;
+};
