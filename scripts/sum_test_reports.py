@@ -12,10 +12,19 @@ import xml.etree.ElementTree as ElementTree
 from pathlib import Path
 
 
+def labels(test):
+    for prop in test.get("properties", []):
+        if prop.get("name") == "LABELS":
+            return prop.get("value", [])
+    return []
+
+
 def registered_tests(build_dir):
+    """The GoogleTest binaries CTest runs; fixtures (label "fixture") set up, they do not count."""
     listing = subprocess.run(["ctest", "--test-dir", build_dir, "--show-only=json-v1"],
                              capture_output=True, text=True, check=True)
-    return [test["name"] for test in json.loads(listing.stdout).get("tests", [])]
+    tests = json.loads(listing.stdout).get("tests", [])
+    return [test["name"] for test in tests if "fixture" not in labels(test)]
 
 
 def count(report):
