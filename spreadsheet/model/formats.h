@@ -107,6 +107,9 @@ class CFormatTable {
   std::uint32_t InternNumberFormat(const std::wstring& code);
   // Readers keep the ids a file uses.
   void SetNumberFormat(std::uint32_t id, const std::wstring& code);
+  // Readers put the file's own default font (its font 0) in the place of the built-in one, so
+  // that index 0 stays the workbook's default.
+  void SetDefaultFont(const Font& font) { fonts_[0] = font; }
   std::uint32_t AddNamedStyle(NamedStyle style);  // Replaces a style of the same name.
 
   const Font& FontAt(std::uint32_t index) const { return fonts_.at(index); }
