@@ -81,6 +81,10 @@ class CWorksheet {
   // The next stored non-blank cell below `cell` in its column, if any.
   std::optional<CellCoord> NextNonBlankBelow(CellCoord cell) const;
   const std::vector<FormulaRecord>& FormulaRecords() const { return formulas_; }
+  // Replaces a record's text; renaming a sheet rewrites the references to it this way.
+  void SetFormulaText(std::uint32_t record, std::wstring text) {
+    formulas_.at(record).text = std::move(text);
+  }
 
   void AddMerge(const CellRect& range);
   std::optional<CellRect> MergeAreaOf(CellCoord cell) const;
