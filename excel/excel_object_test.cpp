@@ -12,6 +12,7 @@ using test_support::CScriptedDispatch;
 
 class ExcelObjectCalls : public testing::Test {
  protected:
+  CScriptedDispatch other_;  // Declared first: scripts of object_ may hold it until the end.
   CScriptedDispatch object_;
   ExcelObject handle_{&object_};
 };
@@ -132,7 +133,7 @@ TEST_F(ExcelObjectCalls, ReadsTextByTheValueRules) {
 }
 
 TEST_F(ExcelObjectCalls, TakesObjectsOnlyWhenThereIsOne) {
-  CScriptedDispatch other;
+  CScriptedDispatch& other = other_;
   VARIANT nothing;
   VariantInit(&nothing);
   nothing.vt = VT_DISPATCH;
