@@ -7,6 +7,7 @@
 #include <system_error>
 #include <unordered_set>
 
+#include "platform/text_encoding.h"
 #include "spreadsheet/xlsx/reader_external_link.h"
 #include "spreadsheet/xlsx/reader_formula_text.h"
 #include "spreadsheet/xlsx/reader_package.h"
@@ -47,29 +48,6 @@ bool IsWorksheetType(std::string_view type) { return type == "worksheet"; }
 bool IsOtherSheetType(std::string_view type) {
   return type == "chartsheet" || type == "dialogsheet" || type == "xlMacrosheet" ||
          type == "xlIntlMacrosheet";
-}
-
-std::string Utf8Of(const std::wstring& wide) {
-  std::string out;
-  for (const wchar_t c : wide) {
-    const auto code = static_cast<std::uint32_t>(c);
-    if (code < 0x80) {
-      out += static_cast<char>(code);
-    } else if (code < 0x800) {
-      out += static_cast<char>(0xC0 | (code >> 6));
-      out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-      out += static_cast<char>(0xE0 | (code >> 12));
-      out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (code >> 18));
-      out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-  }
-  return out;
 }
 
 // One reading of one file. Every step returns empty text or "part: what went wrong".
@@ -190,7 +168,7 @@ std::string CWorkbookLoader::ReadSheets(CPackageReader& package,
                            parts_.date1904};
   for (std::size_t i = 0; i < parts_.sheets.size(); ++i) {
     const WorkbookPart::Sheet& entry = parts_.sheets[i];
-    const std::string name = Utf8Of(entry.name);
+    const std::string name = WideToUtf8(entry.name);
     const Relationship* rel = FindRelationshipById(rels, entry.relationshipId);
     if (rel == nullptr) {
       return workbookPart_ + ": sheet \"" + name + "\" has no part (relationship \"" +
