@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "spreadsheet/model/coordinates.h"
+#include "spreadsheet/model/formula_text_scan.h"
 
 namespace spreadsheet {
 namespace {
@@ -94,36 +95,6 @@ std::wstring PartText(const Part& part) {
   if (part.column) text += (part.columnAbsolute ? L"$" : L"") + ColumnText(*part.column);
   if (part.row) text += (part.rowAbsolute ? L"$" : L"") + std::to_wstring(*part.row);
   return text;
-}
-
-std::size_t SkipQuoted(std::wstring_view text, std::size_t i, wchar_t quote) {
-  ++i;
-  while (i < text.size()) {
-    if (text[i] == quote) {
-      if (i + 1 < text.size() && text[i + 1] == quote) {
-        i += 2;
-        continue;
-      }
-      return i + 1;
-    }
-    ++i;
-  }
-  return i;
-}
-
-// A bracketed span, nested as structured references nest ("Table[[#This Row],[A]]").
-std::size_t SkipBrackets(std::wstring_view text, std::size_t i) {
-  int depth = 0;
-  while (i < text.size()) {
-    if (text[i] == L'\'' && depth > 0 && i + 1 < text.size()) {
-      i += 2;  // An apostrophe escapes the next character inside a structured reference.
-      continue;
-    }
-    if (text[i] == L'[') ++depth;
-    if (text[i] == L']' && --depth == 0) return i + 1;
-    ++i;
-  }
-  return i;
 }
 
 std::size_t WordEnd(std::wstring_view text, std::size_t i) {

@@ -3,6 +3,8 @@
 
 #include <cwctype>
 
+#include "spreadsheet/model/formula_text_scan.h"
+
 namespace spreadsheet {
 namespace {
 
@@ -31,36 +33,6 @@ std::wstring DoubledQuotes(std::wstring_view text) {
     if (c == L'\'') out += L'\'';
   }
   return out;
-}
-
-std::size_t SkipQuoted(std::wstring_view text, std::size_t i, wchar_t quote) {
-  ++i;
-  while (i < text.size()) {
-    if (text[i] == quote) {
-      if (i + 1 < text.size() && text[i + 1] == quote) {
-        i += 2;
-        continue;
-      }
-      return i + 1;
-    }
-    ++i;
-  }
-  return i;
-}
-
-// A bracketed span, nested as structured references nest; "'" escapes inside them.
-std::size_t SkipBrackets(std::wstring_view text, std::size_t i) {
-  int depth = 0;
-  while (i < text.size()) {
-    if (text[i] == L'\'' && depth > 0 && i + 1 < text.size()) {
-      i += 2;
-      continue;
-    }
-    if (text[i] == L'[') ++depth;
-    if (text[i] == L']' && --depth == 0) return i + 1;
-    ++i;
-  }
-  return i;
 }
 
 // "[n]" at `i`: the book's file name and the index just past "]", or nothing.
