@@ -18,10 +18,17 @@ struct Cell {
   double number = 0.0;                 // When kind is Number; 1 or 0 when Boolean.
   std::uint32_t formula = 0;           // 0 for none, else 1 + the sheet's formula record index.
   std::uint32_t format = 0;            // Index into the workbook's cell formats.
+  // The calculator's marks on a formula cell (kCalcPending, kCalcInProgress); kept in the cell
+  // because they are read with every value a formula reads.
+  std::uint8_t calcState = 0;
 
   bool HasFormula() const { return formula != 0; }
   bool IsBlank() const { return kind == ValueKind::Empty && formula == 0; }
 };
+
+inline constexpr std::uint8_t kCalcPending = 1;     // Waits to be calculated.
+inline constexpr std::uint8_t kCalcInProgress = 2;  // Being calculated: reading it is circular.
+inline constexpr std::uint8_t kCalcReached = 4;     // Seen by the spreading of a change.
 
 // One formula as written, and the cells that use it.
 struct FormulaRecord {

@@ -14,6 +14,11 @@ const Cell* CWorksheet::Find(CellCoord cell) const {
   return found == cells_.end() ? nullptr : &found->second;
 }
 
+Cell* CWorksheet::FindForCalculation(CellCoord cell) {
+  const auto found = cells_.find(Key(cell));
+  return found == cells_.end() ? nullptr : &found->second;
+}
+
 CellValue CWorksheet::Value(CellCoord cell) const {
   const Cell* stored = Find(cell);
   if (stored == nullptr) return CellValue();
@@ -153,6 +158,10 @@ void CWorksheet::ForEachCell(const std::function<void(CellCoord, const Cell&)>& 
   for (const auto& entry : cells_) keys.push_back(entry.first);
   std::sort(keys.begin(), keys.end());  // Row-major, as the key puts the row first.
   for (const std::uint64_t key : keys) visit(CoordOf(key), cells_.at(key));
+}
+
+void CWorksheet::ForEachCellForCalculation(const std::function<void(CellCoord, Cell&)>& visit) {
+  for (auto& [key, cell] : cells_) visit(CoordOf(key), cell);
 }
 
 std::optional<CellCoord> CWorksheet::NextNonBlankBelow(CellCoord cell) const {

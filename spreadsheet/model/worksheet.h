@@ -50,6 +50,8 @@ class CWorksheet {
 
   // Reading cells. A cell that is not stored reads as blank with the default format.
   const Cell* Find(CellCoord cell) const;
+  // For the calculator's marks only; contents change through the writing members.
+  Cell* FindForCalculation(CellCoord cell);
   CellValue Value(CellCoord cell) const;
   bool HasFormula(CellCoord cell) const;
   // The formula as Range.Formula shows it, with its "="; nothing for a cell without one.
@@ -68,6 +70,8 @@ class CWorksheet {
   void SetArrayFormula(const CellRect& range, std::wstring text);
   // The value a formula cell shows until it is calculated again.
   void SetCachedValue(CellCoord cell, const CellValue& value);
+  // The same for a formula cell the calculator already holds (found by FindForCalculation).
+  void StoreCalculatedValue(Cell& cell, const CellValue& value) { StoreValue(cell, value); }
   void SetFormat(CellCoord cell, std::uint32_t format);
   void ClearContents(CellCoord cell);  // Value and formula; the format stays.
   void Clear(CellCoord cell);          // Everything.
@@ -77,6 +81,8 @@ class CWorksheet {
   std::optional<CellRect> UsedRange() const;
   // Every stored cell, in row-major order.
   void ForEachCell(const std::function<void(CellCoord, const Cell&)>& visit) const;
+  // Every stored cell in no particular order, for the calculator's marks: cheaper than sorting.
+  void ForEachCellForCalculation(const std::function<void(CellCoord, Cell&)>& visit);
   std::size_t CellCount() const { return cells_.size(); }
   // The next stored non-blank cell below `cell` in its column, if any.
   std::optional<CellCoord> NextNonBlankBelow(CellCoord cell) const;

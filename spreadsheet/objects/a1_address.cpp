@@ -76,15 +76,6 @@ std::optional<CellRect> ParseA1Range(std::wstring_view text) {
                    std::max(range.first.column, range.last.column)}};
 }
 
-std::wstring ColumnLetters(std::int32_t column) {
-  std::wstring letters;
-  while (column > 0) {
-    letters.insert(letters.begin(), static_cast<wchar_t>(L'A' + (column - 1) % 26));
-    column = (column - 1) / 26;
-  }
-  return letters;
-}
-
 namespace {
 
 std::wstring Cell(CellCoord cell, bool absolute) {

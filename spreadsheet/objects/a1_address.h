@@ -8,6 +8,8 @@
 
 #include "spreadsheet/model/coordinates.h"
 
+#include "spreadsheet/calc/r1c1_reference.h"
+
 namespace spreadsheet {
 
 // "B2", "$B$2", "B2:C3", whole columns "A:C" and whole rows "2:5", in any case and with or
@@ -15,7 +17,7 @@ namespace spreadsheet {
 // included: callers take it off first).
 std::optional<CellRect> ParseA1Range(std::wstring_view text);
 
-std::wstring ColumnLetters(std::int32_t column);
+// ColumnLetters ("A" to "XFD") comes from the calculation's R1C1 reading.
 
 // "$B$2", or "$B$2:$C$3" for a rectangle.
 std::wstring FormatAbsoluteA1(const CellRect& range);

@@ -166,8 +166,9 @@ HRESULT CApplicationObject::Call(const Member& member, bool put, const CArgument
     case kIntersect:
       return Intersect(args, result);
     case kCalculate:
-      // Cached values are all there is until the formula evaluator recalculates.
-      return CheckArguments(args, 0, 0);
+      if (const HRESULT hr = CheckArguments(args, 0, 0); FAILED(hr)) return hr;
+      app.Calculate();
+      return S_OK;
     case kEvaluate: {
       if (const HRESULT hr = CheckArguments(args, 1, 1); FAILED(hr)) return hr;
       std::wstring expression;

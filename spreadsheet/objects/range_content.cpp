@@ -9,7 +9,7 @@
 #include "platform/bstr.h"
 #include "spreadsheet/model/error_code.h"
 #include "spreadsheet/objects/range_cell_scan.h"
-#include "spreadsheet/objects/range_entry.h"
+#include "spreadsheet/calc/cell_entry.h"
 #include "spreadsheet/objects/range_input.h"
 #include "spreadsheet/objects/range_value_array.h"
 

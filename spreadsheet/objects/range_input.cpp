@@ -6,7 +6,7 @@
 #include "platform/variant.h"
 #include "spreadsheet/model/error_code.h"
 #include "spreadsheet/objects/range_content.h"
-#include "spreadsheet/objects/range_entry.h"
+#include "spreadsheet/calc/cell_entry.h"
 
 namespace spreadsheet {
 namespace {

@@ -216,6 +216,13 @@ HRESULT CRangeObject::NewRange(const CellRect& range, RangeShape shape, CVariant
   return S_OK;
 }
 
+HRESULT CRangeObject::Written(const CellRect& range, RangeOutcome outcome) {
+  // Even a refused write may have written some cells before it stopped.
+  CWorkbook& workbook = *Context().workbook;
+  Context().application->CellsWritten(workbook, workbook.IndexOf(Sheet()), range);
+  return Report(std::move(outcome));
+}
+
 HRESULT CRangeObject::CallMember(const Member& member, bool put, const CArguments& args,
                                  CVariant* result) {
   if (HRESULT hr = AllowArguments(args, MaxArguments(member.id)); FAILED(hr)) return hr;
@@ -228,19 +235,19 @@ HRESULT CRangeObject::CallMember(const Member& member, bool put, const CArgument
     case kValue:
     case kValue2:
       if (HRESULT hr = AllowArguments(args, 1); FAILED(hr)) return hr;
-      if (put) return Report(content.WriteValues(*args.PutValue()));
+      if (put) return Written(range, content.WriteValues(*args.PutValue()));
       return Report(content.ReadValues(result));
     case kFormula:
     case kFormulaLocal:
       if (HRESULT hr = AllowArguments(args, 0); FAILED(hr)) return hr;
-      if (put) return Report(content.WriteValues(*args.PutValue()));
+      if (put) return Written(range, content.WriteValues(*args.PutValue()));
       return Report(content.ReadFormulas(result));
     case kFormulaArray: {
       if (HRESULT hr = AllowArguments(args, 0); FAILED(hr)) return hr;
       if (!put) return Report(content.ReadFormulaArray(result));
       std::wstring text;
       if (HRESULT hr = PutText(args, &text); FAILED(hr)) return hr;
-      return Report(content.WriteFormulaArray(text));
+      return Written(range, content.WriteFormulaArray(text));
     }
     case kText:
       return Text(result);
@@ -302,9 +309,9 @@ HRESULT CRangeObject::CallMember(const Member& member, bool put, const CArgument
     case kActivate:
       return Select(member.id == kActivate);
     case kClear:
-      return Report(content.Clear());
+      return Written(range, content.Clear());
     case kClearContents:
-      return Report(content.ClearContents());
+      return Written(range, content.ClearContents());
     case kClearFormats:
       return Report(content.ClearFormats());
     case kShowPrecedents:
@@ -403,7 +410,7 @@ HRESULT CRangeObject::Item(const CArguments& args, bool put, RangeShape countedA
   RangeShape shape = RangeShape::Cells;
   if (HRESULT hr = ResolveItem(args, countedAs, &item, &shape); FAILED(hr)) return hr;
   // Cells(1, 1) = 5 writes the cell's value, as its default property.
-  if (put) return Report(CRangeContent(Sheet(), item).WriteValues(*args.PutValue()));
+  if (put) return Written(item, CRangeContent(Sheet(), item).WriteValues(*args.PutValue()));
   return NewRange(item, shape, result);
 }
 

@@ -28,6 +28,8 @@ class CRangeObject final : public CRangeBoundObject {
                      CVariant* result) override;
 
  private:
+  // Reports a write and lets the application recalculate what depends on the range.
+  HRESULT Written(const CellRect& range, RangeOutcome outcome);
   HRESULT NewRange(const CellRect& range, RangeShape shape, CVariant* result);
   // The range Item(...) or Cells(...) names, counting from this range's top-left cell.
   // `countedAs` says what a single index counts: cells row by row, rows or columns.

@@ -127,7 +127,7 @@ TEST_F(RangeObject, ReadsTextWrittenAsATypedEntry) {
     std::wstring formula;  // What Formula reads back.
   };
   const Case cases[] = {
-      {L"12", VT_R8, L"12"},          {L"'12", VT_BSTR, L"12"},     {L"=A2+1", VT_EMPTY, L"=A2+1"},
+      {L"12", VT_R8, L"12"},          {L"'12", VT_BSTR, L"12"},     {L"=A2+1", VT_R8, L"=A2+1"},
       {L"true", VT_BOOL, L"TRUE"},    {L"#N/A", VT_ERROR, L"#N/A"}, {L"twelve", VT_BSTR, L"twelve"},
       {L"1/2/2020", VT_R8, L"43832"}, {L"", VT_EMPTY, L""},
   };
@@ -161,8 +161,8 @@ TEST_F(RangeObject, MovesOneFormulaWrittenToManyCells) {
   EXPECT_EQ(VT_BSTR, block->At(1, 1).Kind());
   EXPECT_EQ(0u, SysStringLen(block->At(1, 1).Get()->bstrVal));
   EXPECT_EQ(L"=A2*$C$1", std::wstring(block->At(2, 2).Get()->bstrVal));
-  // Cached values are empty until calculation.
-  EXPECT_EQ(VT_EMPTY, Get(At(L"B2").Get(), L"Value").value.Kind());
+  // Written formulas are calculated at once: A2 and C1 are blank.
+  EXPECT_EQ(0.0, Get(At(L"B2").Get(), L"Value").Double());
   EXPECT_EQ(L"=A2*$C$1", Get(At(L"B2").Get(), L"FormulaLocal").Text());
 }
 

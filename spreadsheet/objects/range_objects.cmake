@@ -10,7 +10,6 @@ target_sources(trelvane_spreadsheet_objects PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/range_bound_object.cpp
   ${CMAKE_CURRENT_LIST_DIR}/range_color.cpp
   ${CMAKE_CURRENT_LIST_DIR}/range_content.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/range_entry.cpp
   ${CMAKE_CURRENT_LIST_DIR}/range_format_editor.cpp
   ${CMAKE_CURRENT_LIST_DIR}/range_geometry.cpp
   ${CMAKE_CURRENT_LIST_DIR}/range_input.cpp
@@ -23,7 +22,6 @@ target_link_libraries(trelvane_spreadsheet_objects PUBLIC trelvane_spreadsheet_c
 if(TRELVANE_TESTS)
   trelvane_test(spreadsheet_range_objects_test
     SOURCES
-      ${CMAKE_CURRENT_LIST_DIR}/range_entry_test.cpp
       ${CMAKE_CURRENT_LIST_DIR}/range_format_test.cpp
       ${CMAKE_CURRENT_LIST_DIR}/range_object_test.cpp
     DEPENDS trelvane_spreadsheet_objects)

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "spreadsheet/calc/calculator.h"
 #include "spreadsheet/model/cell_value.h"
 #include "spreadsheet/model/coordinates.h"
 #include "spreadsheet/model/workbook.h"
@@ -78,7 +79,7 @@ using WorkbookOpener =
 // open workbook has a window state.
 class CSpreadsheetApplication {
  public:
-  CSpreadsheetApplication() = default;
+  CSpreadsheetApplication();
   CSpreadsheetApplication(const CSpreadsheetApplication&) = delete;
   CSpreadsheetApplication& operator=(const CSpreadsheetApplication&) = delete;
 
@@ -96,7 +97,8 @@ class CSpreadsheetApplication {
   void SetOpener(WorkbookOpener opener) { opener_ = std::move(opener); }
   const WorkbookOpener& Opener() const { return opener_; }
 
-  // The formula evaluator, once there is one; Worksheet.Evaluate asks it first.
+  // Worksheet.Evaluate asks the evaluator first; by default it is the calculator's. Tests may
+  // put another in its place.
   void SetEvaluator(ExpressionEvaluator evaluator) { evaluator_ = std::move(evaluator); }
   const ExpressionEvaluator& Evaluator() const { return evaluator_; }
 
@@ -106,7 +108,17 @@ class CSpreadsheetApplication {
   const std::wstring& Version() const { return version_; }
   void SetVersion(std::wstring version) { version_ = std::move(version); }
   std::int32_t Calculation() const { return calculation_; }
-  void SetCalculation(std::int32_t mode) { calculation_ = mode; }
+  // Back to automatic calculation, what waits is calculated.
+  void SetCalculation(std::int32_t mode);
+  bool CalculatesAutomatically() const { return calculation_ != kCalculationManual; }
+
+  // The recalculation of the open workbooks' formulas.
+  CCalculator& Calculator() { return calculator_; }
+  // Cells of a sheet were written through the object model: what depends on them waits, and is
+  // calculated at once unless calculation is manual.
+  void CellsWritten(CWorkbook& workbook, std::int32_t sheet, const CellRect& range);
+  // Application.Calculate: what waits and the volatile formulas.
+  void Calculate();
   bool ScreenUpdating() const { return screenUpdating_; }
   void SetScreenUpdating(bool on) { screenUpdating_ = on; }
   bool EnableEvents() const { return enableEvents_; }
@@ -120,6 +132,7 @@ class CSpreadsheetApplication {
   Selection selection_;
   WorkbookOpener opener_;
   ExpressionEvaluator evaluator_;
+  CCalculator calculator_;
   std::int32_t newWorkbooks_ = 0;
   std::wstring version_ = L"16.0";
   std::int32_t calculation_ = kCalculationAutomatic;

@@ -39,6 +39,7 @@ if(TRELVANE_TESTS)
   trelvane_test(spreadsheet_workbook_objects_test
     SOURCES
       ${CMAKE_CURRENT_LIST_DIR}/application_object_test.cpp
+      ${CMAKE_CURRENT_LIST_DIR}/calculation_test.cpp
       ${CMAKE_CURRENT_LIST_DIR}/list_object_object_test.cpp
       ${CMAKE_CURRENT_LIST_DIR}/name_object_test.cpp
       ${CMAKE_CURRENT_LIST_DIR}/window_object_test.cpp

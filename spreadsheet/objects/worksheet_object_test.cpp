@@ -237,6 +237,7 @@ TEST_F(WorksheetObject, AnswersRangesFromAddressesNamesAndCorners) {
 }
 
 TEST_F(WorksheetObject, EvaluatesAddressesNamesAndConstantsWithoutAnEvaluator) {
+  session_.app->SetEvaluator({});
   session_.book->AddName({L"Total", L"=Data!$B$2:$B$9", 0, false});
   session_.book->AddName({L"Rate", L"=0.25", 0, false});
   session_.book->AddName({L"Growth", L"=Rate*2", 0, false});

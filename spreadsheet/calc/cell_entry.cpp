@@ -7,7 +7,7 @@
 // Times:     h:mm[:ss[.fff]] [AM|PM], h AM|PM; after a date, separated by a space.
 // Anything else is text. Entries stay short (a cell holds 32767 characters), and every loop
 // here is linear in the entry's length.
-#include "spreadsheet/objects/range_entry.h"
+#include "spreadsheet/calc/cell_entry.h"
 
 #include <array>
 #include <charconv>

@@ -1,6 +1,6 @@
 // Text read as a typed cell entry: what becomes a number (and which format it implies), a date,
 // a time, a Boolean, an error, a formula, and what stays text.
-#include "spreadsheet/objects/range_entry.h"
+#include "spreadsheet/calc/cell_entry.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,15 @@
+# Formula evaluation and recalculation: the formula reader, the evaluator and the calculator.
+target_sources(trelvane_spreadsheet_calc PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/calculator.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/expression_parser.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/formula_evaluator.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/r1c1_reference.cpp)
+
+if(TRELVANE_TESTS)
+  trelvane_test(spreadsheet_evaluation_test
+    SOURCES
+      ${CMAKE_CURRENT_LIST_DIR}/calculator_test.cpp
+      ${CMAKE_CURRENT_LIST_DIR}/expression_parser_test.cpp
+      ${CMAKE_CURRENT_LIST_DIR}/formula_evaluator_test.cpp
+    DEPENDS trelvane_spreadsheet_calc_testing)
+endif()

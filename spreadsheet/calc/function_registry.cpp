@@ -1,0 +1,56 @@
+// The function table: one hash map from upper-case names to their specs, filled once.
+#include "spreadsheet/calc/function_registry.h"
+
+#include <cwctype>
+#include <stdexcept>
+#include <unordered_map>
+
+namespace spreadsheet {
+
+class CFunctionTable {
+ public:
+  void Add(const FunctionSpec& spec) {
+    if (!byName_.emplace(spec.name, spec).second) {
+      throw std::logic_error("a worksheet function is registered twice");
+    }
+  }
+  const FunctionSpec* Find(std::wstring_view name) const {
+    const auto found = byName_.find(name);
+    return found == byName_.end() ? nullptr : &found->second;
+  }
+
+ private:
+  std::unordered_map<std::wstring_view, FunctionSpec> byName_;
+};
+
+void AddFunction(CFunctionTable& table, const FunctionSpec& spec) {
+  table.Add(spec);
+}
+
+namespace {
+
+const CFunctionTable& Table() {
+  static const CFunctionTable table = [] {
+    CFunctionTable built;
+    RegisterLogicalFunctions(built);
+    RegisterInformationFunctions(built);
+    RegisterMathFunctions(built);
+    RegisterStatisticalFunctions(built);
+    RegisterAggregateFunctions(built);
+    RegisterTextFunctions(built);
+    RegisterDateFunctions(built);
+    RegisterFinancialFunctions(built);
+    RegisterEngineeringFunctions(built);
+    RegisterLookupFunctions(built);
+    return built;
+  }();
+  return table;
+}
+
+}  // namespace
+
+const FunctionSpec* FindFunction(std::wstring_view upperCaseName) {
+  return Table().Find(upperCaseName);
+}
+
+}  // namespace spreadsheet
