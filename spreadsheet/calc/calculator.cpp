@@ -402,6 +402,13 @@ void CCalculator::CellsChanged(CWorkbook& workbook, std::int32_t sheet, const Ce
   SpreadPending(*state, {Area{&workbook, sheet, range}});
 }
 
+void CCalculator::StructureChanged(CWorkbook& workbook) {
+  if (StateOf(workbook) == nullptr) return;
+  Detach(workbook);
+  Attach(workbook);
+  InvalidateAll(workbook);
+}
+
 void CCalculator::InvalidateAll(CWorkbook& workbook) {
   WorkbookState* state = StateOf(workbook);
   if (state == nullptr) return;

@@ -57,6 +57,9 @@ class CCalculator final : private ICellReader {
   void CellsChanged(CWorkbook& workbook, std::int32_t sheet, const CellRect& range);
   // Every formula of the workbook waits (Application.CalculateFull).
   void InvalidateAll(CWorkbook& workbook);
+  // Sheets were added, moved or renamed, or names changed: what was known of the workbook's
+  // formulas is dropped and every formula waits.
+  void StructureChanged(CWorkbook& workbook);
 
   // Calculates what waits; `volatileToo` also recalculates volatile formulas and what depends
   // on them, as Application.Calculate does.

@@ -211,7 +211,7 @@ struct Token {
   enum class Kind : std::uint8_t { Number, Word, Separator };
   Kind kind;
   std::wstring_view text;
-  std::int32_t value = 0;  // Number: its value (at most five digits are read as one).
+  std::int32_t value = 0;  // Number: its value, saturating past eight digits.
   wchar_t separator = 0;   // Separator: '/', '-', ':', ',', '.' or ' '.
 };
 
@@ -225,8 +225,9 @@ std::optional<std::vector<Token>> Tokenize(std::wstring_view text) {
     if (IsDigit(c)) {
       std::int32_t value = 0;
       while (i < text.size() && IsDigit(text[i])) {
-        if (i - start >= 5) return std::nullopt;
-        value = value * 10 + (text[i] - L'0');
+        // Long runs are fractions of a second; what they count beyond eight digits is moot.
+        if (i - start >= 15) return std::nullopt;
+        if (value < 10000000) value = value * 10 + (text[i] - L'0');
         ++i;
       }
       tokens.push_back({Token::Kind::Number, text.substr(start, i - start), value, 0});
@@ -390,30 +391,52 @@ std::optional<TimePart> ParseTime(const std::vector<Token>& t) {
   double milliseconds = 0.0;
   bool seconds = false;
   bool tenths = false;
+  auto fractionOf = [](const Token& digits) {
+    double value = 0.0;
+    double scale = 100.0;
+    for (const wchar_t c : digits.text) {
+      value += (c - L'0') * scale;
+      scale /= 10.0;
+    }
+    return value;
+  };
+  // Past the first number, parts may run over their range and carry ("0:59:99" is 1:00:39),
+  // as Excel reads them; the hour may not.
   if (n == 1) {
     // A bare number is not a time, and "12a" is not "12 AM".
     if (!pm || !spaced) return std::nullopt;
-  } else if (n == 3 || n == 5 || n == 7) {
-    if (!IsSeparator(t[1], L':') || !IsNumber(t[2]) || t[2].text.size() != 2) return std::nullopt;
+  } else if (n == 5 && IsSeparator(t[1], L':') && IsNumber(t[2]) && IsSeparator(t[3], L'.') &&
+             IsNumber(t[4]) && !pm) {
+    // "mm:ss.0": minutes, seconds and a fraction of a second.
+    minute = hour;
+    hour = 0;
+    second = t[2].value;
+    milliseconds = fractionOf(t[4]);
+    seconds = true;
+    tenths = true;
+    if (minute > 59) return std::nullopt;
+  } else if (n == 3 || n == 4 || n == 5 || n == 7) {
+    if (!IsSeparator(t[1], L':') || !IsNumber(t[2])) return std::nullopt;
     minute = t[2].value;
+    if (n == 4 && !IsSeparator(t[3], L'.')) return std::nullopt;  // "23:59." is 23:59.
     if (n >= 5) {
-      if (!IsSeparator(t[3], L':') || !IsNumber(t[4]) || t[4].text.size() != 2) return std::nullopt;
+      if (!IsSeparator(t[3], L':') || !IsNumber(t[4])) return std::nullopt;
       second = t[4].value;
       seconds = true;
+      if (minute > 59) return std::nullopt;
     }
     if (n == 7) {
-      if (!IsSeparator(t[5], L'.') || !IsNumber(t[6]) || t[6].text.size() > 3) return std::nullopt;
-      double scale = 100.0;
-      for (const wchar_t c : t[6].text) {
-        milliseconds += (c - L'0') * scale;
-        scale /= 10.0;
-      }
+      if (!IsSeparator(t[5], L'.') || !IsNumber(t[6])) return std::nullopt;
+      milliseconds = fractionOf(t[6]);
       tenths = true;
     }
   } else {
     return std::nullopt;
   }
-  if (t[0].text.size() > 2 || minute > 59 || second > 59) return std::nullopt;
+  if (t[0].text.size() > 2) return std::nullopt;
+  for (std::size_t i = 2; i < n && i < 5; i += 2) {
+    if (IsSeparator(t[i - 1], L':') && t[i].text.size() > 4) return std::nullopt;
+  }
   if (pm) {
     if (hour > 12) return std::nullopt;
     hour = hour % 12 + (*pm ? 12 : 0);

@@ -57,6 +57,13 @@ TEST(CellEntry, ReadsDatesAndTimesAsSerials) {
     EXPECT_NEAR(c.value, entry.value.AsNumber(), 1e-9) << c.text;
     EXPECT_EQ(c.format, entry.numberFormat) << c.text;
   }
+  // Past the hour, parts run over their range and carry, up to four digits, as Excel reads them.
+  EXPECT_NEAR((23 * 60 + 99) / 1440.0, ParseCellEntry(L"23:99", false, kYear).value.AsNumber(),
+              1e-12);
+  EXPECT_NEAR((59 * 60 + 9999.5) / 86400.0,
+              ParseCellEntry(L"59:9999.5", false, kYear).value.AsNumber(), 1e-12);
+  EXPECT_NEAR((23 * 60 + 59) / 1440.0, ParseCellEntry(L"23:59.", false, kYear).value.AsNumber(),
+              1e-12);
   // The 1904 system counts from 1 January 1904.
   EXPECT_EQ(0.0, ParseCellEntry(L"1/1/1904", true, kYear).value.AsNumber());
 }
@@ -64,7 +71,7 @@ TEST(CellEntry, ReadsDatesAndTimesAsSerials) {
 TEST(CellEntry, KeepsTextThatReadsAsNoValue) {
   for (const wchar_t* text :
        {L"abc", L"1,00", L"12a", L"1..2", L"2/30/2020", L"13/1/2020", L"1/1/1899", L"25:00",
-        L"1:60", L"(-5)", L"$", L"1E", L"&H10", L"1 2", L"Jan", L"5 foo", L"1/2/3/4", L"--1"}) {
+        L"23:10000", L"0:0:10000", L"(-5)", L"$", L"1E", L"&H10", L"1 2", L"Jan", L"5 foo", L"1/2/3/4", L"--1"}) {
     const CellEntry entry = ParseCellEntry(text, false, kYear);
     EXPECT_EQ(CellEntry::Kind::Constant, entry.kind) << text;
     EXPECT_EQ(CellValue::Text(text), entry.value) << text;

@@ -78,5 +78,23 @@ TEST_F(ObjectModelCalculation, EvaluateHandsOutRangesArraysErrorsAndValues) {
   EXPECT_EQ(1, Call(session_.Sheet(1).Get(), L"Evaluate", {Arg(L"ISERROR($A$3)")}).Bool());
 }
 
+TEST_F(ObjectModelCalculation, NewNamesAndSheetsRecalculateWhatUsesThem) {
+  Write(L"B1", L"=Rate*3");
+  EXPECT_EQ(VT_ERROR, Get(Range(L"B1").Get(), L"Value").value.Kind());
+  const CComPtr<IDispatch> names = GetObjectOf(session_.Workbook().Get(), L"Names");
+  ASSERT_EQ(S_OK, Call(names.Get(), L"Add", {Arg(L"Rate"), Arg(L"=2")}).hr);
+  EXPECT_EQ(6.0, ValueOf(L"B1"));
+  // A sheet added in front moves Sheet1 to position 2; its formulas still calculate.
+  Write(L"C1", L"=B1+1");
+  const CComPtr<IDispatch> sheets = session_.Sheets();
+  ASSERT_EQ(S_OK, Call(sheets.Get(), L"Add", {Arg(session_.Sheet(1))}).hr);
+  const CComPtr<IDispatch> moved = GetObjectOf(
+      GetObjectOf(sheets.Get(), L"Item", {Arg(L"Sheet1")}).Get(), L"Range", {Arg(L"B1")});
+  ASSERT_EQ(S_OK, Put(moved.Get(), L"Formula", Arg(L"=Rate*10")).hr);
+  const CComPtr<IDispatch> dependent = GetObjectOf(
+      GetObjectOf(sheets.Get(), L"Item", {Arg(L"Sheet1")}).Get(), L"Range", {Arg(L"C1")});
+  EXPECT_EQ(21.0, Get(dependent.Get(), L"Value").Double());
+}
+
 }  // namespace
 }  // namespace spreadsheet

@@ -144,6 +144,7 @@ HRESULT CNameObject::Call(const Member& member, bool put, const CArguments& args
         DefinedName changed = *name;
         changed.refersTo = std::move(refersTo);
         workbook.AddName(std::move(changed));
+        context_.application->StructureChanged(workbook);
         return S_OK;
       }
       *result = CVariant(std::wstring_view(RefersToOf(*name)));

@@ -247,6 +247,7 @@ HRESULT CNamesObject::Add(const CArguments& args, CVariant* result) {
     return RuntimeError(L"The syntax of this name isn't correct.");
   }
   workbook.AddName({std::wstring(local), refersTo, scope, !visible});
+  context_.application->StructureChanged(workbook);
   ObjectContext context{context_.application, context_.workbook};
   if (scope != 0) context.sheet = &workbook.Sheet(scope);
   // The stored spelling, which a replaced name of other case keeps.

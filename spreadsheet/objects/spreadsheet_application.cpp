@@ -73,6 +73,11 @@ void CSpreadsheetApplication::CellsWritten(CWorkbook& workbook, std::int32_t she
   if (CalculatesAutomatically()) calculator_.Calculate(false);
 }
 
+void CSpreadsheetApplication::StructureChanged(CWorkbook& workbook) {
+  calculator_.StructureChanged(workbook);
+  if (CalculatesAutomatically()) calculator_.Calculate(false);
+}
+
 void CSpreadsheetApplication::Calculate() {
   calculator_.Calculate(true);
 }

@@ -117,6 +117,9 @@ class CSpreadsheetApplication {
   // Cells of a sheet were written through the object model: what depends on them waits, and is
   // calculated at once unless calculation is manual.
   void CellsWritten(CWorkbook& workbook, std::int32_t sheet, const CellRect& range);
+  // Sheets or defined names of a workbook changed: all its formulas are calculated again
+  // (at once unless calculation is manual).
+  void StructureChanged(CWorkbook& workbook);
   // Application.Calculate: what waits and the volatile formulas.
   void Calculate();
   bool ScreenUpdating() const { return screenUpdating_; }

@@ -130,6 +130,8 @@ HRESULT CWorksheetsObject::Add(const CArguments& args, CVariant* result) {
     added = &workbook.AddSheet(NewSheetName(workbook), position);
   const std::int32_t index = workbook.IndexOf(*added);
   workbook.SetActiveSheet(index);
+  // Sheets moved along: the calculator's knowledge of positions is gone.
+  context_.application->StructureChanged(workbook);
   CSpreadsheetApplication& app = *context_.application;
   const auto& open = app.Workbooks();
   if (std::find(open.begin(), open.end(), target.workbook) != open.end()) {
