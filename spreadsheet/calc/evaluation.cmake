@@ -13,3 +13,9 @@ if(TRELVANE_TESTS)
       ${CMAKE_CURRENT_LIST_DIR}/formula_evaluator_test.cpp
     DEPENDS trelvane_spreadsheet_calc_testing)
 endif()
+
+trelvane_benchmark(spreadsheet_recalculation_benchmark
+  SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/benchmark_workbook.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/recalculation_benchmark.cpp
+  DEPENDS trelvane_spreadsheet_calc)

@@ -145,54 +145,43 @@ class CParser {
     return left;
   }
 
+  // One left-associative level: operands of the next level joined by this level's operators.
+  struct LevelOperator {
+    wchar_t symbol;
+    Operator op;
+  };
+  template <std::size_t N>
+  std::int32_t ParseLevel(std::int32_t (CParser::*operand)(), const LevelOperator (&ops)[N]) {
+    std::int32_t left = (this->*operand)();
+    while (!Failed()) {
+      SkipSpaces();
+      const LevelOperator* found = nullptr;
+      for (const LevelOperator& candidate : ops) {
+        if (Peek() == candidate.symbol) found = &candidate;
+      }
+      if (found == nullptr) break;
+      ++pos_;
+      left = Binary(found->op, left, (this->*operand)());
+    }
+    return left;
+  }
+
   std::int32_t ParseConcatenation() {
-    std::int32_t left = ParseAdditive();
-    while (!Failed()) {
-      SkipSpaces();
-      if (!Accept(L'&')) break;
-      left = Binary(Operator::Concatenate, left, ParseAdditive());
-    }
-    return left;
+    static constexpr LevelOperator kOps[] = {{L'&', Operator::Concatenate}};
+    return ParseLevel(&CParser::ParseAdditive, kOps);
   }
-
   std::int32_t ParseAdditive() {
-    std::int32_t left = ParseMultiplicative();
-    while (!Failed()) {
-      SkipSpaces();
-      if (Accept(L'+')) {
-        left = Binary(Operator::Add, left, ParseMultiplicative());
-      } else if (Accept(L'-')) {
-        left = Binary(Operator::Subtract, left, ParseMultiplicative());
-      } else {
-        break;
-      }
-    }
-    return left;
+    static constexpr LevelOperator kOps[] = {{L'+', Operator::Add}, {L'-', Operator::Subtract}};
+    return ParseLevel(&CParser::ParseMultiplicative, kOps);
   }
-
   std::int32_t ParseMultiplicative() {
-    std::int32_t left = ParsePower();
-    while (!Failed()) {
-      SkipSpaces();
-      if (Accept(L'*')) {
-        left = Binary(Operator::Multiply, left, ParsePower());
-      } else if (Accept(L'/')) {
-        left = Binary(Operator::Divide, left, ParsePower());
-      } else {
-        break;
-      }
-    }
-    return left;
+    static constexpr LevelOperator kOps[] = {{L'*', Operator::Multiply},
+                                             {L'/', Operator::Divide}};
+    return ParseLevel(&CParser::ParsePower, kOps);
   }
-
   std::int32_t ParsePower() {
-    std::int32_t left = ParsePercent();
-    while (!Failed()) {
-      SkipSpaces();
-      if (!Accept(L'^')) break;
-      left = Binary(Operator::Power, left, ParsePercent());
-    }
-    return left;
+    static constexpr LevelOperator kOps[] = {{L'^', Operator::Power}};
+    return ParseLevel(&CParser::ParsePercent, kOps);
   }
 
   std::int32_t ParsePercent() {

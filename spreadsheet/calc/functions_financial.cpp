@@ -199,25 +199,7 @@ EvalValue Npv(Args args, CFunctionContext& context) {
 // The numbers of a cash-flow range or array; other values there are skipped.
 std::optional<EvalValue> CashFlows(const EvalValue& arg, CFunctionContext& context,
                                    std::vector<double>& out) {
-  std::optional<EvalValue> error;
-  ForEachValue(arg, context, [&](const EvalValue& value, ValueSource source) {
-    if (value.IsError()) {
-      error = value;
-      return false;
-    }
-    if (source == ValueSource::Direct) {
-      double number = 0.0;
-      if (auto bad = GetNumber(value, number)) {
-        error = *bad;
-        return false;
-      }
-      out.push_back(number);
-    } else if (value.IsNumber()) {
-      out.push_back(value.AsNumber());
-    }
-    return true;
-  });
-  return error;
+  return CollectNumbers(std::span<const EvalValue>(&arg, 1), context, out);
 }
 
 bool HasBothSigns(const std::vector<double>& values) {
