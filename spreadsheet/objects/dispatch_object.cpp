@@ -3,6 +3,8 @@
 
 #include <cwctype>
 #include <new>
+#include <string>
+#include <unordered_map>
 
 #include "platform/bstr.h"
 
@@ -14,15 +16,24 @@ namespace {
 constexpr IID kIidSpreadsheetObject = {
     0x6a1c7d52, 0x3f0e, 0x4b8a, {0x9d, 0x21, 0x5c, 0x7e, 0x40, 0x18, 0xa3, 0x6f}};
 
-bool SameName(std::wstring_view a, const OLECHAR* b) {
-  std::size_t i = 0;
-  for (; i < a.size(); ++i) {
-    if (b[i] == L'\0' ||
-        std::towupper(static_cast<wint_t>(a[i])) != std::towupper(static_cast<wint_t>(b[i]))) {
-      return false;
-    }
+std::wstring Folded(std::wstring_view name) {
+  std::wstring folded(name);
+  for (wchar_t& c : folded) c = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
+  return folded;
+}
+
+// The member of a table by name, without regard to case. Every object's table is a static
+// array, so its address names it; each table is indexed once (per thread, as COM calls come on
+// one), instead of comparing the name with every member on each of the scans' many calls.
+const Member* FindMember(std::span<const Member> members, const OLECHAR* name) {
+  thread_local std::unordered_map<const Member*, std::unordered_map<std::wstring, const Member*>>
+      indexes;
+  auto& index = indexes[members.data()];
+  if (index.empty()) {
+    for (const Member& member : members) index.emplace(Folded(member.name), &member);
   }
-  return b[i] == L'\0';
+  const auto found = index.find(Folded(name));
+  return found == index.end() ? nullptr : found->second;
 }
 
 const VARIANT* Dereference(const VARIANT* value) {
@@ -44,7 +55,8 @@ CArguments::CArguments(const DISPPARAMS* params) {
   if (params == nullptr) return;
   std::size_t named = 0;
   for (UINT i = 0; i < params->cNamedArgs; ++i) {
-    if (params->rgdispidNamedArgs != nullptr && params->rgdispidNamedArgs[i] == DISPID_PROPERTYPUT) {
+    if (params->rgdispidNamedArgs != nullptr &&
+        params->rgdispidNamedArgs[i] == DISPID_PROPERTYPUT) {
       putValue_ = Dereference(&params->rgvarg[i]);
       named = i + 1;
     }
@@ -63,7 +75,9 @@ const VARIANT* CArguments::At(std::size_t index) const {
   return value;
 }
 
-bool CArguments::IsMissing(std::size_t index) const { return At(index) == nullptr; }
+bool CArguments::IsMissing(std::size_t index) const {
+  return At(index) == nullptr;
+}
 
 HRESULT CArguments::GetLong(std::size_t index, std::int32_t* value) const {
   CVariant converted;
@@ -108,7 +122,9 @@ HRESULT CDispatchObject::QueryInterface(REFIID iid, void** object) {
   return E_NOINTERFACE;
 }
 
-ULONG CDispatchObject::AddRef() { return ++references_; }
+ULONG CDispatchObject::AddRef() {
+  return ++references_;
+}
 
 ULONG CDispatchObject::Release() {
   const ULONG left = --references_;
@@ -122,7 +138,9 @@ HRESULT CDispatchObject::GetTypeInfoCount(UINT* count) {
   return S_OK;
 }
 
-HRESULT CDispatchObject::GetTypeInfo(UINT, LCID, ITypeInfo**) { return E_NOTIMPL; }
+HRESULT CDispatchObject::GetTypeInfo(UINT, LCID, ITypeInfo**) {
+  return E_NOTIMPL;
+}
 
 HRESULT CDispatchObject::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
   if (names == nullptr || ids == nullptr || count == 0) return E_INVALIDARG;
@@ -130,11 +148,8 @@ HRESULT CDispatchObject::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID
   for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
   // Only the member name is looked up; named arguments are not offered, as Excel's late-bound
   // callers here pass none.
-  for (const Member& member : Members()) {
-    if (names[0] != nullptr && SameName(member.name, names[0])) {
-      ids[0] = member.id;
-      break;
-    }
+  if (names[0] != nullptr) {
+    if (const Member* member = FindMember(Members(), names[0])) ids[0] = member->id;
   }
   if (ids[0] == DISPID_UNKNOWN || count > 1) result = DISP_E_UNKNOWNNAME;
   return result;
