@@ -37,9 +37,11 @@ TEST(ProgressWindow, ShowsOneWindowPerProcess) {
 
 TEST(ProgressWindow, RunsWithoutADisplayAndFreesTheRunningFlag) {
   SetProgressDisplayFactory(nullptr);
+  CStopRequest::Set();  // Left over from an operation stopped earlier.
   ProgressWindow window;
   EXPECT_FALSE(window.Start());
   EXPECT_FALSE(ProgressWindow::IsRunning());
+  EXPECT_FALSE(window.StopRequested());
 }
 
 TEST(ProgressWindow, CutsLongMessages) {

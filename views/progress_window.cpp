@@ -44,6 +44,9 @@ void ProgressWindow::SetMessage(const std::wstring& message) {
 bool ProgressWindow::Start() {
   bool expected = false;
   if (!running.compare_exchange_strong(expected, true)) return true;
+  // A new operation starts unstopped, shown or not: a Stop left from an earlier one would end
+  // it at its first look.
+  CStopRequest::Clear();
   display_ = MakeProgressDisplay();
   // A window that cannot be shown must not keep the flag: every later operation would run
   // without progress.
@@ -51,7 +54,6 @@ bool ProgressWindow::Start() {
     running.store(false);
     return false;
   }
-  CStopRequest::Clear();
   if (!display_->Show(title_, Cut(message_), showStop_)) {
     display_.reset();
     running.store(false);
