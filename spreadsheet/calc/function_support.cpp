@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cwctype>
 
+#include "platform/text_case.h"
 #include "spreadsheet/calc/cell_entry.h"
 
 namespace spreadsheet {
@@ -250,8 +251,9 @@ std::optional<EvalValue> CollectNumbers(std::span<const EvalValue> args, CFuncti
 int CompareTextIgnoringCase(std::wstring_view a, std::wstring_view b) {
   const std::size_t n = std::min(a.size(), b.size());
   for (std::size_t i = 0; i < n; ++i) {
-    const auto x = std::towlower(static_cast<wint_t>(a[i]));
-    const auto y = std::towlower(static_cast<wint_t>(b[i]));
+    if (a[i] == b[i]) continue;
+    const wchar_t x = LowerCaseOf(a[i]);
+    const wchar_t y = LowerCaseOf(b[i]);
     if (x != y) return x < y ? -1 : 1;
   }
   if (a.size() == b.size()) return 0;
@@ -259,9 +261,7 @@ int CompareTextIgnoringCase(std::wstring_view a, std::wstring_view b) {
 }
 
 std::wstring ToUpper(std::wstring_view text) {
-  std::wstring upper(text);
-  for (wchar_t& c : upper) c = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
-  return upper;
+  return UpperCase(text);
 }
 
 namespace {

@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <locale>
 #include <optional>
 #include <span>
 #include <stdexcept>
@@ -14,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/text_case.h"
 #include "spreadsheet/calc/function_registry.h"
 #include "spreadsheet/calc/function_support.h"
 #include "spreadsheet/calc/number_format.h"
@@ -63,34 +63,6 @@ std::optional<EvalValue> GetTexts(std::span<const EvalValue> args, std::span<std
 }
 
 // ---------------------------------------------------------------------------------------------
-// Case. The C locale cases ASCII only; a UTF-8 locale, where the system has one, cases the rest
-// of Unicode as Excel does.
-
-const std::ctype<wchar_t>& WideCase() {
-  static const std::locale locale = [] {
-    for (const char* name : {"C.UTF-8", "C.utf8", "en_US.UTF-8"}) {
-      try {
-        return std::locale(name);
-      } catch (const std::runtime_error&) {
-      }
-    }
-    return std::locale::classic();
-  }();
-  return std::use_facet<std::ctype<wchar_t>>(locale);
-}
-
-std::wstring Lowered(std::wstring text) {
-  const std::ctype<wchar_t>& facet = WideCase();
-  facet.tolower(text.data(), text.data() + text.size());
-  return text;
-}
-
-std::wstring Uppered(std::wstring text) {
-  const std::ctype<wchar_t>& facet = WideCase();
-  facet.toupper(text.data(), text.data() + text.size());
-  return text;
-}
-
 // ---------------------------------------------------------------------------------------------
 // Windows-1252, the code page of CHAR and CODE.
 
@@ -469,8 +441,8 @@ MatchResult MatchAt(std::span<const PatternItem> pattern, std::wstring_view text
 EvalValue Search(std::span<const EvalValue> args, CFunctionContext&) {
   std::wstring texts[2];
   if (auto error = GetTexts(args, texts)) return *error;
-  const std::vector<PatternItem> pattern = ReadPattern(Lowered(texts[0]));
-  const std::wstring haystack = Lowered(texts[1]);
+  const std::vector<PatternItem> pattern = ReadPattern(LowerCase(texts[0]));
+  const std::wstring haystack = LowerCase(texts[1]);
   std::size_t start = 1;
   if (auto error = GetStart(args, haystack.size(), start)) return *error;
   for (std::size_t at = start - 1; at <= haystack.size(); ++at) {
@@ -542,24 +514,27 @@ EvalValue Clean(std::span<const EvalValue> args, CFunctionContext&) {
 EvalValue Upper(std::span<const EvalValue> args, CFunctionContext&) {
   std::wstring text;
   if (auto error = GetText(args[0], text)) return *error;
-  return EvalValue::Text(Uppered(std::move(text)));
+  return EvalValue::Text(UpperCase(text));
 }
 
 EvalValue Lower(std::span<const EvalValue> args, CFunctionContext&) {
   std::wstring text;
   if (auto error = GetText(args[0], text)) return *error;
-  return EvalValue::Text(Lowered(std::move(text)));
+  return EvalValue::Text(LowerCase(text));
 }
 
 // A letter after anything but a letter starts a word ("2-way" -> "2-Way", "it's" -> "It'S").
 EvalValue Proper(std::span<const EvalValue> args, CFunctionContext&) {
   std::wstring text;
   if (auto error = GetText(args[0], text)) return *error;
-  const std::ctype<wchar_t>& facet = WideCase();
+  // A letter is what has case; both forms come from the one case mapping of the platform.
+  const std::wstring lower = LowerCase(text);
+  const std::wstring upper = UpperCase(text);
+  if (lower.size() != text.size() || upper.size() != text.size()) return EvalValue::Text(text);
   bool afterLetter = false;
-  for (wchar_t& c : text) {
-    const bool letter = facet.is(std::ctype_base::alpha, c);
-    if (letter) c = afterLetter ? facet.tolower(c) : facet.toupper(c);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const bool letter = lower[i] != upper[i];
+    if (letter) text[i] = afterLetter ? lower[i] : upper[i];
     afterLetter = letter;
   }
   return EvalValue::Text(std::move(text));
@@ -704,8 +679,8 @@ EvalValue TextAround(std::span<const EvalValue> args, CFunctionContext& context,
   }
   std::wstring searched = text;
   if (mode == 1) {
-    searched = Lowered(std::move(searched));
-    for (std::wstring& delimiter : delimiters) delimiter = Lowered(std::move(delimiter));
+    searched = LowerCase(searched);
+    for (std::wstring& delimiter : delimiters) delimiter = LowerCase(delimiter);
   }
   const auto split =
       FindDelimiter(searched, delimiters, static_cast<std::int64_t>(instance), matchEnd);
