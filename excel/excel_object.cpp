@@ -112,22 +112,7 @@ bool ExcelObject::HasAnyFormula() const {
 
 bool ExcelObject::GetText(std::wstring_view member, std::wstring* value, Arguments args) const {
   CVariant read;
-  if (!GetValue(member, &read, args)) return false;
-  const VARTYPE kind = read.Kind();
-  if (kind == VT_ERROR) {
-    *value = kErrorText;
-  } else if (kind == VT_NULL || (kind & VT_ARRAY) != 0) {
-    value->clear();
-  } else if (kind == VT_BSTR) {
-    const BSTR text = read.Get()->bstrVal;
-    value->assign(text == nullptr ? L"" : text, SysStringLen(text));
-  } else {
-    CVariant converted;
-    if (FAILED(read.ChangeType(VT_BSTR, &converted))) return false;
-    const BSTR text = converted.Get()->bstrVal;
-    value->assign(text == nullptr ? L"" : text, SysStringLen(text));
-  }
-  return true;
+  return GetValue(member, &read, args) && PropertyText(read, value);
 }
 
 bool ExcelObject::GetObject(std::wstring_view member, ExcelObject* target, Arguments args) const {

@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "excel/value_text.h"
 #include "platform/automation.h"
 #include "platform/com_ptr.h"
 #include "platform/variant.h"
@@ -44,7 +45,7 @@ class ExcelObject {
   // HasFormula read generously: false only for a successful read of FALSE, so a range mixing
   // formulas and constants (null) counts as having formulas.
   bool HasAnyFormula() const;
-  // Error values read "#ERROR!", null and arrays empty text.
+  // By PropertyText: error values read "#ERROR!", null and arrays empty text.
   bool GetText(std::wstring_view member, std::wstring* value, Arguments args = {}) const;
   // Succeeds only for a non-null object, which `target` then holds.
   bool GetObject(std::wstring_view member, ExcelObject* target, Arguments args = {}) const;
@@ -62,6 +63,3 @@ class ExcelObject {
 
   CComPtr<IDispatch> object_;
 };
-
-// The text every error value reads as.
-inline constexpr std::wstring_view kErrorText = L"#ERROR!";

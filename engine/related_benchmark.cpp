@@ -1,0 +1,115 @@
+// Precedents and dependents on a workbook of 500,000 formula cells filled down as shared
+// formulas: one cell's dependents after the workbook was collected (one pass over all stored
+// references), and the precedents of every formula cell, from the index and on demand.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "engine/related.h"
+#include "scan/workbook_lists.h"
+#include "tests/support/spreadsheet_session.h"
+
+namespace {
+
+using spreadsheet::CellValue;
+using spreadsheet::FormulaRecord;
+
+constexpr std::int32_t kRows = 100000;
+// Formula columns B to F, each filled down from row 1; column A holds the numbers.
+const wchar_t* const kFormulas[] = {L"A1*2", L"B1+A1", L"IF(C1>10,C1,0)", L"ROUND(D1/3,2)",
+                                    L"SUM(A1:E1)"};
+constexpr std::int32_t kFormulaColumns = 5;
+constexpr std::int64_t kFormulaCells = std::int64_t{kRows} * kFormulaColumns;
+
+test_support::CSpreadsheetSession& Session() {
+  static test_support::CSpreadsheetSession* session = [] {
+    auto* made = new test_support::CSpreadsheetSession;
+    spreadsheet::CWorksheet& sheet = made->book->Sheet(1);
+    for (std::int32_t row = 1; row <= kRows; ++row) {
+      sheet.SetValue({row, 1}, CellValue::Number(row % 97));
+    }
+    for (std::int32_t column = 2; column <= kFormulaColumns + 1; ++column) {
+      const std::uint32_t record = sheet.AddFormulaRecord({FormulaRecord::Kind::Shared,
+                                                           kFormulas[column - 2],
+                                                           {1, column},
+                                                           {{1, column}, {kRows, column}}});
+      for (std::int32_t row = 1; row <= kRows; ++row) sheet.AttachFormula({row, column}, record);
+    }
+    made->app->Calculator().InvalidateAll(*made->book);
+    made->app->Calculator().Calculate(false);
+    return made;
+  }();
+  return *session;
+}
+
+std::unique_ptr<CDependencyContainer> AttachedContainer() {
+  auto& session = Session();
+  auto container = std::make_unique<CDependencyContainer>();
+  container->SetWorkbookName(session.book->Name());
+  container->AttachWorkbook(ExcelObject(session.application.Get()),
+                            ExcelObject(session.Workbook().Get()));
+  return container;
+}
+
+std::vector<CellPos> FormulaCells() {
+  std::vector<CellPos> cells;
+  cells.reserve(static_cast<size_t>(kFormulaCells));
+  for (std::int32_t column = 2; column <= kFormulaColumns + 1; ++column) {
+    for (std::int32_t row = 1; row <= kRows; ++row) cells.push_back({1, column, row});
+  }
+  return cells;
+}
+
+void BM_DependentsOfOneCell(benchmark::State& state) {
+  auto container = AttachedContainer();
+  CollectAllFormulas(*container);
+  if (static_cast<std::int64_t>(container->formulaIndex_.size()) != kFormulaCells) {
+    state.SkipWithError("the collection missed formulas");
+    return;
+  }
+  const CellPos cell{1, 1, kRows / 2};
+  for (auto _ : state) {
+    container->dependentsCache_.clear();
+    const SharedReferenceList dependents = DependentsOf(*container, cell);
+    // B, C and F of the row refer to A directly.
+    if (dependents->size() != 3) state.SkipWithError("wrong dependents");
+  }
+}
+BENCHMARK(BM_DependentsOfOneCell)->Unit(benchmark::kMillisecond);
+
+void BM_PrecedentsOfAllFormulaCellsCollected(benchmark::State& state) {
+  auto container = AttachedContainer();
+  CollectAllFormulas(*container);
+  const std::vector<CellPos> cells = FormulaCells();
+  for (auto _ : state) {
+    size_t references = 0;
+    for (const CellPos& cell : cells) references += PrecedentsOf(*container, cell)->size();
+    benchmark::DoNotOptimize(references);
+  }
+  state.SetItemsProcessed(state.iterations() * kFormulaCells);
+}
+BENCHMARK(BM_PrecedentsOfAllFormulaCellsCollected)->Unit(benchmark::kMillisecond);
+
+// Every cell read and parsed on first demand, as expanding precedent trees does.
+void BM_PrecedentsOfAllFormulaCellsOnDemand(benchmark::State& state) {
+  const std::vector<CellPos> cells = FormulaCells();
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto container = AttachedContainer();
+    state.ResumeTiming();
+    size_t references = 0;
+    for (const CellPos& cell : cells) references += PrecedentsOf(*container, cell)->size();
+    benchmark::DoNotOptimize(references);
+    if (static_cast<std::int64_t>(container->formulaIndex_.size()) != kFormulaCells) {
+      state.SkipWithError("formulas were missed");
+    }
+  }
+  state.SetItemsProcessed(state.iterations() * kFormulaCells);
+}
+BENCHMARK(BM_PrecedentsOfAllFormulaCellsOnDemand)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,18 @@
+// The used range of each sheet, read once per container, and moving positions into it so that
+// whole-column and whole-row references are expanded only over cells that can hold data.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/dependency_container.h"
+#include "formula/cell_pos.h"
+
+// The corners of the sheet's UsedRange, from the cache or read and cached. On failure nothing
+// is cached and the corners are left as they were.
+bool UsedRangeOf(CDependencyContainer& container, int32_t sheet, CellPos* first, CellPos* last);
+
+// Moves a column or row outside the used range of the position's sheet to its nearest edge. A
+// position inside is left untouched, as is every position when the used range cannot be read.
+void ClampToUsedRange(CDependencyContainer& container, CellPos* position);
+// Clamps each corner into the used range of its own sheet.
+void ClampRectangle(CDependencyContainer& container, CellPos* first, CellPos* last);

@@ -1,0 +1,123 @@
+// The whole-workbook walk.
+#include "scan/workbook_scan.h"
+
+#include <string>
+
+#include "excel/cell_range.h"
+#include "excel/scope_guards.h"
+#include "views/progress_window.h"
+
+namespace {
+
+constexpr int32_t kOpenXmlRowLimit = 1048576;
+constexpr int32_t kLegacyRowLimit = 65536;
+
+// The state one walk carries from sheet to sheet.
+struct CWalk {
+  IScanWorkbook& strategy;
+  ProgressWindow& progress;
+  LONG rowLimit;
+  long counted = 0;
+  bool stopped = false;
+};
+
+// The used range of one sheet as the walk reads it.
+struct CSheetArea {
+  int32_t sheet = 0;
+  std::wstring name;
+  ExcelObject cells;  // UsedRange.Cells: Item(row, column) counts from the used range's corner.
+  LONG firstColumn = 0;
+  LONG firstRow = 0;
+  LONG width = 0;
+  LONG height = 0;
+};
+
+bool CountOf(const ExcelObject& range, std::wstring_view member, LONG* count) {
+  ExcelObject collection;
+  return range.GetObject(member, &collection) && collection.GetLong(L"Count", count);
+}
+
+bool IsBlank(const CVariant& value) {
+  return value.Kind() <= VT_NULL;
+}
+
+bool ReadSheetArea(const CDependencyContainer& container, int32_t sheet, CSheetArea* area) {
+  ExcelObject worksheet;
+  ExcelObject used;
+  area->sheet = sheet;
+  return GetSheet(container.Worksheets(), sheet, &worksheet) &&
+         worksheet.GetText(L"Name", &area->name) && worksheet.GetObject(L"UsedRange", &used) &&
+         used.GetObject(L"Cells", &area->cells) && used.GetLong(L"Column", &area->firstColumn) &&
+         used.GetLong(L"Row", &area->firstRow) && CountOf(used, L"Columns", &area->width) &&
+         CountOf(used, L"Rows", &area->height);
+}
+
+// Counts the cell; every kScanReportEvery-th shows progress and polls Stop. False when the walk
+// must end before the cell.
+bool CountCell(CWalk& walk, const CSheetArea& area) {
+  ++walk.counted;
+  if (walk.counted % kScanReportEvery != 0) return true;
+  walk.progress.SetMessage(L"Sheet '" + area.name + L"'. " + std::to_wstring(walk.counted) +
+                           L" cells processed.");
+  walk.stopped = walk.progress.StopRequested();
+  return !walk.stopped;
+}
+
+void WalkColumn(CWalk& walk, const CSheetArea& area, LONG offset) {
+  const CVariant column(static_cast<LONG>(offset + 1));
+  ExcelObject current;
+  if (!area.cells.GetObject(L"Item", &current, {CVariant(LONG{1}), column})) return;
+  const LONG end = area.firstRow + area.height;
+  LONG lastRow = 0;
+  for (bool first = true;; first = false) {
+    // A row beyond the limit still ends the column after it, so a cell reached by the jump is
+    // processed wherever it lies.
+    if (lastRow >= walk.rowLimit || lastRow >= end) return;
+    if (!first &&
+        !area.cells.GetObject(L"Item", &current, {CVariant(lastRow - area.firstRow + 2), column})) {
+      return;
+    }
+    CVariant value;
+    current.GetValue(L"Value", &value);
+    if (IsBlank(value)) {
+      ExcelObject below;
+      if (!current.GetObject(L"End", &below, {CVariant(kDirectionDown)})) return;
+      current = below;
+      value.Clear();
+      current.GetValue(L"Value", &value);
+      if (IsBlank(value)) return;
+    }
+    LONG row = 0;
+    // A row that does not move on would walk the same cell for ever.
+    if (!current.GetLong(L"Row", &row) || row <= lastRow) return;
+    lastRow = row;
+    if (!CountCell(walk, area)) return;
+    walk.strategy.ProcessCell(current, {area.sheet, static_cast<int32_t>(area.firstColumn + offset),
+                                        static_cast<int32_t>(row)});
+  }
+}
+
+}  // namespace
+
+int32_t ScanRowLimit(int32_t fileFormat) {
+  return fileFormat >= 51 && fileFormat <= 54 ? kOpenXmlRowLimit : kLegacyRowLimit;
+}
+
+void ScanWorkbook(CDependencyContainer& container, IScanWorkbook& strategy) {
+  const RecalcPauseGuard pause(container.Application());
+  ProgressWindow progress;
+  progress.SetTitle(L"Trelvane - analyzing workbook");
+  progress.SetShowStop(true);
+  progress.Start();
+
+  CWalk walk{strategy, progress, ScanRowLimit(container.FileFormat())};
+  const auto sheets = static_cast<int32_t>(container.sheetSet_.size());
+  for (int32_t sheet = 1; sheet <= sheets && !walk.stopped; ++sheet) {
+    CSheetArea area;
+    if (!ReadSheetArea(container, sheet, &area)) continue;
+    for (LONG offset = 0; offset < area.width && !walk.stopped; ++offset) {
+      WalkColumn(walk, area, offset);
+    }
+  }
+  progress.Close();
+}
