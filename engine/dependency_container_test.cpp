@@ -240,9 +240,9 @@ TEST_F(DependencyContainer, RefreshSeesTheWorkbookAsItIsNow) {
 }
 
 TEST_F(DependencyContainer, ViewsShareTheContainerAndAreToldOfEveryRefresh) {
+  CTestView first, second;  // Outlive the container, which closes the views still registered.
   CDependencyContainer container;
   Attach(container);
-  CTestView first, second;
   container.RegisterView(&first);
   container.RegisterView(&second);
   container.RegisterView(&first);  // Already there: nothing happens.
@@ -261,9 +261,9 @@ TEST_F(DependencyContainer, ViewsShareTheContainerAndAreToldOfEveryRefresh) {
 }
 
 TEST_F(DependencyContainer, StaleDataStayUntilTheNextViewRegisters) {
+  CTestView open, opened;
   CDependencyContainer container;
   Attach(container);
-  CTestView open, opened;
   container.RegisterView(&open);
   const SharedReferenceList list = container.ParseFormula(L"=A1", At(1, 2, 1));
   container.formulaIndex_[At(1, 2, 1)] = list;
@@ -338,9 +338,9 @@ TEST_F(DependencyContainer, NewViewPositionFollowsTheLastRegisteredWindow) {
       {std::nullopt, std::nullopt},  // the rectangle cannot be read
   };
   for (const Case& c : cases) {
+    CTestView earlier, last;
     CDependencyContainer container;
     EXPECT_EQ(std::nullopt, container.NewViewPosition(screen));
-    CTestView earlier, last;
     earlier.windowRect = ScreenRect{300, 300, 800, 800};
     last.windowRect = c.rect;
     container.RegisterView(&earlier);
