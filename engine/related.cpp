@@ -5,8 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "engine/calculation_chain.h"
 #include "excel/cell_range.h"
 #include "scan/cell_collection.h"
+#include "scan/precedent_walks.h"
+#include "scan/workbook_cell_lists.h"
 #include "scan/workbook_lists.h"
 #include "views/population_tree_progress.h"
 #include "views/progress_window.h"
@@ -108,15 +111,24 @@ SharedReferenceList ListRelated(CDependencyContainer& container, const CellPos& 
     case TraceKind::kDependents:
       return DependentsOf(container, cell);
     case TraceKind::kInputs:
+      return InputsOf(container, cell);
     case TraceKind::kTraceError:
-      // The input and error-source walks come later; a cell without a formula has neither.
-      if (!cell.IsNoCell()) CollectedOrigin(container, cell);
-      return CDependencyContainer::EmptyList();
+      return ErrorSourcesOf(container, cell);
     case TraceKind::kErrorCells:
+      return ErrorCells(container, cell);
     case TraceKind::kFillColor:
+      return FillColorCells(container, cell);
     case TraceKind::kFontColor:
+      return FontColorCells(container, cell);
     case TraceKind::kCalculationChain:
-      return CDependencyContainer::EmptyList();
+      // The chain belongs to the workbook, asked for at (0,0,0); computed once and kept.
+      if (cell.sheet != 0 || cell.column != 0 || cell.row != 0) {
+        return CDependencyContainer::EmptyList();
+      }
+      if (!container.calculationChain_ || container.calculationChain_->empty()) {
+        return BuildCalculationChain(container);
+      }
+      return container.calculationChain_;
     case TraceKind::kPrecedents:
     case TraceKind::kEvaluateFormula:
     default:

@@ -255,13 +255,12 @@ TEST_F(RelatedCells, DispatchByKind) {
     CellPos cell;
     SharedReferenceList expected;
   };
-  // Inputs, error cells, trace error, colours and the calculation chain are answered by later
-  // work; until then they have nothing to list.
+  // No errors and no colours here; kinds without a meaning of their own are precedents.
   const Case cases[] = {
       {1, At(1, 2, 1), precedents},  {5, At(1, 2, 1), precedents},  {6, At(1, 2, 1), precedents},
-      {-3, At(1, 2, 1), precedents}, {42, At(1, 2, 1), precedents}, {2, At(1, 2, 1), empty},
+      {-3, At(1, 2, 1), precedents}, {42, At(1, 2, 1), precedents}, {2, At(1, 1, 1), empty},
       {3, At(0, 0, 0), empty},       {3, At(1, 2, 1), empty},       {4, At(1, 2, 1), empty},
-      {7, At(5, 0, 0), empty},       {8, At(5, 0, 0), empty},       {9, At(0, 0, 0), empty},
+      {7, At(5, 0, 0), empty},       {8, At(5, 0, 0), empty},       {9, At(1, 2, 1), empty},
       {1, At(1, 1, 1), empty},
   };
   for (const Case& c : cases) {
@@ -269,6 +268,12 @@ TEST_F(RelatedCells, DispatchByKind) {
         << "kind " << c.kind;
   }
   ExpectList({{At(1, 2, 1), At(1, 2, 1)}}, ListRelated(*container, At(1, 1, 2), TraceKind{}));
+  // The workbook's calculation chain, asked for at (0,0,0): its one formula.
+  ExpectList({{At(1, 2, 1), At(1, 2, 1)}},
+             ListRelated(*container, At(0, 0, 0), static_cast<TraceKind>(9)));
+  // The inputs of B1 are its constant and its blank precedent.
+  ExpectList({{At(1, 1, 1), At(1, 1, 1)}, {At(1, 1, 2), At(1, 1, 2)}},
+             ListRelated(*container, At(1, 2, 1), static_cast<TraceKind>(2)));
 }
 
 TEST_F(RelatedCells, HasRelatedByKind) {

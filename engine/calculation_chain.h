@@ -1,0 +1,47 @@
+// The calculation chain: every formula of the workbook in an order in which it can be calculated.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <set>
+#include <vector>
+
+#include "engine/dependency_container.h"
+#include "formula/cell_pos.h"
+
+// Levels of formula cells, computed on demand and kept: a cell's level is 0 when it refers to no
+// formula, else one more than the highest level among the formulas it refers to. Defined names
+// and external references are not followed; a rectangle is followed on its first sheet. An edge
+// back to a cell whose level is still being computed closes a circle and is ignored, so which
+// edge of a circle is dropped depends on the order of the questions. The walk keeps its own work
+// list, so chains of any depth are followed.
+class CCalculationLevels {
+ public:
+  // A cell that holds no formula.
+  static constexpr int32_t kNoFormula = -1;
+
+  explicit CCalculationLevels(const CDependencyContainer& container) : container_(container) {}
+
+  // The cell's level, or kNoFormula when the formula index does not hold the cell.
+  int32_t CalculationLevel(const CellPos& cell);
+
+  // Every level computed so far, by cell.
+  const std::map<CellPos, int32_t, CellPosOrder>& Levels() const { return levels_; }
+
+ private:
+  struct Frame;
+
+  // The formula cells a reference leads to, in the order the walk takes them: row by row, and
+  // column by column within a row.
+  void FormulaCellsOf(const CellReference& reference, std::vector<CellPos>* cells) const;
+  bool StartFrame(const CellPos& cell, std::vector<Frame>* frames);
+
+  const CDependencyContainer& container_;
+  std::map<CellPos, int32_t, CellPosOrder> levels_;
+  std::set<CellPos, CellPosOrder> onPath_;
+};
+
+// Empties and fills the container's calculation chain: all formulas, collected first unless done
+// since the last refresh, by increasing level and within a level by sheet, column and row. Answers
+// the new list, which is empty for a workbook without formulas.
+SharedReferenceList BuildCalculationChain(CDependencyContainer& container);

@@ -1,0 +1,210 @@
+// The calculation chain and its levels, against workbooks of the embedded spreadsheet and, for
+// chains too deep for a workbook to calculate quickly, against a formula index filled directly.
+#include "engine/calculation_chain.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "spreadsheet/model/cell_value.h"
+#include "tests/support/spreadsheet_session.h"
+
+namespace {
+
+CellPos At(int32_t sheet, int32_t column, int32_t row) {
+  return CellPos{sheet, column, row};
+}
+
+CellReference Single(const CellPos& cell) {
+  CellReference reference;
+  reference.first = cell;
+  reference.last = cell;
+  return reference;
+}
+
+class CalculationChain : public testing::Test {
+ protected:
+  void Formula(int32_t column, int32_t row, const std::wstring& text) {
+    session_->book->Sheet(1).SetFormula({row, column}, text);
+  }
+  void Number(int32_t column, int32_t row, double value) {
+    session_->book->Sheet(1).SetValue({row, column}, spreadsheet::CellValue::Number(value));
+  }
+  std::unique_ptr<CDependencyContainer> Attach() {
+    session_->app->Calculator().InvalidateAll(*session_->book);
+    session_->app->Calculator().Calculate(false);
+    auto container = std::make_unique<CDependencyContainer>();
+    container->SetWorkbookName(session_->book->Name());
+    const ExcelObject app(session_->application.Get());
+    ExcelObject workbook;
+    app.GetObject(L"ActiveWorkbook", &workbook);
+    container->AttachWorkbook(app, workbook);
+    return container;
+  }
+
+  std::optional<test_support::CSpreadsheetSession> session_{std::in_place};
+};
+
+struct ChainCase {
+  const char* name;
+  std::vector<std::pair<CellPos, std::wstring>> formulas;  // On sheet 1.
+  std::vector<std::pair<CellPos, double>> numbers;
+  std::vector<std::pair<CellPos, int32_t>> chain;  // In the expected order, with levels.
+};
+
+TEST_F(CalculationChain, OrdersFormulasByLevel) {
+  const std::vector<ChainCase> cases = {
+      {"constants are no formulas",
+       {{At(1, 1, 1), L"=B1+1"}, {At(1, 2, 1), L"=C1*2"}},
+       {{At(1, 3, 1), 5}},
+       {{At(1, 2, 1), 0}, {At(1, 1, 1), 1}}},
+      {"a range is followed cell by cell",
+       {{At(1, 4, 1), L"=SUM(A1:A3)"}, {At(1, 1, 1), L"=1+1"}, {At(1, 1, 3), L"=2*2"}},
+       {{At(1, 1, 2), 7}},
+       {{At(1, 1, 1), 0}, {At(1, 1, 3), 0}, {At(1, 4, 1), 1}}},
+      {"the walk reaches A1 first, so B1's edge back is dropped",
+       {{At(1, 1, 1), L"=B1"}, {At(1, 2, 1), L"=A1"}},
+       {},
+       {{At(1, 2, 1), 0}, {At(1, 1, 1), 1}}},
+      {"the longest chain below a cell counts",
+       {{At(1, 1, 1), L"=B1+C1"},
+        {At(1, 2, 1), L"=C1"},
+        {At(1, 3, 1), L"=D1"},
+        {At(1, 4, 1), L"=1"}},
+       {},
+       {{At(1, 4, 1), 0}, {At(1, 3, 1), 1}, {At(1, 2, 1), 2}, {At(1, 1, 1), 3}}},
+      {"whole columns find their few formulas",
+       {{At(1, 3, 1), L"=SUM(A:A)"}, {At(1, 1, 9), L"=B2*2"}, {At(1, 2, 2), L"=3"}},
+       {{At(1, 1, 4), 1}},
+       {{At(1, 2, 2), 0}, {At(1, 1, 9), 1}, {At(1, 3, 1), 2}}},
+      {"a range is walked row by row, which decides the edge of a circle that is dropped",
+       {{At(1, 1, 1), L"=SUM(B1:C2)"}, {At(1, 3, 1), L"=B2"}, {At(1, 2, 2), L"=C1"}},
+       {},
+       {{At(1, 2, 2), 0}, {At(1, 3, 1), 1}, {At(1, 1, 1), 2}}},
+      {"a formula may refer to itself",
+       {{At(1, 1, 1), L"=A1+B1"}, {At(1, 2, 1), L"=1"}},
+       {},
+       {{At(1, 2, 1), 0}, {At(1, 1, 1), 1}}},
+  };
+  for (const ChainCase& test : cases) {
+    SCOPED_TRACE(test.name);
+    session_.emplace();
+    for (const auto& [cell, text] : test.formulas) Formula(cell.column, cell.row, text);
+    for (const auto& [cell, value] : test.numbers) Number(cell.column, cell.row, value);
+    const auto container = Attach();
+
+    const SharedReferenceList chain = BuildCalculationChain(*container);
+    ASSERT_NE(nullptr, chain);
+    EXPECT_EQ(chain, container->calculationChain_);
+    ASSERT_EQ(test.chain.size(), chain->size());
+    CCalculationLevels levels(*container);
+    for (size_t i = 0; i < chain->size(); ++i) {
+      const CellReference& got = (*chain)[i];
+      EXPECT_EQ(test.chain[i].first, got.first) << "item " << i;
+      EXPECT_EQ(test.chain[i].first, got.last) << "item " << i;
+      EXPECT_EQ(0u, got.flags);
+      EXPECT_TRUE(got.text.empty());
+    }
+    // Asked in the walk's own order, the levels are those of the chain.
+    for (const auto& entry : container->formulaIndex_) levels.CalculationLevel(entry.first);
+    for (const auto& [cell, level] : test.chain) EXPECT_EQ(level, levels.CalculationLevel(cell));
+    for (const auto& [cell, value] : test.numbers) {
+      EXPECT_EQ(CCalculationLevels::kNoFormula, levels.CalculationLevel(cell));
+    }
+  }
+}
+
+TEST_F(CalculationChain, WorkbookWithoutFormulasGivesEmptyChainUntilOneIsCollected) {
+  Number(1, 1, 3);
+  const auto container = Attach();
+  const SharedReferenceList none = BuildCalculationChain(*container);
+  ASSERT_NE(nullptr, none);
+  EXPECT_TRUE(none->empty());
+
+  Formula(2, 1, L"=A1*2");
+  session_->app->Calculator().InvalidateAll(*session_->book);
+  session_->app->Calculator().Calculate(false);
+  container->Refresh();
+  const SharedReferenceList one = BuildCalculationChain(*container);
+  ASSERT_EQ(1u, one->size());
+  EXPECT_EQ(At(1, 2, 1), one->front().first);
+  EXPECT_TRUE(none->empty()) << "a published list never changes";
+}
+
+TEST_F(CalculationChain, ChainsOfWorkbookFormulasGetOneLevelPerStep) {
+  for (const int32_t length : {250, 700}) {
+    SCOPED_TRACE(length);
+    session_.emplace();
+    for (int32_t row = 1; row < length; ++row) {
+      Formula(1, row, L"=A" + std::to_wstring(row + 1) + L"+1");
+    }
+    Formula(1, length, L"=1");
+    const auto container = Attach();
+    const SharedReferenceList chain = BuildCalculationChain(*container);
+    ASSERT_EQ(static_cast<size_t>(length), chain->size());
+    CCalculationLevels levels(*container);
+    for (int32_t i = 0; i < length; ++i) {
+      const CellPos cell = At(1, 1, length - i);
+      EXPECT_EQ(cell, (*chain)[static_cast<size_t>(i)].first);
+      ASSERT_EQ(i, levels.CalculationLevel(cell));
+    }
+  }
+}
+
+// Fills the index as the collection would for a chain A1 -> A2 -> ... -> A(length), each cell
+// referring to the next, the last to nothing.
+void FillChainIndex(CDependencyContainer& container, int32_t length, int32_t sheet = 1) {
+  for (int32_t row = 1; row <= length; ++row) {
+    auto references = std::make_shared<std::vector<CellReference>>();
+    if (row < length) references->push_back(Single(At(sheet, 1, row + 1)));
+    container.formulaIndex_.emplace(At(sheet, 1, row), std::move(references));
+  }
+  container.formulasCollected_ = true;
+}
+
+TEST_F(CalculationChain, HundredThousandDeepChainNeedsNoStack) {
+  constexpr int32_t kLength = 100000;
+  const auto container = Attach();
+  FillChainIndex(*container, kLength);
+  const SharedReferenceList chain = BuildCalculationChain(*container);
+  ASSERT_EQ(static_cast<size_t>(kLength), chain->size());
+  CCalculationLevels levels(*container);
+  EXPECT_EQ(kLength - 1, levels.CalculationLevel(At(1, 1, 1)));
+  for (int32_t i = 0; i < kLength; ++i) {
+    ASSERT_EQ(At(1, 1, kLength - i), (*chain)[static_cast<size_t>(i)].first);
+    ASSERT_EQ(i, levels.Levels().at(At(1, 1, kLength - i)));
+  }
+}
+
+TEST_F(CalculationChain, DeepCircleDropsOnlyTheClosingEdge) {
+  // A1 -> A2 -> ... -> A1000 -> A1, and B1 refers to A500 from outside the circle.
+  constexpr int32_t kLength = 1000;
+  const auto container = Attach();
+  FillChainIndex(*container, kLength);
+  auto closing = std::make_shared<std::vector<CellReference>>();
+  closing->push_back(Single(At(1, 1, 1)));
+  container->formulaIndex_[At(1, 1, kLength)] = closing;
+  auto outside = std::make_shared<std::vector<CellReference>>();
+  outside->push_back(Single(At(1, 1, 500)));
+  container->formulaIndex_[At(1, 2, 1)] = outside;
+
+  const SharedReferenceList chain = BuildCalculationChain(*container);
+  ASSERT_EQ(static_cast<size_t>(kLength + 1), chain->size());
+  CCalculationLevels levels(*container);
+  for (const auto& entry : container->formulaIndex_) levels.CalculationLevel(entry.first);
+  EXPECT_EQ(0, levels.CalculationLevel(At(1, 1, kLength)));
+  EXPECT_EQ(kLength - 1, levels.CalculationLevel(At(1, 1, 1)));
+  EXPECT_EQ(levels.CalculationLevel(At(1, 1, 500)) + 1, levels.CalculationLevel(At(1, 2, 1)));
+  // Every formula comes after the formulas it refers to, except across the dropped edge.
+  for (const auto& [cell, references] : container->formulaIndex_) {
+    for (const CellReference& reference : *references) {
+      if (cell == At(1, 1, kLength)) continue;
+      EXPECT_GT(levels.CalculationLevel(cell), levels.CalculationLevel(reference.first));
+    }
+  }
+}
+
+}  // namespace

@@ -1,0 +1,190 @@
+// Paths between cells along precedents and dependents, with the search's progress and Stop.
+#include "engine/cell_paths.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tests/support/spreadsheet_session.h"
+#include "views/progress_display.h"
+#include "views/stop_request.h"
+
+namespace {
+
+CellPos At(int32_t sheet, int32_t column, int32_t row) {
+  return CellPos{sheet, column, row};
+}
+
+CellReference Rect(const CellPos& first, const CellPos& last) {
+  CellReference reference;
+  reference.first = first;
+  reference.last = last;
+  return reference;
+}
+CellReference Single(const CellPos& cell) {
+  return Rect(cell, cell);
+}
+
+struct ProgressLog {
+  std::vector<std::wstring> shown;  // Title, then the first message.
+  std::vector<std::wstring> messages;
+  std::wstring stopAt;
+};
+
+class CLoggingDisplay final : public IProgressDisplay {
+ public:
+  explicit CLoggingDisplay(std::shared_ptr<ProgressLog> log) : log_(std::move(log)) {}
+  bool Show(const std::wstring& title, const std::wstring& message, bool showStop) override {
+    log_->shown.push_back(title);
+    log_->shown.push_back(message);
+    EXPECT_TRUE(showStop);
+    return true;
+  }
+  void SetMessage(const std::wstring& message) override {
+    log_->messages.push_back(message);
+    if (message == log_->stopAt) CStopRequest::Set();
+  }
+  void Close() override {}
+
+ private:
+  std::shared_ptr<ProgressLog> log_;
+};
+
+class CellPaths : public testing::Test {
+ protected:
+  CellPaths() : log_(std::make_shared<ProgressLog>()) {
+    SetProgressDisplayFactory([log = log_] { return std::make_unique<CLoggingDisplay>(log); });
+  }
+  ~CellPaths() override {
+    SetProgressDisplayFactory(nullptr);
+    CStopRequest::Clear();
+  }
+
+  void Formula(int32_t column, int32_t row, const wchar_t* text) {
+    session_.book->Sheet(1).SetFormula({row, column}, text);
+  }
+  std::unique_ptr<CDependencyContainer> Attach() {
+    session_.app->Calculator().InvalidateAll(*session_.book);
+    session_.app->Calculator().Calculate(false);
+    auto container = std::make_unique<CDependencyContainer>();
+    container->SetWorkbookName(session_.book->Name());
+    const ExcelObject app(session_.application.Get());
+    ExcelObject workbook;
+    app.GetObject(L"ActiveWorkbook", &workbook);
+    container->AttachWorkbook(app, workbook);
+    return container;
+  }
+  // The index as the collection fills it for A1 -> A2 -> ... -> A(length) on sheet 1.
+  static void FillChainIndex(CDependencyContainer& container, int32_t length) {
+    for (int32_t row = 1; row <= length; ++row) {
+      auto references = std::make_shared<std::vector<CellReference>>();
+      if (row < length) references->push_back(Single(At(1, 1, row + 1)));
+      container.formulaIndex_.emplace(At(1, 1, row), std::move(references));
+    }
+    container.formulasCollected_ = true;
+  }
+
+  test_support::CSpreadsheetSession session_;
+  std::shared_ptr<ProgressLog> log_;
+};
+
+void ExpectPath(const std::vector<CellPos>& expected, const std::vector<CellReference>& path) {
+  ASSERT_EQ(expected.size(), path.size());
+  for (size_t i = 0; i < expected.size(); ++i) {
+    EXPECT_EQ(expected[i], path[i].first) << "item " << i;
+    EXPECT_EQ(expected[i], path[i].last) << "item " << i;
+    EXPECT_EQ(0u, path[i].flags);
+    EXPECT_EQ(0, path[i].nameId);
+    EXPECT_TRUE(path[i].text.empty());
+  }
+}
+
+TEST_F(CellPaths, FollowsTheWindowsRelation) {
+  Formula(1, 1, L"=B1+C1");
+  Formula(3, 1, L"=D1");
+  Formula(3, 5, L"=SUM(A1:B2)");
+  const auto container = Attach();
+  struct Case {
+    const char* name;
+    CellReference from;
+    CellReference to;
+    TraceKind kind;
+    std::vector<CellPos> path;
+  };
+  const std::vector<Case> cases = {
+      {"precedents",
+       Single(At(1, 1, 1)),
+       Single(At(1, 4, 1)),
+       TraceKind::kPrecedents,
+       {At(1, 1, 1), At(1, 3, 1), At(1, 4, 1)}},
+      {"dependents, searched backwards",
+       Single(At(1, 4, 1)),
+       Single(At(1, 1, 1)),
+       TraceKind::kDependents,
+       {At(1, 4, 1), At(1, 3, 1), At(1, 1, 1)}},
+      {"a precedent range ends at its first cell inside the target",
+       Single(At(1, 3, 5)),
+       Rect(At(1, 2, 1), At(1, 2, 10)),
+       TraceKind::kPrecedents,
+       {At(1, 3, 5), At(1, 2, 1)}},
+      {"a root range is searched cell by cell",
+       Rect(At(1, 3, 4), At(1, 3, 5)),
+       Single(At(1, 4, 1)),
+       TraceKind::kPrecedents,
+       {At(1, 3, 5), At(1, 1, 1), At(1, 3, 1), At(1, 4, 1)}},
+  };
+  for (const Case& test : cases) {
+    SCOPED_TRACE(test.name);
+    std::vector<CellReference> path{Single(At(1, 9, 9))};
+    ASSERT_TRUE(FindPath(*container, test.from, test.to, test.kind, &path));
+    ExpectPath(test.path, path);
+  }
+  ASSERT_FALSE(log_->shown.empty());
+  EXPECT_EQ(L"Trelvane - searching ...", log_->shown[0]);
+  EXPECT_EQ(L"Cells processed: 0", log_->shown[1]);
+}
+
+TEST_F(CellPaths, NoPathAfterVisitingEveryReachableCellOnce) {
+  Formula(1, 1, L"=B1");
+  Formula(2, 1, L"=A1+C1");
+  Formula(3, 1, L"=D1+D2");
+  const auto container = Attach();
+  std::vector<CellReference> path;
+  long processed = 0;
+  EXPECT_FALSE(FindPath(*container, Single(At(1, 1, 1)), Single(At(1, 26, 99)),
+                        TraceKind::kPrecedents, &path, &processed));
+  EXPECT_TRUE(path.empty());
+  EXPECT_EQ(5, processed) << "A1, B1, C1, D1 and D2, the circle closed once";
+}
+
+TEST_F(CellPaths, LongChainsAndStop) {
+  constexpr int32_t kLength = 30000;
+  const auto container = Attach();
+  FillChainIndex(*container, kLength);
+  std::vector<CellReference> path;
+  long processed = 0;
+  ASSERT_TRUE(FindPath(*container, Single(At(1, 1, 1)), Single(At(1, 1, kLength)),
+                       TraceKind::kPrecedents, &path, &processed));
+  ASSERT_EQ(static_cast<size_t>(kLength), path.size());
+  for (int32_t row = 1; row <= kLength; ++row) {
+    ASSERT_EQ(At(1, 1, row), path[static_cast<size_t>(row - 1)].first);
+  }
+  EXPECT_EQ(kLength - 1, processed) << "the last cell is seen by the look-ahead";
+  EXPECT_EQ(L"Cells processed: 50", log_->messages.front());
+  EXPECT_EQ(L"Cells processed: 29950", log_->messages.back());
+
+  ASSERT_TRUE(FindPath(*container, Single(At(1, 1, kLength)), Single(At(1, 1, 1)),
+                       TraceKind::kDependents, &path));
+  EXPECT_EQ(static_cast<size_t>(kLength), path.size());
+  EXPECT_EQ(At(1, 1, kLength), path.front().first);
+
+  log_->stopAt = L"Cells processed: 100";
+  EXPECT_FALSE(FindPath(*container, Single(At(1, 1, 1)), Single(At(1, 1, kLength)),
+                        TraceKind::kPrecedents, &path, &processed));
+  EXPECT_TRUE(path.empty());
+  EXPECT_EQ(100, processed);
+}
+
+}  // namespace

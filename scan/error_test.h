@@ -1,0 +1,12 @@
+// Whether a cell, or any cell of a rectangle, shows an error value, as Excel's ISERROR sees it.
+#pragma once
+
+#include "engine/dependency_container.h"
+#include "formula/cell_pos.h"
+
+// One evaluation per cell for the container's life; a failed evaluation means no error.
+bool IsErrorCell(CDependencyContainer& container, const CellPos& position);
+
+// Tests only the part of the rectangle inside the used range, row by row; true at the first
+// error cell.
+bool RangeHasError(CDependencyContainer& container, const CellPos& first, const CellPos& last);

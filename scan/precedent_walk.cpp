@@ -1,0 +1,153 @@
+// The precedent walk, with its own stack of open cells and rectangles so that the depth of the
+// call stack never follows the length of a chain of formulas.
+#include "scan/precedent_walk.h"
+
+#include <map>
+#include <optional>
+#include <vector>
+
+#include "scan/cell_collection.h"
+#include "scan/scan_strategies.h"
+#include "scan/used_range.h"
+#include "views/population_tree_progress.h"
+#include "views/progress_window.h"
+
+namespace {
+
+// How often the walk reports and looks at Stop, in entries of the visited map.
+constexpr size_t kReportEvery = 50;
+
+// A formula cell whose references are being walked, or a rectangle whose cells are.
+struct OpenVisit {
+  bool isRectangle = false;
+  CellReference key;
+  bool dynamic = false;
+  bool anyTrue = false;
+  // A formula cell: its origin's references and the next one to walk.
+  SharedReferenceList references;
+  size_t next = 0;
+  // A rectangle: the clamped corners and the next cell, column by column.
+  CellPos first;
+  CellPos last;
+  CellPos cursor;
+};
+
+class CPrecedentWalk {
+ public:
+  CPrecedentWalk(CDependencyContainer& container, IArgumentListScaner& scanner,
+                 ProgressWindow& progress)
+      : container_(container), scanner_(scanner), progress_(progress) {}
+
+  void Run(const CellPos& start) {
+    std::optional<bool> answer = BeginCell(start, false);
+    while (!open_.empty() && !stopped_) {
+      if (answer) open_.back().anyTrue |= *answer;
+      answer = Advance();
+    }
+  }
+
+ private:
+  // Starts the visit of a cell: its answer when known at once, nothing when it was opened.
+  std::optional<bool> BeginCell(const CellPos& position, bool dynamic) {
+    if (position.IsNoCell()) return false;
+    CellReference key = SingleCellEntry(position);
+    if (const auto seen = visited_.find(key); seen != visited_.end()) return seen->second;
+    visited_.emplace(key, true);
+    if (visited_.size() % kReportEvery == 0) {
+      progress_.SetMessage(
+          FormatCount(L"Processed cells: %ld", static_cast<long>(visited_.size())));
+      if (progress_.StopRequested()) {
+        stopped_ = true;
+        return false;
+      }
+    }
+    CellPos origin = ArrayOriginOf(container_, position);
+    EnsureCellCollected(container_, origin);
+    // Collecting a cell of an array not yet recorded records it, and with it the real origin.
+    origin = ArrayOriginOf(container_, origin);
+    const auto found = container_.formulaIndex_.find(origin);
+    if (found == container_.formulaIndex_.end() || !found->second) {
+      CellReference entry = SingleCellEntry(position);
+      if (dynamic) entry.flags = RefDynamic;
+      const bool result = scanner_.OnValueCell(entry);
+      visited_[key] = result;
+      return result;
+    }
+    OpenVisit visit;
+    visit.key = std::move(key);
+    visit.dynamic = dynamic;
+    visit.references = found->second;
+    visit.first = position;
+    open_.push_back(std::move(visit));
+    return std::nullopt;
+  }
+
+  std::optional<bool> BeginReference(const CellReference& entry, bool dynamic) {
+    if (entry.externalId != 0 || (entry.nameId != 0 && (entry.flags & RefNameNotRange) != 0) ||
+        (entry.flags & RefInvalid) != 0) {
+      return false;
+    }
+    const bool mark = dynamic || (entry.flags & RefDynamic) != 0;
+    if (entry.IsSingleCell()) return BeginCell(entry.first, mark);
+    if (const auto seen = visited_.find(entry); seen != visited_.end()) return seen->second;
+    visited_.emplace(entry, true);
+    OpenVisit visit;
+    visit.isRectangle = true;
+    visit.key = entry;
+    visit.dynamic = mark;
+    visit.first = entry.first;
+    visit.last = entry.last;
+    ClampRectangle(container_, &visit.first, &visit.last);
+    visit.cursor = visit.first;
+    open_.push_back(std::move(visit));
+    return std::nullopt;
+  }
+
+  // Takes the next step of the innermost open visit; closes it when nothing is left to walk.
+  std::optional<bool> Advance() {
+    OpenVisit& top = open_.back();
+    const bool dynamic = top.dynamic;
+    if (!top.isRectangle) {
+      if (top.next < top.references->size()) {
+        // Copied: opening another visit may move the open ones.
+        const SharedReferenceList references = top.references;
+        return BeginReference((*references)[top.next++], dynamic);
+      }
+      return Close(scanner_.OnFormulaCell(top.first, top.anyTrue));
+    }
+    if (top.cursor.column > top.last.column || top.cursor.row > top.last.row) {
+      return Close(top.anyTrue);
+    }
+    const CellPos cell{top.first.sheet, top.cursor.column, top.cursor.row};
+    if (++top.cursor.row > top.last.row) {
+      top.cursor.row = top.first.row;
+      ++top.cursor.column;
+    }
+    return BeginCell(cell, dynamic);
+  }
+
+  bool Close(bool answer) {
+    visited_[open_.back().key] = answer;
+    open_.pop_back();
+    return answer;
+  }
+
+  CDependencyContainer& container_;
+  IArgumentListScaner& scanner_;
+  ProgressWindow& progress_;
+  std::map<CellReference, bool> visited_;
+  std::vector<OpenVisit> open_;
+  bool stopped_ = false;
+};
+
+}  // namespace
+
+void WalkPrecedents(CDependencyContainer& container, const CellPos& position,
+                    IArgumentListScaner& scanner, const std::wstring& title) {
+  ProgressWindow progress;
+  progress.SetTitle(L"Trelvane - " + title);
+  progress.SetShowStop(true);
+  progress.Start();
+  CPrecedentWalk(container, scanner, progress).Run(position);
+  progress.Close();
+}
