@@ -1,0 +1,380 @@
+// Trace filling: lazy levels behind "not ready" placeholders, and expand all on a work list.
+#include "views/trace_filler.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "formula/address_parser.h"
+#include "scan/error_test.h"
+#include "scan/used_range.h"
+#include "views/progress_window.h"
+
+bool IsFlatListKind(TraceKind kind) {
+  return kind == TraceKind::kErrorCells || kind == TraceKind::kFillColor ||
+         kind == TraceKind::kFontColor || kind == TraceKind::kCalculationChain;
+}
+
+int32_t ReferenceImage(const CellReference& reference) {
+  const bool range = !reference.IsSingleCell();
+  if ((reference.flags & RefDynamic) != 0) return range ? kImageDynamicRange : kImageDynamicCell;
+  if (reference.nameId > 0) return kImageName;
+  return range ? kImageRange : kImageCell;
+}
+
+CTraceFiller::CTraceFiller(CDependencyContainer& container, ITreeStructure& tree)
+    : container_(container), tree_(tree) {}
+
+void CTraceFiller::SetRoot(const CellReference& root, TraceKind kind, int32_t colorIndex) {
+  root_ = root;
+  kind_ = kind;
+  colorIndex_ = colorIndex;
+  if (kind == TraceKind::kTraceError) {
+    switches_.highlightErrors = true;
+    switches_.filterHighlighted = true;
+  }
+}
+
+void CTraceFiller::Fill() {
+  // Selections made while filling must not move Excel's selection.
+  selectInExcel_ = false;
+  tree_.SetRedraw(false);
+  if (IsFlatListKind(kind_)) {
+    FillFlatList();
+  } else {
+    InsertReference(tree_.Root(), root_, false, nullptr);
+    const TreeItem top = tree_.FirstChild(tree_.Root());
+    if (top != kNoItem && kind_ == TraceKind::kTraceError) {
+      if (!expandAllInProgress_) {
+        tree_.Select(top);
+        ExpandAll();
+      }
+    } else if (top != kNoItem) {
+      // A tree control reports the expansion too; the second fill finds no placeholder.
+      ExpandOnDemand(top);
+      tree_.Expand(top);
+    }
+  }
+  tree_.SetRedraw(true);
+  selectInExcel_ = true;
+}
+
+void CTraceFiller::Refresh() {
+  texts_.Clear();
+  DeleteChildren(tree_.Root());
+  nodeMap_.clear();
+  Fill();
+}
+
+bool CTraceFiller::PassesFilter(const CellPos& first, const CellPos& last) {
+  if (!switches_.filterHighlighted) return true;
+  return switches_.highlightErrors && RangeHasError(container_, first, last);
+}
+
+TreeItem CTraceFiller::InsertItem(TreeItem parent, const CellReference& reference, int32_t image) {
+  const TreeItem item = tree_.InsertChild(parent, image, std::nullopt);
+  if (item == kNoItem) return item;
+  nodeMap_.insert_or_assign(item, reference);
+  progress_.Tick();
+  return item;
+}
+
+void CTraceFiller::AddPlaceholder(TreeItem item) {
+  tree_.InsertChild(item, -1, std::wstring(kNotReadyText));
+}
+
+void CTraceFiller::ApplyPlaceholderRule(TreeItem item, const CellReference& reference) {
+  if (IsFlatListKind(kind_) || (reference.flags & RefNameNotRange) != 0) return;
+  if (!reference.IsSingleCell() || HasRelated(container_, reference.first, kind_)) {
+    AddPlaceholder(item);
+  }
+}
+
+void CTraceFiller::InsertReference(TreeItem parent, const CellReference& reference, bool recursive,
+                                   std::vector<Task>* tasks) {
+  if (reference.externalId != 0) {
+    if (container_.externalTable_.Find(reference.externalId).empty()) return;
+    CellReference external;
+    external.externalId = reference.externalId;
+    InsertItem(parent, external, kImageExternal);
+    return;
+  }
+  if (!reference.IsSingleCell()) {
+    if (!PassesFilter(reference.first, reference.last)) return;
+    const TreeItem item = InsertItem(parent, reference, ReferenceImage(reference));
+    if (item == kNoItem) return;
+    if (recursive) {
+      ExpandRange(item, reference, true, tasks);
+    } else {
+      ApplyPlaceholderRule(item, reference);
+    }
+    return;
+  }
+  if (reference.nameId == 0) {
+    InsertCell(parent, reference, recursive, tasks);
+    return;
+  }
+  InsertItem(parent, reference, kImageName);
+}
+
+void CTraceFiller::InsertCell(TreeItem parent, const CellReference& reference, bool recursive,
+                              std::vector<Task>* tasks) {
+  if (!PassesFilter(reference.first, reference.first)) return;
+  const TreeItem item = InsertItem(parent, reference, ReferenceImage(reference));
+  if (item == kNoItem) return;
+  if (recursive && progress_.MayContinue()) {
+    tasks->push_back(Task{item, reference.first, false, false});
+  } else {
+    ApplyPlaceholderRule(item, reference);
+  }
+}
+
+void CTraceFiller::ExpandRange(TreeItem item, const CellReference& range, bool recursive,
+                               std::vector<Task>* tasks) {
+  CellPos first = range.first;
+  CellPos last = range.last;
+  ClampRectangle(container_, &first, &last);
+  // 64-bit counters, so that a corner at the largest index cannot wrap the loop.
+  const int64_t sheetEnd = std::max(first.sheet, last.sheet);
+  const int64_t rowEnd = std::max(first.row, last.row);
+  const int64_t columnEnd = std::max(first.column, last.column);
+  for (int64_t sheet = std::min(first.sheet, last.sheet); sheet <= sheetEnd; ++sheet) {
+    for (int64_t row = std::min(first.row, last.row); row <= rowEnd; ++row) {
+      for (int64_t column = std::min(first.column, last.column); column <= columnEnd; ++column) {
+        CellReference cell;
+        cell.first = CellPos{static_cast<int32_t>(sheet), static_cast<int32_t>(column),
+                             static_cast<int32_t>(row)};
+        cell.last = cell.first;
+        if (recursive) {
+          InsertCell(item, cell, true, tasks);
+          continue;
+        }
+        if (!PassesFilter(cell.first, cell.last)) continue;
+        const TreeItem child = InsertItem(item, cell, kImageCell);
+        if (child != kNoItem && !IsFlatListKind(kind_) &&
+            HasRelated(container_, cell.first, kind_)) {
+          AddPlaceholder(child);
+        }
+      }
+    }
+  }
+}
+
+void CTraceFiller::FillChildren(TreeItem item, const CellPos& cell, bool recursive,
+                                std::vector<Task>* tasks) {
+  const SharedReferenceList list = ListRelated(container_, cell, kind_);
+  if (!list) return;
+  for (const CellReference& reference : *list) InsertReference(item, reference, recursive, tasks);
+}
+
+bool CTraceFiller::IsPlaceholder(TreeItem item) const {
+  if (item == kNoItem || nodeMap_.contains(item)) return false;
+  const std::optional<std::wstring> text = tree_.Text(item);
+  return text && *text == kNotReadyText;
+}
+
+void CTraceFiller::ExpandOnDemand(TreeItem item) {
+  if (!switches_.expansionEnabled || expandAllInProgress_) return;
+  const auto found = nodeMap_.find(item);
+  if (found == nodeMap_.end()) return;
+  const TreeItem first = tree_.FirstChild(item);
+  if (!IsPlaceholder(first)) return;
+  tree_.DeleteItem(first);
+  const CellReference reference = found->second;
+  if (reference.IsSingleCell()) {
+    FillChildren(item, reference.first, false, nullptr);
+  } else {
+    ExpandRange(item, reference, false, nullptr);
+  }
+}
+
+void CTraceFiller::DeleteChildren(TreeItem item) {
+  std::vector<TreeItem> pending;
+  for (TreeItem child = tree_.FirstChild(item); child != kNoItem;
+       child = tree_.NextSibling(child)) {
+    pending.push_back(child);
+  }
+  const std::vector<TreeItem> top = pending;
+  while (!pending.empty()) {
+    const TreeItem current = pending.back();
+    pending.pop_back();
+    nodeMap_.erase(current);
+    for (TreeItem child = tree_.FirstChild(current); child != kNoItem;
+         child = tree_.NextSibling(child)) {
+      pending.push_back(child);
+    }
+  }
+  for (const TreeItem child : top) tree_.DeleteItem(child);
+}
+
+void CTraceFiller::RunTasks(std::vector<Task> stack, std::set<CellPos, CellPosOrder> onPath) {
+  // Depth first, as recursion would go, but on the heap: chains and cycles in the workbook
+  // decide how deep the branch gets. A cell already on its own path is not filled again; it
+  // keeps a placeholder, so a cycle stays finite and can still be opened a level at a time.
+  while (!stack.empty()) {
+    const Task task = stack.back();
+    stack.pop_back();
+    if (task.leave) {
+      onPath.erase(task.cell);
+      continue;
+    }
+    const auto found = nodeMap_.find(task.item);
+    if (found == nodeMap_.end()) continue;
+    if (onPath.contains(task.cell) || (!task.forced && !progress_.MayContinue())) {
+      const CellReference reference = found->second;
+      ApplyPlaceholderRule(task.item, reference);
+      continue;
+    }
+    onPath.insert(task.cell);
+    std::vector<Task> children;
+    FillChildren(task.item, task.cell, true, &children);
+    stack.push_back(Task{task.item, task.cell, true, false});
+    stack.insert(stack.end(), children.rbegin(), children.rend());
+  }
+}
+
+void CTraceFiller::ExpandAll() {
+  const TreeItem selected = tree_.Selected();
+  if (selected == kNoItem) return;
+  const auto found = nodeMap_.find(selected);
+  if (found == nodeMap_.end()) return;
+  const CellReference reference = found->second;
+
+  progress_.SetTitle(L"Trelvane - expanding tree");
+  progress_.Begin();
+  expandAllInProgress_ = true;
+  DeleteChildren(selected);
+
+  std::set<CellPos, CellPosOrder> onPath;
+  for (TreeItem up = tree_.Parent(selected); up != kNoItem; up = tree_.Parent(up)) {
+    const auto entry = nodeMap_.find(up);
+    if (entry != nodeMap_.end() && entry->second.IsSingleCell()) onPath.insert(entry->second.first);
+  }
+  std::vector<Task> stack;
+  if (reference.IsSingleCell()) {
+    if (reference.externalId == 0 && (reference.flags & RefNameNotRange) == 0) {
+      stack.push_back(Task{selected, reference.first, false, true});
+    }
+  } else {
+    std::vector<Task> cells;
+    ExpandRange(selected, reference, true, &cells);
+    stack.assign(cells.rbegin(), cells.rend());
+  }
+  RunTasks(std::move(stack), std::move(onPath));
+
+  progress_.SetMessage(L"Expanding nodes (press Stop button to interrupt) ...");
+  progress_.ResetStop();
+  ExpandVisually(selected);
+  expandAllInProgress_ = false;
+  progress_.End();
+}
+
+void CTraceFiller::ExpandVisually(TreeItem top) {
+  std::vector<TreeItem> pending{top};
+  while (!pending.empty() && !progress_.StopRequested()) {
+    const TreeItem item = pending.back();
+    pending.pop_back();
+    const TreeItem first = tree_.FirstChild(item);
+    if (first == kNoItem || IsPlaceholder(first)) continue;
+    tree_.Expand(item);
+    std::vector<TreeItem> children;
+    for (TreeItem child = first; child != kNoItem; child = tree_.NextSibling(child)) {
+      children.push_back(child);
+    }
+    pending.insert(pending.end(), children.rbegin(), children.rend());
+  }
+}
+
+void CTraceFiller::FillFlatList() {
+  const CellPos query{
+      kind_ == TraceKind::kFillColor || kind_ == TraceKind::kFontColor ? colorIndex_ : 0, 0, 0};
+  const SharedReferenceList list = ListRelated(container_, query, kind_);
+  if (!list || list->empty()) return;
+  ProgressWindow progress;
+  progress.SetTitle(L"Trelvane - processing cells");
+  progress.SetShowStop(true);
+  progress.Start();
+  for (size_t i = 0; i < list->size(); ++i) {
+    InsertReference(tree_.Root(), (*list)[i], false, nullptr);
+    if (i % 10 != 0) continue;
+    progress.SetMessage(FormatCount(L"Added %ld cells", static_cast<long>(i)));
+    if (progress.StopRequested()) break;
+  }
+  progress.Close();
+  const TreeItem first = tree_.FirstChild(tree_.Root());
+  if (first != kNoItem) tree_.Select(first);
+}
+
+std::wstring CTraceFiller::ComputeText(const CellReference& reference) {
+  if (reference.externalId != 0) {
+    return std::wstring(container_.externalTable_.Find(reference.externalId));
+  }
+  const NameRecord* record =
+      reference.nameId > 0 ? container_.definedNames_.FindRecord(reference.nameId) : nullptr;
+  const bool nameConstant = record != nullptr && record->notRange == 1;
+  std::wstring cell = record != nullptr ? record->name : reference.text;
+  if (!nameConstant) {
+    const std::wstring address =
+        CAddressParser::FormatAddress(reference.first, reference.last, L"");
+    cell = cell.empty() ? address : cell + L" (" + address + L")";
+  }
+  std::wstring sheet;
+  std::wstring value;
+  std::wstring formula;
+  if (nameConstant) {
+    value = record->refersTo;
+  } else {
+    sheet = std::wstring(container_.sheetNameByIndex_.Find(reference.first.sheet));
+    if (reference.IsSingleCell()) {
+      const CellTexts& texts = texts_.Get(container_, reference.first);
+      value = texts.value;
+      formula = texts.formula;
+    } else if ((reference.flags & RefArrayRange) != 0) {
+      formula = texts_.Get(container_, reference.first).formula;
+    }
+  }
+  return cell + L'\t' + sheet + L'\t' + value + L'\t' + formula;
+}
+
+std::wstring CTraceFiller::ItemText(TreeItem item, size_t bufferSize) {
+  std::optional<std::wstring> text = tree_.Text(item);
+  if (!text) {
+    const auto found = nodeMap_.find(item);
+    text = found == nodeMap_.end() ? std::wstring() : ComputeText(found->second);
+    tree_.SetText(item, *text);
+  }
+  if (bufferSize == 0) return {};
+  if (text->size() > bufferSize - 1) text->resize(bufferSize - 1);
+  return *text;
+}
+
+TraceItemStyle CTraceFiller::ItemStyle(TreeItem item, bool highlighted) {
+  TraceItemStyle style;
+  const CellReference* reference = ReferenceOf(item);
+  if (reference == nullptr || reference->nameId != 0 || reference->externalId != 0) return style;
+  const bool error =
+      switches_.highlightErrors && RangeHasError(container_, reference->first, reference->last);
+  if (!highlighted) {
+    if (error) {
+      style.textColor = kErrorTextColor;
+    } else if ((reference->flags & RefDynamic) != 0) {
+      style.textColor = kDynamicTextColor;
+    }
+  }
+  style.bold = error;
+  return style;
+}
+
+std::vector<CellReference> CTraceFiller::PathFromRoot(TreeItem item) const {
+  std::vector<CellReference> path;
+  for (TreeItem at = item; at != kNoItem; at = tree_.Parent(at)) {
+    const auto found = nodeMap_.find(at);
+    if (found != nodeMap_.end()) path.push_back(found->second);
+  }
+  std::reverse(path.begin(), path.end());
+  return path;
+}
+
+const CellReference* CTraceFiller::ReferenceOf(TreeItem item) const {
+  const auto found = nodeMap_.find(item);
+  return found == nodeMap_.end() ? nullptr : &found->second;
+}

@@ -1,0 +1,117 @@
+// CTraceFiller: fills a trace tree from one root reference for one kind, lazily one level at a
+// time or a whole branch at once, and answers what each item shows.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "engine/dependency_container.h"
+#include "engine/related.h"
+#include "formula/cell_reference.h"
+#include "views/cell_text_cache.h"
+#include "views/population_tree_progress.h"
+#include "views/tree_structure.h"
+
+inline constexpr const wchar_t* kNotReadyText = L"not ready";
+
+// Images of the trace image strip.
+enum TraceImage : int32_t {
+  kImageCell = 0,
+  kImageRange = 1,
+  kImageExternal = 3,
+  kImageDynamicCell = 6,
+  kImageDynamicRange = 7,
+  kImageName = 10,
+};
+
+struct TraceSwitches {
+  bool highlightErrors = false;
+  bool filterHighlighted = false;
+  // Cleared while a window walks a found path, so that opening items there fills nothing.
+  bool expansionEnabled = true;
+};
+
+struct TraceItemStyle {
+  std::optional<uint32_t> textColor;  // 0x00BBGGRR; none keeps the tree's own colour
+  bool bold = false;
+};
+
+inline constexpr uint32_t kErrorTextColor = 0x0000FF;    // red
+inline constexpr uint32_t kDynamicTextColor = 0xFF0000;  // blue
+
+bool IsFlatListKind(TraceKind kind);
+int32_t ReferenceImage(const CellReference& reference);
+
+class CTraceFiller {
+ public:
+  CTraceFiller(CDependencyContainer& container, ITreeStructure& tree);
+
+  // For the colour lists, `colorIndex` is the colour asked for (-1 for none).
+  void SetRoot(const CellReference& root, TraceKind kind, int32_t colorIndex = 0);
+  TraceSwitches& Switches() { return switches_; }
+
+  void Fill();
+  void Refresh();
+  // The tree reports that the item is about to open.
+  void ExpandOnDemand(TreeItem item);
+  // Rebuilds the selected item's whole branch under a progress window, then opens it.
+  void ExpandAll();
+
+  // The four column texts joined by tabs, computed once and then fixed on the item, cut to
+  // `bufferSize` less one character.
+  std::wstring ItemText(TreeItem item, size_t bufferSize);
+  TraceItemStyle ItemStyle(TreeItem item, bool highlighted);
+  // The references from the root down to the item.
+  std::vector<CellReference> PathFromRoot(TreeItem item) const;
+  const CellReference* ReferenceOf(TreeItem item) const;
+
+  bool ExpandAllInProgress() const { return expandAllInProgress_; }
+  bool SelectInExcelEnabled() const { return selectInExcel_; }
+  // Counts every inserted item; exposed so that tests can watch it.
+  CPopulationTreeProgress& Progress() { return progress_; }
+  const CCellTextCache& TextCache() const { return texts_; }
+
+ private:
+  // Work still to do in expand all: fill an item's children, or leave a cell's path.
+  struct Task {
+    TreeItem item = kNoItem;
+    CellPos cell;
+    bool leave = false;
+    bool forced = false;  // The branch's own top: filled even after Stop.
+  };
+
+  bool PassesFilter(const CellPos& first, const CellPos& last);
+  TreeItem InsertItem(TreeItem parent, const CellReference& reference, int32_t image);
+  void AddPlaceholder(TreeItem item);
+  void ApplyPlaceholderRule(TreeItem item, const CellReference& reference);
+  void InsertReference(TreeItem parent, const CellReference& reference, bool recursive,
+                       std::vector<Task>* tasks);
+  // A plain cell: with a placeholder in lazy mode, or as a task of expand all.
+  void InsertCell(TreeItem parent, const CellReference& reference, bool recursive,
+                  std::vector<Task>* tasks);
+  void ExpandRange(TreeItem item, const CellReference& range, bool recursive,
+                   std::vector<Task>* tasks);
+  void FillChildren(TreeItem item, const CellPos& cell, bool recursive, std::vector<Task>* tasks);
+  void RunTasks(std::vector<Task> stack, std::set<CellPos, CellPosOrder> onPath);
+  void FillFlatList();
+  void DeleteChildren(TreeItem item);
+  void ExpandVisually(TreeItem top);
+  bool IsPlaceholder(TreeItem item) const;
+  std::wstring ComputeText(const CellReference& reference);
+
+  CDependencyContainer& container_;
+  ITreeStructure& tree_;
+  CellReference root_;
+  TraceKind kind_ = TraceKind::kPrecedents;
+  int32_t colorIndex_ = 0;
+  TraceSwitches switches_;
+  bool expandAllInProgress_ = false;
+  bool selectInExcel_ = true;
+  std::map<TreeItem, CellReference> nodeMap_;
+  CCellTextCache texts_;
+  CPopulationTreeProgress progress_;
+};

@@ -1,0 +1,432 @@
+// Trace filling against workbooks of the embedded spreadsheet: lazy levels, expand all over
+// chains and cycles, Stop, names, arrays, filters, flat lists and the texts and colours shown.
+#include "views/trace_filler.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "formula/reference_functions.h"
+#include "spreadsheet/model/cell_value.h"
+#include "tests/support/spreadsheet_session.h"
+#include "views/progress_display.h"
+#include "views/stop_request.h"
+#include "views/trace_tree.h"
+
+namespace {
+
+using spreadsheet::CellValue;
+
+CellPos At(int32_t column, int32_t row) {
+  return CellPos{1, column, row};
+}
+
+CellReference CellRef(const CellPos& cell) {
+  CellReference reference;
+  reference.first = cell;
+  reference.last = cell;
+  return reference;
+}
+
+// Every progress window shown, with its messages; presses Stop at a chosen message.
+struct ProgressShown {
+  std::wstring title;
+  std::vector<std::wstring> messages;
+};
+struct ProgressLog {
+  std::vector<ProgressShown> windows;
+  std::wstring stopAt;
+};
+
+class CLoggingDisplay final : public IProgressDisplay {
+ public:
+  explicit CLoggingDisplay(std::shared_ptr<ProgressLog> log) : log_(std::move(log)) {}
+  bool Show(const std::wstring& title, const std::wstring&, bool) override {
+    log_->windows.push_back({title, {}});
+    return true;
+  }
+  void SetMessage(const std::wstring& message) override {
+    log_->windows.back().messages.push_back(message);
+    if (message == log_->stopAt) CStopRequest::Set();
+  }
+  void Close() override {}
+
+ private:
+  std::shared_ptr<ProgressLog> log_;
+};
+
+class TraceTree : public testing::Test {
+ protected:
+  TraceTree() : log_(std::make_shared<ProgressLog>()) {
+    SetProgressDisplayFactory([log = log_] { return std::make_unique<CLoggingDisplay>(log); });
+  }
+  ~TraceTree() override {
+    SetProgressDisplayFactory(nullptr);
+    CStopRequest::Clear();
+    ReferenceFunctions::Clear();
+  }
+
+  void Formula(int32_t column, int32_t row, const wchar_t* text) {
+    session_.book->Sheet(1).SetFormula({row, column}, text);
+  }
+  void Number(int32_t column, int32_t row, double value) {
+    session_.book->Sheet(1).SetValue({row, column}, CellValue::Number(value));
+  }
+
+  // Calculates the workbook first, as Excel keeps it, then opens a trace of the root.
+  CTraceFiller& Open(const CellReference& root, TraceKind kind, bool fill = true) {
+    session_.app->Calculator().InvalidateAll(*session_.book);
+    session_.app->Calculate();
+    container_ = std::make_unique<CDependencyContainer>();
+    container_->SetWorkbookName(session_.book->Name());
+    const ExcelObject app(session_.application.Get());
+    ExcelObject workbook;
+    app.GetObject(L"ActiveWorkbook", &workbook);
+    container_->AttachWorkbook(app, workbook);
+    filler_ = std::make_unique<CTraceFiller>(*container_, tree_);
+    tree_.SetExpandingHandler([this](TreeItem item) { filler_->ExpandOnDemand(item); });
+    filler_->SetRoot(root, kind);
+    if (fill) filler_->Fill();
+    return *filler_;
+  }
+
+  std::vector<TreeItem> Children(TreeItem item) const {
+    std::vector<TreeItem> children;
+    for (TreeItem c = tree_.FirstChild(item); c != kNoItem; c = tree_.NextSibling(c)) {
+      children.push_back(c);
+    }
+    return children;
+  }
+  TreeItem Top() const { return tree_.FirstChild(tree_.Root()); }
+  bool HasPlaceholder(TreeItem item) const {
+    const TreeItem first = tree_.FirstChild(item);
+    return first != kNoItem && filler_->ReferenceOf(first) == nullptr &&
+           tree_.Text(first) == std::wstring(kNotReadyText);
+  }
+  // The item's tab-separated fields.
+  std::vector<std::wstring> Fields(TreeItem item) {
+    std::vector<std::wstring> fields(1);
+    for (const wchar_t c : filler_->ItemText(item, 1000)) {
+      if (c == L'\t') {
+        fields.emplace_back();
+      } else {
+        fields.back() += c;
+      }
+    }
+    return fields;
+  }
+  std::wstring CellField(TreeItem item) { return Fields(item)[0]; }
+  const ProgressShown* Window(const std::wstring& title) const {
+    for (const ProgressShown& window : log_->windows) {
+      if (window.title == title) return &window;
+    }
+    return nullptr;
+  }
+
+  test_support::CSpreadsheetSession session_;
+  std::shared_ptr<ProgressLog> log_;
+  std::unique_ptr<CDependencyContainer> container_;
+  CTraceTree tree_;
+  std::unique_ptr<CTraceFiller> filler_;
+};
+
+TEST_F(TraceTree, LazyLevelsBehindPlaceholdersNeverDuplicateChildren) {
+  Formula(1, 1, L"=B1+C1");
+  Formula(2, 1, L"=D1*2");
+  Number(3, 1, 4);
+  Number(4, 1, 5);
+  Open(CellRef(At(1, 1)), TraceKind::kPrecedents);
+
+  const TreeItem root = Top();
+  ASSERT_NE(kNoItem, root);
+  EXPECT_TRUE(tree_.IsExpanded(root));
+  EXPECT_TRUE(tree_.Redraws());
+  EXPECT_TRUE(filler_->SelectInExcelEnabled());
+  const std::vector<TreeItem> level = Children(root);
+  ASSERT_EQ(2u, level.size());
+  EXPECT_EQ(L"B1", CellField(level[0]));
+  EXPECT_EQ(L"C1", CellField(level[1]));
+  EXPECT_TRUE(HasPlaceholder(level[0]));
+  // A constant has nothing to offer, so no expand button.
+  EXPECT_EQ(kNoItem, tree_.FirstChild(level[1]));
+
+  for (int round = 0; round < 2; ++round) {
+    tree_.Expand(level[0]);
+    tree_.Collapse(level[0]);
+    const std::vector<TreeItem> below = Children(level[0]);
+    ASSERT_EQ(1u, below.size()) << "round " << round;
+    EXPECT_EQ(L"D1", CellField(below[0]));
+  }
+
+  // Refresh starts over: the first level again, with placeholders, and values read anew.
+  Number(3, 1, 6);
+  filler_->Refresh();
+  const std::vector<TreeItem> again = Children(Top());
+  ASSERT_EQ(2u, again.size());
+  EXPECT_TRUE(HasPlaceholder(again[0]));
+  EXPECT_EQ(L"6", Fields(again[1])[2]);
+  EXPECT_EQ(nullptr, filler_->ReferenceOf(level[0]));
+}
+
+TEST_F(TraceTree, ColumnTextsOfCellsNamesAndArrays) {
+  session_.book->AddName({L"MyRange", L"=Sheet1!$A$1:$B$5", 0, false});
+  session_.book->AddName({L"Rate", L"=0.25", 0, false});
+  session_.book->AddName({L"One", L"=Sheet1!$C$1", 0, false});
+  Number(1, 1, 7);
+  Number(2, 5, 1);
+  Number(3, 1, 3);
+  Formula(4, 1, L"=SUM(MyRange)+Rate+One");
+  Open(CellRef(At(4, 1)), TraceKind::kPrecedents);
+
+  const std::vector<TreeItem> level = Children(Top());
+  ASSERT_EQ(3u, level.size());
+  struct Case {
+    std::vector<std::wstring> fields;
+    int32_t image;
+    bool placeholder;
+  };
+  const Case cases[] = {
+      {{L"MyRange (A1:B5)", L"Sheet1", L"", L""}, kImageName, true},
+      {{L"Rate", L"", L"=0.25", L""}, kImageName, false},
+      {{L"One (C1)", L"Sheet1", L"3", L""}, kImageName, false},
+  };
+  for (size_t i = 0; i < level.size(); ++i) {
+    EXPECT_EQ(cases[i].fields, Fields(level[i])) << i;
+    EXPECT_EQ(cases[i].image, tree_.Image(level[i])) << i;
+    EXPECT_EQ(cases[i].placeholder, HasPlaceholder(level[i])) << i;
+  }
+  EXPECT_EQ((std::vector<std::wstring>{L"D1", L"Sheet1", L"11.25", L"=SUM(MyRange)+Rate+One"}),
+            Fields(Top()));
+
+  // The named range opens into plain cells along rows.
+  tree_.Expand(level[0]);
+  const std::vector<TreeItem> cells = Children(level[0]);
+  ASSERT_EQ(10u, cells.size());
+  EXPECT_EQ(L"A1", CellField(cells[0]));
+  EXPECT_EQ(L"B1", CellField(cells[1]));
+  EXPECT_EQ(L"B5", CellField(cells[9]));
+  EXPECT_EQ(kImageCell, tree_.Image(cells[0]));
+  EXPECT_EQ(L"7", Fields(cells[0])[2]);
+  const std::vector<CellReference> path = filler_->PathFromRoot(cells[9]);
+  ASSERT_EQ(3u, path.size());
+  EXPECT_EQ(At(4, 1), path[0].first);
+  EXPECT_EQ(At(2, 5), path[2].first);
+
+  // Texts are fixed once made; the buffer cuts them.
+  EXPECT_EQ(L"MyR", filler_->ItemText(level[0], 4));
+}
+
+TEST_F(TraceTree, AnArrayRootShowsItsFormulaInBracesAndALineFeedWidens) {
+  Number(2, 1, 1);
+  Number(2, 2, 2);
+  session_.book->Sheet(1).SetArrayFormula({{1, 1}, {2, 1}}, L"=B1:B2*2");
+  Formula(3, 1, L"=B1+\nB2");
+  CellReference array;
+  array.first = At(1, 1);
+  array.last = At(1, 2);
+  array.flags = RefArrayRange;
+  Open(array, TraceKind::kPrecedents);
+  EXPECT_EQ((std::vector<std::wstring>{L"A1:A2", L"Sheet1", L"", L"{=B1:B2*2}"}), Fields(Top()));
+  const std::vector<TreeItem> cells = Children(Top());
+  ASSERT_EQ(2u, cells.size());
+  EXPECT_EQ(L"{=B1:B2*2}", Fields(cells[1])[3]);
+
+  tree_.DeleteItem(tree_.Root());
+  Open(CellRef(At(3, 1)), TraceKind::kPrecedents);
+  EXPECT_EQ(L"=B1+\r\nB2", Fields(Top())[3]);
+}
+
+TEST_F(TraceTree, ARangeOpensIntoItsCellsAlongRows) {
+  for (int32_t row = 1; row <= 2; ++row) {
+    for (int32_t column = 1; column <= 3; ++column) Number(column, row, column * row);
+  }
+  CellReference range;
+  range.first = At(1, 1);
+  range.last = At(3, 2);
+  Open(range, TraceKind::kPrecedents);
+  EXPECT_EQ(kImageRange, tree_.Image(Top()));
+  std::vector<std::wstring> order;
+  for (const TreeItem cell : Children(Top())) order.push_back(CellField(cell));
+  EXPECT_EQ((std::vector<std::wstring>{L"A1", L"B1", L"C1", L"A2", L"B2", L"C2"}), order);
+}
+
+TEST_F(TraceTree, TheFilterKeepsOnlyErrorCells) {
+  Formula(1, 1, L"=B1+C1");
+  Formula(2, 1, L"=D1/0");
+  Number(3, 1, 5);
+  Number(4, 1, 1);
+
+  // Filtering without highlighting lets nothing through, the root cell neither.
+  CTraceFiller& filler = Open(CellRef(At(1, 1)), TraceKind::kPrecedents, false);
+  filler.Switches().filterHighlighted = true;
+  filler.Fill();
+  EXPECT_EQ(0u, tree_.Size());
+
+  filler.Switches().highlightErrors = true;
+  filler.Refresh();
+  const std::vector<TreeItem> level = Children(Top());
+  ASSERT_EQ(1u, level.size());
+  EXPECT_EQ(L"B1", CellField(level[0]));
+}
+
+TEST_F(TraceTree, ErrorsAreRedAndBoldDynamicCellsBlue) {
+  ReferenceFunctions::Add(L"INDIRECT");
+  Formula(1, 1, L"=B1+INDIRECT(\"C1\")+D1");
+  Formula(2, 1, L"=1/0");
+  Number(3, 1, 2);
+  Number(4, 1, 3);
+  CTraceFiller& filler = Open(CellRef(At(1, 1)), TraceKind::kPrecedents);
+  // Found by their cells: evaluated references come after the written ones.
+  std::map<std::wstring, TreeItem> byCell;
+  for (const TreeItem item : Children(Top())) byCell[CellField(item)] = item;
+  ASSERT_EQ(3u, byCell.size());
+  const TreeItem level[] = {byCell[L"B1"], byCell[L"C1"], byCell[L"D1"]};
+  EXPECT_EQ(kImageDynamicCell, tree_.Image(level[1]));
+  EXPECT_EQ(kImageCell, tree_.Image(level[2]));
+
+  struct Case {
+    TreeItem item;
+    bool highlightErrors;
+    bool highlighted;
+    std::optional<uint32_t> color;
+    bool bold;
+  };
+  const Case cases[] = {
+      {level[0], true, false, kErrorTextColor, true},
+      {level[0], true, true, std::nullopt, true},
+      {level[0], false, false, std::nullopt, false},
+      {level[1], true, false, kDynamicTextColor, false},
+      {level[1], true, true, std::nullopt, false},
+      {level[2], true, false, std::nullopt, false},
+  };
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    filler.Switches().highlightErrors = cases[i].highlightErrors;
+    const TraceItemStyle style = filler.ItemStyle(cases[i].item, cases[i].highlighted);
+    EXPECT_EQ(cases[i].color, style.textColor) << i;
+    EXPECT_EQ(cases[i].bold, style.bold) << i;
+  }
+}
+
+TEST_F(TraceTree, ExpandAllStopsAtACellAlreadyOnItsPath) {
+  Formula(1, 1, L"=B1+1");
+  Formula(2, 1, L"=C1+1");
+  Formula(3, 1, L"=A1+1");
+  CTraceFiller& filler = Open(CellRef(At(1, 1)), TraceKind::kPrecedents);
+  tree_.Select(Top());
+  filler.ExpandAll();
+  EXPECT_FALSE(filler.ExpandAllInProgress());
+
+  std::vector<std::wstring> chain;
+  TreeItem item = Top();
+  for (; filler.ReferenceOf(item) != nullptr; item = tree_.FirstChild(item)) {
+    chain.push_back(CellField(item));
+    if (HasPlaceholder(item)) break;
+  }
+  EXPECT_EQ((std::vector<std::wstring>{L"A1", L"B1", L"C1", L"A1"}), chain);
+  EXPECT_TRUE(HasPlaceholder(item));
+  EXPECT_FALSE(tree_.IsExpanded(item));
+  EXPECT_TRUE(tree_.IsExpanded(Top()));
+  ASSERT_NE(nullptr, Window(L"Trelvane - expanding tree"));
+
+  // The repeated cell still opens one level at a time.
+  tree_.Expand(item);
+  const std::vector<TreeItem> below = Children(item);
+  ASSERT_EQ(1u, below.size());
+  EXPECT_EQ(L"B1", CellField(below[0]));
+  EXPECT_TRUE(HasPlaceholder(below[0]));
+}
+
+TEST_F(TraceTree, ExpandAllOverALongChainKeepsTheStackFlat) {
+  constexpr int32_t kLength = 10000;
+  for (int32_t row = 1; row < kLength; ++row) {
+    Formula(1, row, (L"=A" + std::to_wstring(row + 1) + L"+1").c_str());
+  }
+  Number(1, kLength, 1);
+  CTraceFiller& filler = Open(CellRef(At(1, 1)), TraceKind::kPrecedents);
+  tree_.Select(Top());
+  filler.ExpandAll();
+
+  EXPECT_EQ(static_cast<size_t>(kLength), tree_.Size());
+  TreeItem deepest = Top();
+  while (tree_.FirstChild(deepest) != kNoItem) {
+    EXPECT_TRUE(tree_.IsExpanded(deepest));
+    deepest = tree_.FirstChild(deepest);
+  }
+  const std::vector<CellReference> path = filler.PathFromRoot(deepest);
+  ASSERT_EQ(static_cast<size_t>(kLength), path.size());
+  EXPECT_EQ(At(1, 1), path.front().first);
+  EXPECT_EQ(At(1, kLength), path.back().first);
+  EXPECT_EQ(static_cast<int32_t>(kLength - 1), filler.Progress().Processed());
+
+  // Deleting a deep branch is as flat as building it.
+  filler.Refresh();
+  EXPECT_EQ(3u, tree_.Size());
+}
+
+TEST_F(TraceTree, StopLeavesUnfinishedItemsToOpenLater) {
+  constexpr int32_t kLength = 400;
+  for (int32_t row = 1; row < kLength; ++row) {
+    Formula(1, row, (L"=A" + std::to_wstring(row + 1) + L"+1").c_str());
+  }
+  Number(1, kLength, 1);
+  CTraceFiller& filler = Open(CellRef(At(1, 1)), TraceKind::kPrecedents);
+  constexpr int32_t kStopAt = 2 * CPopulationTreeProgress::kReportEvery;
+  log_->stopAt = L"Nodes processed: " + std::to_wstring(kStopAt);
+  tree_.Select(Top());
+  filler.ExpandAll();
+
+  EXPECT_EQ(static_cast<size_t>(kStopAt) + 1, tree_.Size() - 1);  // and one placeholder
+  EXPECT_FALSE(CStopRequest::IsSet());
+  const ProgressShown* window = Window(L"Trelvane - expanding tree");
+  ASSERT_NE(nullptr, window);
+  EXPECT_EQ(L"Expanding nodes (press Stop button to interrupt) ...", window->messages.back());
+
+  TreeItem last = Top();
+  while (filler.ReferenceOf(tree_.FirstChild(last)) != nullptr) last = tree_.FirstChild(last);
+  EXPECT_EQ(L"A" + std::to_wstring(kStopAt + 1), CellField(last));
+  ASSERT_TRUE(HasPlaceholder(last));
+  tree_.Expand(last);
+  const std::vector<TreeItem> below = Children(last);
+  ASSERT_EQ(1u, below.size());
+  EXPECT_EQ(L"A" + std::to_wstring(kStopAt + 2), CellField(below[0]));
+}
+
+TEST_F(TraceTree, TraceErrorOpensTheWholeRoadAtOnce) {
+  Formula(1, 1, L"=B1+C1");
+  Formula(2, 1, L"=D1");
+  Formula(4, 1, L"=1/0");
+  Number(3, 1, 1);
+  Open(CellRef(At(1, 1)), TraceKind::kTraceError);
+  std::vector<std::wstring> road;
+  for (TreeItem item = Top(); item != kNoItem; item = tree_.FirstChild(item)) {
+    road.push_back(CellField(item));
+    EXPECT_LE(Children(item).size(), 1u);
+  }
+  // The engine answers the source of the error itself, not the cells it passes through.
+  EXPECT_EQ((std::vector<std::wstring>{L"A1", L"D1"}), road);
+  EXPECT_TRUE(tree_.IsExpanded(Top()));
+}
+
+TEST_F(TraceTree, FlatListsReportEveryTenthCell) {
+  // No error cells: no window and an empty tree.
+  Number(1, 1, 1);
+  Open(CellRef(At(1, 1)), TraceKind::kErrorCells);
+  EXPECT_EQ(0u, tree_.Size());
+  EXPECT_EQ(nullptr, Window(L"Trelvane - processing cells"));
+
+  for (int32_t row = 1; row <= 25; ++row) Formula(1, row, L"=1/0");
+  Open(CellRef(At(1, 1)), TraceKind::kErrorCells);
+  ASSERT_EQ(25u, Children(tree_.Root()).size());
+  for (const TreeItem item : Children(tree_.Root())) EXPECT_EQ(kNoItem, tree_.FirstChild(item));
+  EXPECT_EQ(Top(), tree_.Selected());
+  const ProgressShown* window = Window(L"Trelvane - processing cells");
+  ASSERT_NE(nullptr, window);
+  EXPECT_EQ((std::vector<std::wstring>{L"Added 0 cells", L"Added 10 cells", L"Added 20 cells"}),
+            window->messages);
+}
+
+}  // namespace
