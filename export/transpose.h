@@ -1,0 +1,23 @@
+// TransposeSelection: turns the selected rectangle over its main diagonal in place, contents and
+// a fixed set of formats together. Cells whose mirror lies outside the selection move there and
+// their old place is cleared; array formulas are left alone and reported once.
+#pragma once
+
+#include <string>
+
+#include "excel/excel_object.h"
+
+// Where a message for the user goes: the add-in shows a message box with the product title and
+// an OK button, the command line prints it.
+class IMessageSink {
+ public:
+  virtual ~IMessageSink() = default;
+  virtual void ShowMessage(const std::wstring& text) = 0;
+};
+
+inline constexpr wchar_t kArrayFormulasNotTransposed[] =
+    L"Selected range contains array formulas which was not processed.";
+
+// On Excel's main thread, with the application object. Events, screen updating and calculation
+// are paused while it runs and put back afterwards.
+void TransposeSelection(const ExcelObject& application, IMessageSink& messages);
