@@ -120,4 +120,15 @@ TEST(RecalculationCorpus, RecalculatesWhatExcelCached) {
   EXPECT_GE(rate, kRequiredRate);
 }
 
+TEST(RecalculationCorpus, TheExampleWorkbookHoldsWhatItComputes) {
+  // Made by tools/make_example_workbook.py, which computes the values it caches itself.
+  const std::filesystem::path example =
+      std::filesystem::path(TRELVANE_SOURCE_DIR) / "examples" / "budget.xlsx";
+  ASSERT_TRUE(std::filesystem::exists(example)) << example;
+  const FileResult result = Recalculate(example);
+  EXPECT_GT(result.cells, 20u);
+  EXPECT_EQ(result.cells, result.matched);
+  for (const std::string& miss : result.misses) ADD_FAILURE() << miss;
+}
+
 }  // namespace
