@@ -38,3 +38,16 @@ function(trelvane_library name)
   add_library(trelvane_${name} STATIC ${sources})
   target_link_libraries(trelvane_${name} PUBLIC trelvane_options ${ARG_DEPENDS} ${ARG_SYSTEM_LIBS})
 endfunction()
+
+# trelvane_benchmark(NAME SOURCES... DEPENDS libs...): a Google Benchmark binary, native builds
+# only. Benchmarks are run by hand (scripts/benchmark.sh), never as tests.
+function(trelvane_benchmark name)
+  if(CMAKE_CROSSCOMPILING OR NOT TRELVANE_BENCHMARKS)
+    return()
+  endif()
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
+  find_package(benchmark REQUIRED)
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE trelvane_options benchmark::benchmark ${ARG_DEPENDS})
+  target_compile_definitions(${name} PRIVATE TRELVANE_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+endfunction()

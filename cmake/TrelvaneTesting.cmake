@@ -31,16 +31,3 @@ function(trelvane_test name)
   add_test(NAME ${name} COMMAND ${name} --gtest_output=xml:${name}.xml
            WORKING_DIRECTORY ${TRELVANE_TEST_REPORTS})
 endfunction()
-
-# trelvane_benchmark(NAME SOURCES... DEPENDS libs...): a Google Benchmark binary, native builds
-# only. Benchmarks are run by hand (scripts/benchmark.sh), never as tests.
-function(trelvane_benchmark name)
-  if(CMAKE_CROSSCOMPILING OR NOT TRELVANE_BENCHMARKS)
-    return()
-  endif()
-  cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
-  find_package(benchmark REQUIRED)
-  add_executable(${name} ${ARG_SOURCES})
-  target_link_libraries(${name} PRIVATE trelvane_options benchmark::benchmark ${ARG_DEPENDS})
-  target_compile_definitions(${name} PRIVATE TRELVANE_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
-endfunction()
