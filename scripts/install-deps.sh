@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ make pkg-config python3
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  libcli11-dev libzip-dev libexpat1-dev libreoffice-calc-nogui
+  libcli11-dev nlohmann-json3-dev libzip-dev libexpat1-dev libreoffice-calc-nogui
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine64 xvfb xauth
 )

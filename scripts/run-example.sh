@@ -7,3 +7,5 @@ cmake -S "$root" -B "$root/build/release" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DTRELVANE_TESTS=OFF -DTRELVANE_BENCHMARKS=OFF >/dev/null
 cmake --build "$root/build/release" --target trelvane -j "$(nproc)" >/dev/null
 "$root/build/release/cli/trelvane" --version
+cd "$root"
+"$root/build/release/cli/trelvane" precedents examples/budget.xlsx 'Summary!B5'

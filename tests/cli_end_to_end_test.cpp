@@ -1,0 +1,228 @@
+// The trelvane command run as a user runs it, on the example workbook: JSON and tree output,
+// depth, output files and exit codes.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <nlohmann/json.hpp>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "tests/support/temporary_folder.h"
+
+namespace {
+
+using nlohmann::json;
+
+struct RunResult {
+  int exitCode = -1;
+  std::string out;
+};
+
+std::string Quote(const std::string& text) {
+  std::string quoted = "'";
+  for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+std::string Budget() {
+  return std::string(TRELVANE_SOURCE_DIR) + "/examples/budget.xlsx";
+}
+
+RunResult RunTrelvane(const std::vector<std::string>& arguments) {
+  std::string command = Quote(TRELVANE_BINARY);
+  for (const std::string& argument : arguments) command += " " + Quote(argument);
+  if (!arguments.empty() && arguments[0] != "unknown") command += " --no-progress";
+  command += " 2>/dev/null";
+  RunResult result;
+  FILE* pipe = ::popen(command.c_str(), "r");
+  if (pipe == nullptr) return result;
+  char buffer[4096];
+  size_t read = 0;
+  while ((read = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) result.out.append(buffer, read);
+  const int status = ::pclose(pipe);
+  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return result;
+}
+
+json RunJson(std::vector<std::string> arguments) {
+  arguments.push_back("--format");
+  arguments.push_back("json");
+  const RunResult result = RunTrelvane(arguments);
+  EXPECT_EQ(0, result.exitCode);
+  return json::parse(result.out);
+}
+
+// Every item of the document, parents before children.
+std::vector<const json*> AllItems(const json& document) {
+  std::vector<const json*> items;
+  std::vector<const json*> pending;
+  for (const json& item : document.at("items")) pending.push_back(&item);
+  while (!pending.empty()) {
+    const json* item = pending.back();
+    pending.pop_back();
+    items.push_back(item);
+    if (item->at("children").is_array()) {
+      for (const json& child : item->at("children")) pending.push_back(&child);
+    }
+  }
+  return items;
+}
+
+// "Sheet!Cell" of each child of the item.
+std::set<std::string> ChildCells(const json& item) {
+  std::set<std::string> cells;
+  for (const json& child : item.at("children")) {
+    cells.insert(child.at("text")[1].get<std::string>() + "!" +
+                 child.at("text")[0].get<std::string>());
+  }
+  return cells;
+}
+
+TEST(CliEndToEnd, PrecedentsExpandEveryLevelWithReferencesOnEachItem) {
+  const json document = RunJson({"precedents", Budget(), "Summary!B5"});
+  EXPECT_EQ(json::array({"Cell", "Sheet", "Value", "Formula"}), document.at("columns"));
+  ASSERT_EQ(1u, document.at("items").size());
+  const json& top = document.at("items")[0];
+  EXPECT_EQ(json::array({3, 2, 5}), top.at("ref").at("first"));
+  EXPECT_EQ("Summary", top.at("text")[1]);
+  EXPECT_EQ('=', top.at("text")[3].get<std::string>().front());
+  const std::set<std::string> children = ChildCells(top);
+  EXPECT_TRUE(children.count("Summary!B3") == 1 && children.count("Summary!B4") == 1);
+
+  bool sawLeafInput = false;
+  for (const json* item : AllItems(document)) {
+    EXPECT_TRUE(item->at("children").is_array()) << item->dump();
+    EXPECT_EQ(4u, item->at("text").size());
+    EXPECT_FALSE(item->at("error").get<bool>());
+    ASSERT_TRUE(item->contains("ref")) << item->dump();
+    if (item->at("text")[0] == "C4" && item->at("text")[1] == "Sales") {
+      sawLeafInput = item->at("children").empty() && item->at("text")[3] == "";
+    }
+  }
+  EXPECT_TRUE(sawLeafInput);
+}
+
+TEST(CliEndToEnd, QuotedAndUnqualifiedCellsNameTheSameTrees) {
+  const json plain = RunJson({"precedents", Budget(), "Summary!B5"});
+  const json quoted = RunJson({"precedents", Budget(), "'Summary'!B5"});
+  EXPECT_EQ(plain.at("items"), quoted.at("items"));
+  // Unqualified means the first sheet, Inputs.
+  const json first = RunJson({"dependents", Budget(), "B3"});
+  const json inputs = RunJson({"dependents", Budget(), "Inputs!B3"});
+  EXPECT_EQ(first.at("items"), inputs.at("items"));
+}
+
+TEST(CliEndToEnd, DependentsAndDepthLeaveDeeperLevelsNotReady) {
+  const json full = RunJson({"dependents", Budget(), "Inputs!B3"});
+  const json& top = full.at("items")[0];
+  const std::set<std::string> children = ChildCells(top);
+  for (const char* cell : {"Sales!F2", "Sales!F6", "Summary!B4"}) {
+    EXPECT_EQ(1u, children.count(cell)) << cell;
+  }
+  for (const json* item : AllItems(full)) EXPECT_TRUE(item->at("children").is_array());
+
+  const json shallow = RunJson({"dependents", Budget(), "Inputs!B3", "--depth", "1"});
+  const json& shallowTop = shallow.at("items")[0];
+  EXPECT_EQ(children, ChildCells(shallowTop));
+  bool anyNotReady = false;
+  for (const json& child : shallowTop.at("children")) {
+    anyNotReady = anyNotReady || child.at("children").is_null();
+  }
+  EXPECT_TRUE(anyNotReady);
+}
+
+TEST(CliEndToEnd, ErrorTraceAndErrorListMarkErrorCells) {
+  const json trace = RunJson({"trace-error", Budget(), "Summary!B12"});
+  const json& top = trace.at("items")[0];
+  EXPECT_TRUE(top.at("error").get<bool>());
+  EXPECT_EQ('#', top.at("text")[2].get<std::string>().front());
+  ASSERT_FALSE(top.at("children").empty());
+  EXPECT_TRUE(top.at("children")[0].at("error").get<bool>());
+
+  const json errors = RunJson({"errors", Budget()});
+  std::set<std::string> cells;
+  for (const json& item : errors.at("items")) {
+    EXPECT_TRUE(item.at("error").get<bool>());
+    cells.insert(item.at("text")[1].get<std::string>() + "!" +
+                 item.at("text")[0].get<std::string>());
+  }
+  EXPECT_EQ(1u, cells.count("Summary!B12"));
+  EXPECT_EQ(1u, cells.count("Summary!B11"));
+
+  const json chain = RunJson({"chain", Budget()});
+  EXPECT_GT(chain.at("items").size(), cells.size());
+}
+
+TEST(CliEndToEnd, TreeIsATitleAndAnAlignedTable) {
+  const RunResult result = RunTrelvane({"precedents", Budget(), "Summary!B5", "--depth", "1"});
+  ASSERT_EQ(0, result.exitCode);
+  std::istringstream lines(result.out);
+  std::string title;
+  std::string header;
+  std::string first;
+  std::string second;
+  std::getline(lines, title);
+  std::getline(lines, header);
+  std::getline(lines, first);
+  std::getline(lines, second);
+  EXPECT_NE(std::string::npos, title.find("Summary!B5"));
+  EXPECT_EQ(0u, header.find("Cell"));
+  EXPECT_EQ(0u, first.find("B5"));
+  EXPECT_EQ(0u, second.find("  B"));  // a child, indented
+  EXPECT_EQ(header.find("Sheet"), first.find("Summary"));
+  EXPECT_EQ(header.find("Sheet"), second.find("Summary"));
+  EXPECT_EQ(header.find("Formula"), first.find("="));
+}
+
+TEST(CliEndToEnd, OutputFileHoldsWhatStdoutWouldAndNothingIsLeftBeside) {
+  test_support::CTemporaryFolder folder;
+  const std::string target = (folder / "trace.json").string();
+  const RunResult written =
+      RunTrelvane({"precedents", Budget(), "Summary!B5", "--format", "json", "--output", target});
+  ASSERT_EQ(0, written.exitCode);
+  EXPECT_TRUE(written.out.empty());
+  std::ifstream file(target, std::ios::binary);
+  const std::string content{std::istreambuf_iterator<char>(file), {}};
+  EXPECT_EQ(RunTrelvane({"precedents", Budget(), "Summary!B5", "--format", "json"}).out, content);
+  EXPECT_EQ(1, std::distance(std::filesystem::directory_iterator(folder.Path()),
+                             std::filesystem::directory_iterator()));
+}
+
+TEST(CliEndToEnd, ExitCodes) {
+  test_support::CTemporaryFolder folder;
+  const std::string copy = (folder / "copy.xlsx").string();
+  std::filesystem::copy_file(Budget(), copy);
+  const auto size = std::filesystem::file_size(copy);
+  const struct {
+    std::vector<std::string> arguments;
+    int exitCode;
+  } cases[] = {
+      {{"precedents", (folder / "missing.xlsx").string(), "B3"}, 3},
+      {{"errors", std::string(TRELVANE_SOURCE_DIR) + "/README.md"}, 3},
+      {{"precedents", Budget(), "Nowhere!B3"}, 2},
+      {{"precedents", Budget(), "B"}, 2},
+      {{"precedents", Budget(), "Summary!B3:B4"}, 2},
+      {{"precedents", Budget()}, 2},
+      {{"precedents", Budget(), "B3", "--format", "xml"}, 2},
+      {{"precedents", Budget(), "B3", "--depth", "0"}, 2},
+      {{"precedents", copy, "B3", "--output", copy}, 2},
+      {{"unknown"}, 2},
+      {{"precedents", Budget(), "B3"}, 0},
+  };
+  for (const auto& c : cases) {
+    std::string shown;
+    for (const std::string& argument : c.arguments) shown += argument + " ";
+    EXPECT_EQ(c.exitCode, RunTrelvane(c.arguments).exitCode) << shown;
+  }
+  EXPECT_EQ(size, std::filesystem::file_size(copy));
+}
+
+}  // namespace
