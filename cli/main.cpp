@@ -17,14 +17,14 @@ namespace {
 constexpr int kExitUsageError = 2;
 
 #ifndef _WIN32
-struct TraceCommandSpec {
+struct TraceCommandEntry {
   const char* name;
   TraceKind kind;
   bool takesCell;
   const char* description;
 };
 
-const TraceCommandSpec kTraceCommands[] = {
+const TraceCommandEntry kTraceCommands[] = {
     {"precedents", TraceKind::kPrecedents, true,
      "The cells a cell's formula reads, level by level"},
     {"dependents", TraceKind::kDependents, true, "The formulas that read a cell, level by level"},
@@ -48,11 +48,11 @@ int main(int argc, char** argv) {
     int depth = 0;
     const std::map<std::string, TraceFormat> formats{{"tree", TraceFormat::kTree},
                                                      {"json", TraceFormat::kJson}};
-    std::vector<std::pair<CLI::App*, const TraceCommandSpec*>> commands;
-    for (const TraceCommandSpec& spec : kTraceCommands) {
-      CLI::App* command = app.add_subcommand(spec.name, spec.description);
+    std::vector<std::pair<CLI::App*, const TraceCommandEntry*>> commands;
+    for (const TraceCommandEntry& entry : kTraceCommands) {
+      CLI::App* command = app.add_subcommand(entry.name, entry.description);
       command->add_option("WORKBOOK", options.workbook, "The .xlsx or .xlsm file")->required();
-      if (spec.takesCell) {
+      if (entry.takesCell) {
         command->add_option("CELL", options.cell, "Sheet1!B3, 'My Sheet'!B3 or B3 (first sheet)")
             ->required();
       }
@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
           ->check(CLI::PositiveNumber);
       command->add_option("--output", options.output, "Write to FILE instead of stdout");
       command->add_flag("--no-progress", noProgress, "Show no progress line");
-      commands.emplace_back(command, &spec);
+      commands.emplace_back(command, &entry);
     }
 #endif
     try {
@@ -77,9 +77,9 @@ int main(int argc, char** argv) {
     }
     CTerminalProgressDisplay::InstallInterruptHandler();
 #ifndef _WIN32
-    for (const auto& [command, spec] : commands) {
+    for (const auto& [command, entry] : commands) {
       if (!command->parsed()) continue;
-      options.kind = spec->kind;
+      options.kind = entry->kind;
       if (depth > 0) options.depth = depth;
       return RunTraceCommand(options);
     }

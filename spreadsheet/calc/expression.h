@@ -13,7 +13,7 @@
 
 namespace spreadsheet {
 
-struct FunctionSpec;
+struct FunctionEntry;
 
 enum class NodeKind : std::uint8_t {
   Number,
@@ -92,7 +92,7 @@ struct ExpressionNode {
   std::int32_t table = -1;  // Table: index into Expression::tables; Array: into arrays.
   ReferencePoint first;
   ReferencePoint last;
-  const FunctionSpec* function = nullptr;  // Function; null when unknown (#NAME?).
+  const FunctionEntry* function = nullptr;  // Function; null when unknown (#NAME?).
   std::int32_t firstChild = 0;             // Children: children[firstChild .. + childCount).
   std::int32_t childCount = 0;
 };

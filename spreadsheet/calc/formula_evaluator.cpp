@@ -483,9 +483,9 @@ std::optional<EvalValue> CFormulaEvaluator::EvalLazily(const Expression& e,
 }
 
 EvalValue CFormulaEvaluator::EvalFunction(const Expression& e, const ExpressionNode& node) {
-  const FunctionSpec* spec = node.function;
-  if (spec == nullptr) return Error(ErrorCode::Name);
-  if (node.childCount < spec->minArgs || node.childCount > spec->maxArgs) {
+  const FunctionEntry* entry = node.function;
+  if (entry == nullptr) return Error(ErrorCode::Name);
+  if (node.childCount < entry->minArgs || node.childCount > entry->maxArgs) {
     return Error(ErrorCode::Value);
   }
   if (auto lazy = EvalLazily(e, node)) return std::move(*lazy);
@@ -494,7 +494,7 @@ EvalValue CFormulaEvaluator::EvalFunction(const Expression& e, const ExpressionN
   std::int32_t rows = 0;
   std::int32_t columns = 0;
   for (std::int32_t i = 0; i < node.childCount; ++i) {
-    const ParamKind kind = spec->KindOf(static_cast<std::size_t>(i));
+    const ParamKind kind = entry->KindOf(static_cast<std::size_t>(i));
     EvalValue arg = EvalArgument(e, e.Child(node, i), kind == ParamKind::Array);
     if (kind == ParamKind::Value) {
       arg = Dereference(arg, *this);
@@ -505,8 +505,8 @@ EvalValue CFormulaEvaluator::EvalFunction(const Expression& e, const ExpressionN
     }
     args.push_back(std::move(arg));
   }
-  if (rows == 0) return spec->body(args, *this);
-  const bool spreadsAll = (spec->flags & kSpreadsEveryArgument) != 0;
+  if (rows == 0) return entry->body(args, *this);
+  const bool spreadsAll = (entry->flags & kSpreadsEveryArgument) != 0;
   if (spreadsAll) {
     const bool saved = arrayMode_;
     arrayMode_ = true;
@@ -528,10 +528,10 @@ EvalValue CFormulaEvaluator::EvalFunction(const Expression& e, const ExpressionN
   for (std::int32_t r = 0; r < rows; ++r) {
     for (std::int32_t c = 0; c < columns; ++c) {
       for (std::size_t i = 0; i < args.size(); ++i) {
-        const bool spread = spreadsAll || spec->KindOf(i) == ParamKind::Value;
+        const bool spread = spreadsAll || entry->KindOf(i) == ParamKind::Value;
         scalars[i] = spread ? ElementFor(args[i], r, c) : args[i];
       }
-      EvalValue element = spec->body(scalars, *this);
+      EvalValue element = entry->body(scalars, *this);
       if (element.IsReference()) element = Dereference(element, *this);
       element = FirstElement(element);
       result.cells.push_back(std::move(element));

@@ -1,4 +1,4 @@
-// The function table: one hash map from upper-case names to their specs, filled once.
+// The function table: one hash map from upper-case names to their entries, filled once.
 #include "spreadsheet/calc/function_registry.h"
 
 #include <cwctype>
@@ -9,22 +9,22 @@ namespace spreadsheet {
 
 class CFunctionTable {
  public:
-  void Add(const FunctionSpec& spec) {
-    if (!byName_.emplace(spec.name, spec).second) {
+  void Add(const FunctionEntry& entry) {
+    if (!byName_.emplace(entry.name, entry).second) {
       throw std::logic_error("a worksheet function is registered twice");
     }
   }
-  const FunctionSpec* Find(std::wstring_view name) const {
+  const FunctionEntry* Find(std::wstring_view name) const {
     const auto found = byName_.find(name);
     return found == byName_.end() ? nullptr : &found->second;
   }
 
  private:
-  std::unordered_map<std::wstring_view, FunctionSpec> byName_;
+  std::unordered_map<std::wstring_view, FunctionEntry> byName_;
 };
 
-void AddFunction(CFunctionTable& table, const FunctionSpec& spec) {
-  table.Add(spec);
+void AddFunction(CFunctionTable& table, const FunctionEntry& entry) {
+  table.Add(entry);
 }
 
 namespace {
@@ -49,7 +49,7 @@ const CFunctionTable& Table() {
 
 }  // namespace
 
-const FunctionSpec* FindFunction(std::wstring_view upperCaseName) {
+const FunctionEntry* FindFunction(std::wstring_view upperCaseName) {
   return Table().Find(upperCaseName);
 }
 

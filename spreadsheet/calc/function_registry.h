@@ -28,7 +28,7 @@ inline constexpr std::uint8_t kVolatile = 1;  // Calculated again on every recal
 // references) are spread element by element too, not handed whole to each call: IF, CHOOSE.
 inline constexpr std::uint8_t kSpreadsEveryArgument = 2;
 
-struct FunctionSpec {
+struct FunctionEntry {
   std::wstring_view name;  // Upper case, without the file's "_xlfn." prefix.
   std::int16_t minArgs = 0;
   std::int16_t maxArgs = 0;  // kManyArgs for Excel's limit.
@@ -46,11 +46,11 @@ struct FunctionSpec {
 inline constexpr std::int16_t kManyArgs = 255;
 
 // Every function known, in one table built on first use. Names are matched without regard to case.
-const FunctionSpec* FindFunction(std::wstring_view upperCaseName);
+const FunctionEntry* FindFunction(std::wstring_view upperCaseName);
 
 // Each family adds its functions to the table; the table calls them once.
 class CFunctionTable;
-void AddFunction(CFunctionTable& table, const FunctionSpec& spec);
+void AddFunction(CFunctionTable& table, const FunctionEntry& entry);
 void RegisterLogicalFunctions(CFunctionTable& table);
 void RegisterInformationFunctions(CFunctionTable& table);
 void RegisterMathFunctions(CFunctionTable& table);

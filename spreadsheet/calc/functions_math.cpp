@@ -1021,7 +1021,7 @@ EvalValue Sequence(Args args, CFunctionContext&) {
 }  // namespace
 
 void RegisterMathFunctions(CFunctionTable& table) {
-  static constexpr FunctionSpec kFunctions[] = {
+  static constexpr FunctionEntry kFunctions[] = {
       {L"SUM", 1, kManyArgs, "r", Sum},
       {L"PRODUCT", 1, kManyArgs, "r", Product},
       {L"SUMSQ", 1, kManyArgs, "a", SumSq},
@@ -1101,7 +1101,7 @@ void RegisterMathFunctions(CFunctionTable& table) {
       {L"MUNIT", 1, 1, "v", MUnit},
       {L"SEQUENCE", 1, 4, "v", Sequence},
   };
-  for (const FunctionSpec& spec : kFunctions) AddFunction(table, spec);
+  for (const FunctionEntry& entry : kFunctions) AddFunction(table, entry);
 }
 
 }  // namespace spreadsheet

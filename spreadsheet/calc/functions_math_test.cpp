@@ -466,9 +466,9 @@ TEST(MathFunctions, RomanArabicAndBases) {
 
 TEST(MathFunctions, RandomNumbersAreVolatileAndInRange) {
   for (const wchar_t* name : {L"RAND", L"RANDBETWEEN", L"RANDARRAY"}) {
-    const FunctionSpec* spec = FindFunction(name);
-    ASSERT_NE(spec, nullptr) << Narrow(name);
-    EXPECT_NE(spec->flags & kVolatile, 0) << Narrow(name);
+    const FunctionEntry* entry = FindFunction(name);
+    ASSERT_NE(entry, nullptr) << Narrow(name);
+    EXPECT_NE(entry->flags & kVolatile, 0) << Narrow(name);
   }
   EXPECT_EQ(FindFunction(L"ROUND")->flags & kVolatile, 0);
   for (int i = 0; i < 20; ++i) {
