@@ -10,49 +10,16 @@
 #include "engine/dependency_container.h"
 #include "scan/scan_strategies.h"
 #include "scan/workbook_scan.h"
-#include "tests/support/spreadsheet_session.h"
+#include "tests/support/filled_down_workbook.h"
 
 namespace {
 
-using spreadsheet::CellValue;
-using spreadsheet::FormulaRecord;
-
-constexpr std::int32_t kRows = 100000;
-// Formula columns B to F, each filled down from row 1; column A holds the numbers.
-const wchar_t* const kFormulas[] = {L"A1*2", L"B1+A1", L"IF(C1>10,C1,0)", L"ROUND(D1/3,2)",
-                                    L"SUM(A1:E1)"};
-constexpr std::int32_t kFormulaColumns = 5;
-constexpr std::int64_t kFormulaCells = std::int64_t{kRows} * kFormulaColumns;
-constexpr std::int64_t kCells = std::int64_t{kRows} * (kFormulaColumns + 1);
-
-test_support::CSpreadsheetSession& Session() {
-  static test_support::CSpreadsheetSession* session = [] {
-    auto* made = new test_support::CSpreadsheetSession;
-    spreadsheet::CWorksheet& sheet = made->book->Sheet(1);
-    for (std::int32_t row = 1; row <= kRows; ++row) {
-      sheet.SetValue({row, 1}, CellValue::Number(row % 97));
-    }
-    for (std::int32_t column = 2; column <= kFormulaColumns + 1; ++column) {
-      const std::uint32_t record = sheet.AddFormulaRecord({FormulaRecord::Kind::Shared,
-                                                           kFormulas[column - 2],
-                                                           {1, column},
-                                                           {{1, column}, {kRows, column}}});
-      for (std::int32_t row = 1; row <= kRows; ++row) sheet.AttachFormula({row, column}, record);
-    }
-    made->app->Calculator().InvalidateAll(*made->book);
-    made->app->Calculator().Calculate(false);
-    return made;
-  }();
-  return *session;
-}
+using test_support::FilledDownWorkbook;
+constexpr std::int64_t kFormulaCells = FilledDownWorkbook::kFormulaCells;
+constexpr std::int64_t kCells = FilledDownWorkbook::kCells;
 
 std::unique_ptr<CDependencyContainer> AttachedContainer() {
-  auto& session = Session();
-  auto container = std::make_unique<CDependencyContainer>();
-  container->SetWorkbookName(session.book->Name());
-  container->AttachWorkbook(ExcelObject(session.application.Get()),
-                            ExcelObject(session.Workbook().Get()));
-  return container;
+  return FilledDownWorkbook::AttachedContainer();
 }
 
 class CCountingStrategy final : public IScanWorkbook {

@@ -11,7 +11,7 @@
 
 #include "spreadsheet/calc/function_registry.h"
 #include "spreadsheet/calc/function_support.h"
-#include "spreadsheet/calc/special_functions.h"
+#include "spreadsheet/calc/gamma_beta_functions.h"
 
 namespace spreadsheet {
 

@@ -1,7 +1,7 @@
 // Series and Lentz continued fractions for the incomplete gamma and beta functions, Stirling's
 // series where log-gammas of large arguments would cancel, and Acklam's normal quantile polished
 // by a Halley step.
-#include "spreadsheet/calc/special_functions.h"
+#include "spreadsheet/calc/gamma_beta_functions.h"
 
 #include <algorithm>
 #include <cmath>
