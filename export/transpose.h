@@ -3,17 +3,8 @@
 // their old place is cleared; array formulas are left alone and reported once.
 #pragma once
 
-#include <string>
-
 #include "excel/excel_object.h"
-
-// Where a message for the user goes: the add-in shows a message box with the product title and
-// an OK button, the command line prints it.
-class IMessageSink {
- public:
-  virtual ~IMessageSink() = default;
-  virtual void ShowMessage(const std::wstring& text) = 0;
-};
+#include "platform/message_sink.h"
 
 inline constexpr wchar_t kArrayFormulasNotTransposed[] =
     L"Selected range contains array formulas which was not processed.";
