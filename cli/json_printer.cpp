@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "platform/text_encoding.h"
-#include "scan/error_test.h"
 
 namespace {
 
@@ -22,22 +21,23 @@ json Position(const CellPos& cell) {
   return json::array({cell.sheet, cell.column, cell.row});
 }
 
+json Reference(const CellReference& reference) {
+  return {{"nameId", reference.nameId},       {"externalId", reference.externalId},
+          {"flags", reference.flags},         {"first", Position(reference.first)},
+          {"last", Position(reference.last)}, {"text", WideToUtf8(reference.text)}};
+}
+
 // The item without its children, as an unclosed object ready for its "children" member.
 std::string OpenItem(const TraceView& view, TreeItem item) {
   json object = json::object();
-  const CellReference* reference = view.filler->ReferenceOf(item);
-  object["text"] = Utf8Array(reference != nullptr
-                                 ? ColumnTexts(view, item)
-                                 : std::vector<std::wstring>{view.tree->Text(item).value_or(L"")});
+  const CellReference* reference = view.referenceOf(item);
+  object["text"] = Utf8Array(ColumnTexts(view, item));
   object["image"] = view.tree->Image(item);
   bool error = false;
   bool dynamic = false;
   if (reference != nullptr) {
-    object["ref"] = {{"nameId", reference->nameId},       {"externalId", reference->externalId},
-                     {"flags", reference->flags},         {"first", Position(reference->first)},
-                     {"last", Position(reference->last)}, {"text", WideToUtf8(reference->text)}};
-    error = reference->nameId == 0 && reference->externalId == 0 &&
-            RangeHasError(*view.container, reference->first, reference->last);
+    object["ref"] = Reference(*reference);
+    error = view.isError(item);
     dynamic = (reference->flags & RefDynamic) != 0;
   }
   object["error"] = error;
@@ -53,7 +53,7 @@ std::string OpenItem(const TraceView& view, TreeItem item) {
 // deep as the workbook's chains.
 std::string PrintTraceJson(const TraceView& view) {
   std::string out = "{\"title\":" + json(WideToUtf8(view.title)).dump() +
-                    ",\"columns\":" + Utf8Array(kTraceColumns).dump() + ",\"items\":[";
+                    ",\"columns\":" + Utf8Array(view.columns).dump() + ",\"items\":[";
   struct Level {
     std::vector<TreeItem> items;
     size_t next = 0;
@@ -77,4 +77,10 @@ std::string PrintTraceJson(const TraceView& view) {
     }
   }
   return out + "}\n";
+}
+
+std::string PrintPathJson(bool found, const std::vector<CellReference>& path) {
+  json steps = json::array();
+  for (const CellReference& reference : path) steps.push_back(Reference(reference));
+  return json{{"found", found}, {"path", steps}}.dump() + "\n";
 }

@@ -2,7 +2,11 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "cli/trace_view.h"
 
 std::string PrintTraceJson(const TraceView& view);
+
+// {"found": bool, "path": [REF, ...]}: the entries from the root down to a found cell.
+std::string PrintPathJson(bool found, const std::vector<CellReference>& path);

@@ -1,6 +1,6 @@
 #include "cli/trace_view.h"
 
-#include <cstddef>
+#include "views/trace_filler.h"
 
 namespace {
 // Long enough for any formula Excel keeps (8192 characters) in every column.
@@ -17,19 +17,25 @@ std::vector<TreeItem> ChildItems(const CTraceTree& tree, TreeItem item) {
 
 bool ChildrenNotReady(const TraceView& view, TreeItem item) {
   const TreeItem first = view.tree->FirstChild(item);
-  return first != kNoItem && view.filler->ReferenceOf(first) == nullptr &&
+  return first != kNoItem && view.referenceOf(first) == nullptr &&
          view.tree->Text(first) == std::wstring(kNotReadyText);
 }
 
 std::vector<std::wstring> ColumnTexts(const TraceView& view, TreeItem item) {
+  const size_t count = view.columns.size();
+  // Items without an entry (placeholders, the evaluate tree's sub-expressions) carry their
+  // texts themselves.
+  const std::wstring text = view.referenceOf(item) == nullptr && view.tree->Text(item)
+                                ? *view.tree->Text(item)
+                                : view.itemText(item, kTextBuffer);
   std::vector<std::wstring> fields(1);
-  for (const wchar_t c : view.filler->ItemText(item, kTextBuffer)) {
-    if (c == L'\t' && fields.size() < kTraceColumns.size()) {
+  for (const wchar_t c : text) {
+    if (c == L'\t' && fields.size() < count) {
       fields.emplace_back();
     } else {
       fields.back() += c;
     }
   }
-  fields.resize(kTraceColumns.size());
+  fields.resize(count);
   return fields;
 }

@@ -25,13 +25,7 @@ std::vector<Row> CollectRows(const TraceView& view) {
   while (!pending.empty()) {
     const auto [item, depth] = pending.back();
     pending.pop_back();
-    Row row;
-    if (view.filler->ReferenceOf(item) == nullptr) {
-      row.texts.assign(kTraceColumns.size(), std::wstring());
-      row.texts[0] = view.tree->Text(item).value_or(L"");
-    } else {
-      row.texts = ColumnTexts(view, item);
-    }
+    Row row{ColumnTexts(view, item)};
     row.texts[0].insert(0, depth * kIndent, L' ');
     rows.push_back(std::move(row));
     const std::vector<TreeItem> children = ChildItems(*view.tree, item);
@@ -46,8 +40,8 @@ std::vector<Row> CollectRows(const TraceView& view) {
 
 std::string PrintTraceTree(const TraceView& view) {
   std::vector<Row> rows = CollectRows(view);
-  rows.insert(rows.begin(), Row{kTraceColumns});
-  std::vector<size_t> widths(kTraceColumns.size(), 0);
+  rows.insert(rows.begin(), Row{view.columns});
+  std::vector<size_t> widths(view.columns.size(), 0);
   for (const Row& row : rows) {
     for (size_t i = 0; i < row.texts.size(); ++i)
       widths[i] = std::max(widths[i], row.texts[i].size());

@@ -6,6 +6,7 @@
 #include "spreadsheet/objects/a1_address.h"
 #include "spreadsheet/objects/object_factory.h"
 #include "spreadsheet/xlsx/xlsx_reader.h"
+#include "spreadsheet/xlsx/xlsx_writer.h"
 
 namespace {
 
@@ -47,17 +48,17 @@ std::unique_ptr<CWorkbookSession> CWorkbookSession::Open(const std::filesystem::
   session->book_ = std::shared_ptr<spreadsheet::CWorkbook>(std::move(read.workbook));
   session->app_->AddWorkbook(session->book_);
   session->application_ = spreadsheet::CreateApplicationObject(session->app_);
-
-  session->container_ = std::make_unique<CDependencyContainer>();
-  session->container_->SetWorkbookName(session->book_->Name());
-  const ExcelObject application(session->application_.Get());
-  ExcelObject workbook;
-  application.GetObject(L"ActiveWorkbook", &workbook);
-  session->container_->AttachWorkbook(application, workbook);
   return session;
 }
 
 std::optional<CellPos> CWorkbookSession::ResolveCell(std::wstring_view text) const {
+  const auto range = ResolveRange(text);
+  if (!range || !(range->first == range->second)) return std::nullopt;
+  return range->first;
+}
+
+std::optional<std::pair<CellPos, CellPos>> CWorkbookSession::ResolveRange(
+    std::wstring_view text) const {
   if (book_->SheetCount() < 1) return std::nullopt;
   int32_t sheet = 1;
   std::wstring_view address = text;
@@ -71,8 +72,33 @@ std::optional<CellPos> CWorkbookSession::ResolveCell(std::wstring_view text) con
     address = text.substr(bang + 1);
   }
   const std::optional<spreadsheet::CellRect> range = spreadsheet::ParseA1Range(address);
-  if (!range || !(range->first == range->last)) return std::nullopt;
-  return CellPos{sheet, range->first.column, range->first.row};
+  if (!range) return std::nullopt;
+  return std::pair{CellPos{sheet, range->first.column, range->first.row},
+                   CellPos{sheet, range->last.column, range->last.row}};
+}
+
+bool CWorkbookSession::Select(std::wstring_view text) {
+  const auto range = ResolveRange(text);
+  if (!range) return false;
+  const ExcelObject application = Application();
+  ExcelObject workbook;
+  ExcelObject worksheets;
+  ExcelObject sheet;
+  ExcelObject cells;
+  const std::wstring address = spreadsheet::FormatRelativeA1(
+      {{range->first.row, range->first.column}, {range->second.row, range->second.column}});
+  return application.GetObject(L"ActiveWorkbook", &workbook) &&
+         workbook.GetObject(L"Worksheets", &worksheets) &&
+         worksheets.GetObject(L"Item", &sheet, {CVariant(static_cast<LONG>(range->first.sheet))}) &&
+         sheet.CallMethod(L"Activate", nullptr) &&
+         sheet.GetObject(L"Range", &cells, {CVariant(address)}) &&
+         cells.CallMethod(L"Select", nullptr);
+}
+
+bool CWorkbookSession::SaveCopy(const std::filesystem::path& path, std::wstring* error) const {
+  const spreadsheet::XlsxWriteResult written = spreadsheet::WriteXlsxFile(*book_, path);
+  if (!written) *error = written.error;
+  return written.ok;
 }
 
 const std::wstring& CWorkbookSession::WorkbookName() const {

@@ -1,0 +1,266 @@
+#include "addin/addin_manager.h"
+
+#include "addin/selection_reading.h"
+#include "addin/user_messages.h"
+#include "excel/scope_guards.h"
+#include "export/color_menu_items.h"
+#include "export/transpose.h"
+#include "formula/address_parser.h"
+#include "formula/text_compare.h"
+#include "scan/error_test.h"
+#include "views/trace_window.h"
+
+std::wstring HelpPage(int32_t topic) {
+  switch (topic) {
+    case 1:
+      return L"ht-show-dependents.asp";
+    case 2:
+      return L"ht-show-precedents.asp";
+    case 3:
+      return L"ht-show-inputs.asp";
+    case 4:
+      return L"ht-show-errors.asp";
+    case 5:
+      return L"ht-error-tracing.asp";
+    case 6:
+      return L"ht-evaluate-formula.asp";
+    case 7:
+      return L"ht-filter-by-color.asp";
+    case 9:
+      return L"ht-find-cell.asp";
+    default:
+      return {};
+  }
+}
+
+CAddInManager::CAddInManager(const ExcelObject& application, IAddInDesktop& desktop)
+    : application_(application), desktop_(desktop) {}
+
+void CAddInManager::ExecuteCommand(int32_t number) {
+  const std::optional<CommandId> command = CommandFromNumber(number);
+  if (!command) return;
+  if (IsPostedTraceCommand(*command)) {
+    if (!IsWorkbookOpen()) {
+      ShowMessageId(kMessageOpenWorkbook);
+      return;
+    }
+    desktop_.PressEscape();
+    desktop_.PostToHiddenWindow(kPostedTraceMessage, static_cast<uintptr_t>(number));
+    return;
+  }
+  switch (*command) {
+    case CommandId::kEvaluateFormula:
+      EvaluateSelection(nullptr);
+      break;
+    case CommandId::kFilterByFillColor:
+    case CommandId::kFilterByFontColor:
+      FilterByColor(*command == CommandId::kFilterByFillColor);
+      break;
+    case CommandId::kRefreshContents:
+      RefreshContents();
+      break;
+    case CommandId::kTranspose:
+      TransposeSelection(application_, desktop_);
+      break;
+    case CommandId::kShowHelp:
+      ShowHelpTopic(0);
+      break;
+    case CommandId::kAbout:
+      desktop_.ShowAbout();
+      break;
+    case CommandId::kContactUs:
+      desktop_.OpenAddress(kSupportMailAddress);
+      break;
+    case CommandId::kCopyAddress:
+      CopyAddress();
+      break;
+    default:
+      // The recent-items menu and its items belong to the settings store, which runs them
+      // through PostCommand and EvaluateSelection.
+      break;
+  }
+}
+
+void CAddInManager::PostCommand(int32_t number, const CellReference* range) {
+  if (!IsWorkbookOpen()) {
+    ShowMessageId(kMessageOpenWorkbook);
+    return;
+  }
+  if (range) {
+    OpenTraceWindow(number, range);
+    return;
+  }
+  desktop_.PressEscape();
+  desktop_.PostToHiddenWindow(kPostedTraceMessage, static_cast<uintptr_t>(number));
+}
+
+void CAddInManager::EvaluateSelection(const CellReference* range) {
+  if (range && range->externalId != 0) return;
+  if (!IsWorkbookOpen()) {
+    ShowMessageId(kMessageOpenWorkbookToEvaluate);
+    return;
+  }
+  if (range) {
+    OpenEvaluateWindow(range);
+    return;
+  }
+  desktop_.PressEscape();
+  desktop_.PostToHiddenWindow(kPostedEvaluateMessage, 0);
+}
+
+bool CAddInManager::OnPostedMessage(uint32_t message, uintptr_t wParam) {
+  if (message == kPostedTraceMessage) {
+    const std::optional<CommandId> command =
+        wParam <= static_cast<uintptr_t>(CommandId::kRecentItem9)
+            ? CommandFromNumber(static_cast<int32_t>(wParam))
+            : std::nullopt;
+    if (command && IsPostedTraceCommand(*command)) {
+      OpenTraceWindow(static_cast<int32_t>(wParam), nullptr);
+    }
+    return true;
+  }
+  if (message == kPostedEvaluateMessage) {
+    OpenEvaluateWindow(nullptr);
+    return true;
+  }
+  return false;
+}
+
+bool CAddInManager::ReadActiveState(ExcelObject* workbook) {
+  ExcelObject selection;
+  ExcelObject sheet;
+  return application_.GetObject(L"ActiveWorkbook", workbook) &&
+         application_.GetObject(L"Selection", &selection) &&
+         application_.GetObject(L"ActiveSheet", &sheet);
+}
+
+namespace {
+
+std::wstring RootAddressText(const CDependencyContainer& container, const CellReference& root) {
+  return CAddressParser::FormatAddress(root.first, root.last,
+                                       container.sheetNameByIndex_.Find(root.first.sheet));
+}
+
+}  // namespace
+
+void CAddInManager::OpenTraceWindow(int32_t number, const CellReference* range) {
+  const std::optional<CommandId> command = CommandFromNumber(number);
+  if (!command || !IsPostedTraceCommand(*command)) return;
+  ExcelObject workbook;
+  if (!ReadActiveState(&workbook)) return;
+  const std::shared_ptr<CDependencyContainer> container = GetContainer(workbook, true);
+  if (!container) return;
+
+  CellReference reference;
+  if (range) {
+    reference = *range;
+  } else if (*command == CommandId::kShowPrecedents) {
+    if (!ReadPrecedentsRange(application_, *container, &reference)) return;
+  } else if (!ReadSelectionRange(application_, *container, &reference)) {
+    return;
+  }
+  if (*command == CommandId::kShowErrors || *command == CommandId::kCalculationChain) {
+    reference = CellReference();
+  }
+  if (*command == CommandId::kTraceError &&
+      !RangeHasError(*container, reference.first, reference.last)) {
+    ShowMessageId(kMessageTraceErrorNeedsError);
+    return;
+  }
+  if (!desktop_.EnsureUiThread()) return;
+  if (*command == CommandId::kShowDependents || *command == CommandId::kShowPrecedents) {
+    desktop_.AddRecentItem(number, workbook, RootAddressText(*container, reference));
+  }
+  desktop_.OpenWindow({container, static_cast<TraceKind>(number), reference, -1});
+}
+
+void CAddInManager::OpenEvaluateWindow(const CellReference* range) {
+  ExcelObject workbook;
+  if (!ReadActiveState(&workbook)) return;
+  const std::shared_ptr<CDependencyContainer> container = GetContainer(workbook, true);
+  if (!container) return;
+  CellReference reference;
+  if (range) {
+    reference = *range;
+  } else if (!ReadSelectionRange(application_, *container, &reference)) {
+    return;
+  }
+  if (!desktop_.EnsureUiThread()) return;
+  desktop_.AddRecentItem(static_cast<int32_t>(CommandId::kEvaluateFormula), workbook,
+                         RootAddressText(*container, reference));
+  desktop_.OpenWindow({container, TraceKind::kEvaluateFormula, reference, -1});
+}
+
+void CAddInManager::FilterByColor(bool fill) {
+  if (!IsWorkbookOpen()) {
+    ShowMessageId(kMessageOpenWorkbook);
+    return;
+  }
+  ExcelObject workbook;
+  if (!ReadActiveState(&workbook)) return;
+  const std::shared_ptr<CDependencyContainer> container = GetContainer(workbook, true);
+  if (!container) return;
+  const std::vector<ColorMenuItem> items = ColorMenuItems(*container, fill);
+  const int32_t chosen = items.empty() ? 0 : desktop_.ChooseFromColorMenu(items, fill);
+  if (chosen <= 0 || !desktop_.EnsureUiThread()) return;
+  desktop_.OpenWindow(
+      {container, fill ? TraceKind::kFillColor : TraceKind::kFontColor, CellReference(), chosen});
+}
+
+void CAddInManager::RefreshContents() {
+  if (!IsWorkbookOpen()) return;
+  ExcelObject workbook;
+  if (!application_.GetObject(L"ActiveWorkbook", &workbook)) return;
+  const std::shared_ptr<CDependencyContainer> container = GetContainer(workbook, true);
+  if (!container) return;
+  const EventsGuard events(application_);
+  const CalculationGuard calculation(application_);
+  const ScreenUpdatingGuard screen(application_);
+  container->Refresh();
+}
+
+void CAddInManager::CopyAddress() {
+  std::wstring text;
+  if (SelectionAddressText(application_, &text)) desktop_.Clipboard().SetUnicodeText(text);
+}
+
+void CAddInManager::ShowHelpTopic(int32_t topic) {
+  desktop_.OpenAddress(std::wstring(kHelpSiteAddress) + HelpPage(topic));
+}
+
+std::shared_ptr<CDependencyContainer> CAddInManager::GetContainer(const ExcelObject& workbook,
+                                                                  bool create) {
+  std::wstring name;
+  if (!workbook.GetText(L"Name", &name)) return nullptr;
+  for (const std::shared_ptr<CDependencyContainer>& container : containers_) {
+    if (container->WorkbookName() == name) return container;
+  }
+  if (!create) return nullptr;
+  auto container = std::make_shared<CDependencyContainer>();
+  container->SetWorkbookName(name);
+  container->AttachWorkbook(application_, workbook);
+  containers_.push_back(container);
+  return container;
+}
+
+std::shared_ptr<CDependencyContainer> CAddInManager::FindContainerByWorkbookName(
+    std::wstring_view name, bool create) {
+  ExcelObject workbooks;
+  LONG count = 0;
+  if (!application_.GetObject(L"Workbooks", &workbooks) || !workbooks.GetLong(L"Count", &count)) {
+    return nullptr;
+  }
+  for (LONG i = 1; i <= count; ++i) {
+    ExcelObject workbook;
+    std::wstring workbookName;
+    if (workbooks.GetObject(L"Item", &workbook, {CVariant(i)}) &&
+        workbook.GetText(L"Name", &workbookName) && EqualsNoCase(workbookName, name)) {
+      return GetContainer(workbook, create);
+    }
+  }
+  return nullptr;
+}
+
+bool CAddInManager::IsWorkbookOpen() const { return ::IsWorkbookOpen(application_); }
+
+void CAddInManager::ShowMessageId(int32_t id) { desktop_.ShowMessage(MessageText(id)); }

@@ -1,0 +1,64 @@
+// CAddInManager: the command handlers every user command ends in. They read what the user
+// selected, find or create the workbook's dependency container, and open windows through the
+// desktop; a few act on the workbook directly. Runs on Excel's main thread only.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "addin/command_ids.h"
+#include "addin/desktop.h"
+#include "engine/dependency_container.h"
+#include "excel/excel_object.h"
+#include "formula/cell_reference.h"
+
+inline constexpr wchar_t kHelpSiteAddress[] = L"https://trelvane.app/help/";
+inline constexpr wchar_t kSupportMailAddress[] = L"mailto:support@trelvane.app";
+
+// The help page of a topic, appended to the help site's address; empty for the site itself.
+std::wstring HelpPage(int32_t topic);
+
+class CAddInManager {
+ public:
+  CAddInManager(const ExcelObject& application, IAddInDesktop& desktop);
+
+  // The one entry of the ribbon, the legacy controls and the recent-items menu.
+  void ExecuteCommand(int32_t number);
+  // Trace windows and trace items: the trace commands 0 to 4 and 9, on the given range or, with
+  // none, on the selection once the posted command arrives.
+  void PostCommand(int32_t number, const CellReference* range);
+  void EvaluateSelection(const CellReference* range);
+  // The hidden window's handler of posted commands; false for a message it does not take.
+  bool OnPostedMessage(uint32_t message, uintptr_t wParam);
+
+  // The workers; without a range they read the selection.
+  void OpenTraceWindow(int32_t number, const CellReference* range);
+  void OpenEvaluateWindow(const CellReference* range);
+  void FilterByColor(bool fill);
+  void RefreshContents();
+  void CopyAddress();
+  void ShowHelpTopic(int32_t topic);
+
+  // The container of a workbook, found by Workbook.Name (case-sensitive); made and attached when
+  // `create` is set and there is none. Null when the name cannot be read.
+  std::shared_ptr<CDependencyContainer> GetContainer(const ExcelObject& workbook, bool create);
+  // The open workbook whose name equals `name` ignoring case.
+  std::shared_ptr<CDependencyContainer> FindContainerByWorkbookName(std::wstring_view name,
+                                                                    bool create);
+  bool IsWorkbookOpen() const;
+  const std::vector<std::shared_ptr<CDependencyContainer>>& Containers() const {
+    return containers_;
+  }
+
+ private:
+  void ShowMessageId(int32_t id);
+  // ActiveWorkbook, Selection and ActiveSheet all readable; the workbook is kept.
+  bool ReadActiveState(ExcelObject* workbook);
+
+  ExcelObject application_;
+  IAddInDesktop& desktop_;
+  std::vector<std::shared_ptr<CDependencyContainer>> containers_;
+};

@@ -1,0 +1,285 @@
+// The command handlers against the embedded spreadsheet, with a desktop that records what the
+// handlers asked of it.
+#include "addin/addin_manager.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <utility>
+#include <vector>
+
+#include "addin/user_messages.h"
+#include "spreadsheet/model/cell_value.h"
+#include "tests/support/spreadsheet_session.h"
+
+namespace {
+
+using spreadsheet::CellRect;
+using spreadsheet::CellValue;
+using test_support::Arg;
+using test_support::GetObjectOf;
+using test_support::Put;
+
+class CRecordingClipboard : public IClipboard {
+ public:
+  bool SetAnsiText(const std::string& text) override {
+    ansi = text;
+    return true;
+  }
+  bool SetUnicodeText(const std::wstring& text) override {
+    unicode = text;
+    return true;
+  }
+  std::string ansi;
+  std::wstring unicode;
+};
+
+struct RecentItem {
+  int32_t command;
+  std::wstring address;
+};
+
+class CRecordingDesktop : public IAddInDesktop {
+ public:
+  void ShowMessage(const std::wstring& text) override { messages.push_back(text); }
+  void PressEscape() override { ++escapes; }
+  void PostToHiddenWindow(uint32_t message, uintptr_t wParam) override {
+    posted.emplace_back(message, wParam);
+  }
+  bool EnsureUiThread() override { return true; }
+  void OpenWindow(const WindowRequest& request) override { windows.push_back(request); }
+  int32_t ChooseFromColorMenu(const std::vector<ColorMenuItem>& items, bool) override {
+    menus.push_back(items);
+    return choice;
+  }
+  IClipboard& Clipboard() override { return clipboard; }
+  void AddRecentItem(int32_t command, const ExcelObject&, const std::wstring& address) override {
+    recent.push_back({command, address});
+  }
+  void OpenAddress(const std::wstring& address) override { addresses.push_back(address); }
+  void ShowAbout() override { ++abouts; }
+
+  std::vector<std::wstring> messages;
+  int escapes = 0;
+  std::deque<std::pair<uint32_t, uintptr_t>> posted;
+  std::vector<WindowRequest> windows;
+  std::vector<std::vector<ColorMenuItem>> menus;
+  int32_t choice = 0;
+  CRecordingClipboard clipboard;
+  std::vector<RecentItem> recent;
+  std::vector<std::wstring> addresses;
+  int abouts = 0;
+};
+
+class AddInManager : public testing::Test {
+ protected:
+  AddInManager() : manager_(ExcelObject(session_.application.Get()), desktop_) {}
+
+  spreadsheet::CWorksheet& Sheet() { return session_.book->Sheet(1); }
+  void Select(CellRect range) {
+    session_.app->Calculator().InvalidateAll(*session_.book);
+    session_.app->Calculate();
+    session_.app->Select({session_.book, 1, range});
+  }
+  // Runs the command as the ribbon does, then the posted messages as the hidden window does.
+  void Run(CommandId command) {
+    manager_.ExecuteCommand(static_cast<int32_t>(command));
+    while (!desktop_.posted.empty()) {
+      const auto [message, wParam] = desktop_.posted.front();
+      desktop_.posted.pop_front();
+      ASSERT_TRUE(manager_.OnPostedMessage(message, wParam));
+    }
+  }
+
+  test_support::CSpreadsheetSession session_;
+  CRecordingDesktop desktop_;
+  CAddInManager manager_;
+};
+
+TEST(AddInManagerWithoutWorkbook, CommandsNeedAnOpenWorkbook) {
+  auto app = std::make_shared<spreadsheet::CSpreadsheetApplication>();
+  CComPtr<IDispatch> application = spreadsheet::CreateApplicationObject(app);
+  CRecordingDesktop desktop;
+  CAddInManager manager(ExcelObject(application.Get()), desktop);
+  EXPECT_FALSE(manager.IsWorkbookOpen());
+  for (const CommandId command : {CommandId::kShowPrecedents, CommandId::kCalculationChain,
+                                  CommandId::kFilterByFillColor, CommandId::kEvaluateFormula}) {
+    manager.ExecuteCommand(static_cast<int32_t>(command));
+  }
+  manager.ExecuteCommand(static_cast<int32_t>(CommandId::kRefreshContents));  // silent
+  EXPECT_EQ((std::vector<std::wstring>{MessageText(kMessageOpenWorkbook),
+                                       MessageText(kMessageOpenWorkbook),
+                                       MessageText(kMessageOpenWorkbook),
+                                       MessageText(kMessageOpenWorkbookToEvaluate)}),
+            desktop.messages);
+  EXPECT_TRUE(desktop.posted.empty());
+  EXPECT_EQ(0, desktop.escapes);
+  EXPECT_TRUE(manager.Containers().empty());
+}
+
+TEST_F(AddInManager, TraceCommandsArePostedAfterEscapeAndOpenOnTheSelection) {
+  Sheet().SetValue({1, 1}, CellValue::Number(2));
+  Sheet().SetFormula({1, 2}, L"A1*2");
+  Select({{1, 2}, {1, 2}});
+  manager_.ExecuteCommand(static_cast<int32_t>(CommandId::kShowPrecedents));
+  EXPECT_EQ(1, desktop_.escapes);
+  ASSERT_EQ(1u, desktop_.posted.size());
+  EXPECT_EQ(kPostedTraceMessage, desktop_.posted.front().first);
+  EXPECT_EQ(1u, desktop_.posted.front().second);
+  EXPECT_TRUE(desktop_.windows.empty());  // nothing before the hidden window runs it
+  ASSERT_TRUE(manager_.OnPostedMessage(kPostedTraceMessage, 1));
+  ASSERT_EQ(1u, desktop_.windows.size());
+  const WindowRequest& window = desktop_.windows[0];
+  EXPECT_EQ(TraceKind::kPrecedents, window.kind);
+  EXPECT_EQ((CellPos{1, 2, 1}), window.root.first);
+  EXPECT_EQ(window.root.first, window.root.last);
+  EXPECT_EQ(0u, window.root.flags);
+  ASSERT_EQ(1u, desktop_.recent.size());
+  EXPECT_EQ(L"Sheet1!B1", desktop_.recent[0].address);
+  EXPECT_EQ(1u, manager_.Containers().size());
+  EXPECT_EQ(manager_.Containers()[0], window.container);
+}
+
+TEST_F(AddInManager, PrecedentsWidenToTheArrayBlockAndOnlyTwoCommandsAreRecent) {
+  for (int32_t row = 1; row <= 3; ++row) Sheet().SetValue({row, 1}, CellValue::Number(row));
+  Sheet().SetArrayFormula({{1, 2}, {3, 2}}, L"A1:A3*2");
+  Select({{2, 2}, {2, 2}});
+  Run(CommandId::kShowPrecedents);
+  Run(CommandId::kShowDependents);
+  Run(CommandId::kShowInputs);
+  Run(CommandId::kShowErrors);
+  Run(CommandId::kCalculationChain);
+  ASSERT_EQ(5u, desktop_.windows.size());
+  EXPECT_EQ((CellPos{1, 2, 1}), desktop_.windows[0].root.first);
+  EXPECT_EQ((CellPos{1, 2, 3}), desktop_.windows[0].root.last);
+  EXPECT_EQ(static_cast<uint32_t>(RefArrayRange), desktop_.windows[0].root.flags);
+  EXPECT_EQ((CellPos{1, 2, 2}), desktop_.windows[1].root.first);
+  EXPECT_EQ((CellPos{1, 2, 2}), desktop_.windows[1].root.last);
+  EXPECT_EQ((CellPos{1, 2, 2}), desktop_.windows[2].root.first);
+  for (size_t i : {3u, 4u}) {  // whole-workbook windows ignore the selection
+    EXPECT_EQ(CellPos(), desktop_.windows[i].root.first);
+    EXPECT_EQ(CellPos(), desktop_.windows[i].root.last);
+  }
+  EXPECT_EQ(TraceKind::kCalculationChain, desktop_.windows[4].kind);
+  ASSERT_EQ(2u, desktop_.recent.size());
+  EXPECT_EQ(1, desktop_.recent[0].command);
+  EXPECT_EQ(L"Sheet1!B1:B3", desktop_.recent[0].address);
+  EXPECT_EQ(0, desktop_.recent[1].command);
+  EXPECT_EQ(1u, manager_.Containers().size());  // one container per workbook
+}
+
+TEST_F(AddInManager, TraceErrorNeedsAnErrorInTheBlock) {
+  Sheet().SetValue({1, 1}, CellValue::Number(0));
+  Sheet().SetFormula({2, 1}, L"1/A1");
+  Sheet().SetFormula({3, 1}, L"A1+1");
+  Select({{3, 1}, {3, 1}});
+  Run(CommandId::kTraceError);
+  EXPECT_EQ(std::vector<std::wstring>{MessageText(kMessageTraceErrorNeedsError)},
+            desktop_.messages);
+  EXPECT_TRUE(desktop_.windows.empty());
+  Select({{1, 1}, {3, 1}});  // one #DIV/0! among three cells
+  Run(CommandId::kTraceError);
+  ASSERT_EQ(1u, desktop_.windows.size());
+  EXPECT_EQ(TraceKind::kTraceError, desktop_.windows[0].kind);
+  EXPECT_TRUE(desktop_.recent.empty());
+}
+
+TEST_F(AddInManager, RangesFromTraceWindowsOpenAtOnce) {
+  Sheet().SetFormula({1, 1}, L"B1+1");
+  Select({{1, 1}, {1, 1}});
+  CellReference range;
+  range.first = range.last = CellPos{1, 2, 1};
+  manager_.PostCommand(static_cast<int32_t>(CommandId::kShowDependents), &range);
+  EXPECT_TRUE(desktop_.posted.empty());
+  ASSERT_EQ(1u, desktop_.windows.size());
+  EXPECT_EQ((CellPos{1, 2, 1}), desktop_.windows[0].root.first);
+
+  range.externalId = 1;  // a cell of another workbook cannot be evaluated
+  manager_.EvaluateSelection(&range);
+  EXPECT_EQ(1u, desktop_.windows.size());
+  range.externalId = 0;
+  manager_.EvaluateSelection(&range);
+  ASSERT_EQ(2u, desktop_.windows.size());
+  EXPECT_EQ(TraceKind::kEvaluateFormula, desktop_.windows[1].kind);
+  EXPECT_EQ(5, desktop_.recent.back().command);
+  EXPECT_EQ(L"Sheet1!B1", desktop_.recent.back().address);
+
+  manager_.EvaluateSelection(nullptr);
+  ASSERT_EQ(1u, desktop_.posted.size());
+  EXPECT_EQ(kPostedEvaluateMessage, desktop_.posted.front().first);
+  EXPECT_FALSE(manager_.OnPostedMessage(0x8003, 0));
+}
+
+TEST_F(AddInManager, FilterByColourListsIndexesInOrderAndOpensTheChosenOne) {
+  const ExcelObject application(session_.application.Get());
+  auto colour = [&](const wchar_t* address, const wchar_t* part, LONG index) {
+    CComPtr<IDispatch> range = GetObjectOf(session_.Sheet(1).Get(), L"Range", {Arg(address)});
+    ASSERT_EQ(S_OK, Put(GetObjectOf(range.Get(), part).Get(), L"ColorIndex", Arg(index)).hr);
+  };
+  for (int32_t row = 1; row <= 3; ++row) Sheet().SetValue({row, 1}, CellValue::Number(row));
+  Select({{1, 1}, {1, 1}});
+  manager_.ExecuteCommand(static_cast<int32_t>(CommandId::kFilterByFillColor));
+  EXPECT_TRUE(desktop_.menus.empty());  // no coloured cells: no menu at all
+
+  colour(L"A3", L"Interior", 6);
+  colour(L"A1", L"Interior", 3);
+  colour(L"A2", L"Interior", 6);
+  manager_.ExecuteCommand(static_cast<int32_t>(CommandId::kRefreshContents));
+  manager_.ExecuteCommand(static_cast<int32_t>(CommandId::kFilterByFillColor));
+  ASSERT_EQ(1u, desktop_.menus.size());
+  ASSERT_EQ(2u, desktop_.menus[0].size());
+  EXPECT_EQ(3, desktop_.menus[0][0].id);
+  EXPECT_EQ(L"1 cell(s)", desktop_.menus[0][0].text);
+  EXPECT_EQ(0x0000FF, desktop_.menus[0][0].color);
+  EXPECT_EQ(6, desktop_.menus[0][1].id);
+  EXPECT_EQ(L"2 cell(s)", desktop_.menus[0][1].text);
+  EXPECT_TRUE(desktop_.windows.empty());  // cancelled
+
+  desktop_.choice = 6;
+  manager_.ExecuteCommand(static_cast<int32_t>(CommandId::kFilterByFillColor));
+  ASSERT_EQ(1u, desktop_.windows.size());
+  EXPECT_EQ(TraceKind::kFillColor, desktop_.windows[0].kind);
+  EXPECT_EQ(6, desktop_.windows[0].colorIndex);
+  EXPECT_TRUE(desktop_.recent.empty());
+}
+
+TEST_F(AddInManager, CopyAddressQuotesTheSheetAlways) {
+  Select({{3, 2}, {4, 3}});
+  Run(CommandId::kCopyAddress);
+  EXPECT_EQ(L"'Sheet1'!$B$3:$C$4", desktop_.clipboard.unicode);
+  session_.book->AddSheet(L"Bob's");
+  session_.app->Select({session_.book, 2, {{1, 1}, {1, 1}}});
+  Run(CommandId::kCopyAddress);
+  EXPECT_EQ(L"'Bob''s'!$A$1", desktop_.clipboard.unicode);
+}
+
+TEST_F(AddInManager, ContainersAreFoundByExactNameOrIgnoringCase) {
+  const ExcelObject application(session_.application.Get());
+  ExcelObject workbook;
+  ASSERT_TRUE(application.GetObject(L"ActiveWorkbook", &workbook));
+  EXPECT_EQ(nullptr, manager_.GetContainer(workbook, false));
+  const std::shared_ptr<CDependencyContainer> made = manager_.GetContainer(workbook, true);
+  ASSERT_NE(nullptr, made);
+  EXPECT_EQ(made, manager_.GetContainer(workbook, false));
+  EXPECT_EQ(made, manager_.FindContainerByWorkbookName(L"BOOK1.XLSX", false));
+  EXPECT_EQ(nullptr, manager_.FindContainerByWorkbookName(L"Book2.xlsx", true));
+  EXPECT_EQ(1u, manager_.Containers().size());
+}
+
+TEST_F(AddInManager, HelpMailAndAboutGoToTheDesktop) {
+  Run(CommandId::kShowHelp);
+  Run(CommandId::kContactUs);
+  Run(CommandId::kAbout);
+  manager_.ShowHelpTopic(6);
+  manager_.ShowHelpTopic(8);  // not a topic: the site itself
+  EXPECT_EQ((std::vector<std::wstring>{kHelpSiteAddress, kSupportMailAddress,
+                                       std::wstring(kHelpSiteAddress) + L"ht-evaluate-formula.asp",
+                                       kHelpSiteAddress}),
+            desktop_.addresses);
+  EXPECT_EQ(1, desktop_.abouts);
+  manager_.ExecuteCommand(6);  // unassigned numbers do nothing
+  manager_.ExecuteCommand(28);
+  EXPECT_TRUE(desktop_.messages.empty());
+}
+
+}  // namespace

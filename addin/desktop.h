@@ -1,0 +1,51 @@
+// IAddInDesktop: what only a desktop has, as the command handlers need it. The Windows add-in
+// implements it with its hidden window, UI thread, window manager, menus and clipboard; the
+// command line with a queue, printers and files.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/dependency_container.h"
+#include "engine/related.h"
+#include "export/color_menu_items.h"
+#include "formula/cell_reference.h"
+#include "platform/clipboard.h"
+#include "platform/message_sink.h"
+
+// Messages of the hidden window.
+inline constexpr uint32_t kPostedTraceMessage = 0x8001;     // WM_APP + 1, wParam = command
+inline constexpr uint32_t kPostedEvaluateMessage = 0x8002;  // WM_APP + 2, wParam = 0
+
+// A trace or evaluate window to open: what the window object is given before it is created.
+struct WindowRequest {
+  std::shared_ptr<CDependencyContainer> container;
+  TraceKind kind = TraceKind::kPrecedents;  // kEvaluateFormula for the evaluate window
+  CellReference root;
+  int32_t colorIndex = -1;  // the colour filtered by kinds 7 and 8
+};
+
+class IAddInDesktop : public IMessageSink {
+ public:
+  // Posts Escape key down and up to the window with the keyboard focus, so that Excel leaves
+  // cell editing before the posted command runs.
+  virtual void PressEscape() = 0;
+  // Posts to the hidden window; the message is handled after the current callback returns.
+  virtual void PostToHiddenWindow(uint32_t message, uintptr_t wParam) = 0;
+  // Starts the UI thread on first use; false when it cannot be started.
+  virtual bool EnsureUiThread() = 0;
+  // Creates the window on the UI thread, hands it to the window manager and activates it.
+  virtual void OpenWindow(const WindowRequest& request) = 0;
+  // Shows the colour menu and answers the chosen id, 0 when nothing was chosen. `fill` tells
+  // which toolbar button the menu belongs under.
+  virtual int32_t ChooseFromColorMenu(const std::vector<ColorMenuItem>& items, bool fill) = 0;
+  virtual IClipboard& Clipboard() = 0;
+  // Records a run trace for the recent-items list.
+  virtual void AddRecentItem(int32_t command, const ExcelObject& workbook,
+                             const std::wstring& address) = 0;
+  // Help, mail and About: the shell and the About box.
+  virtual void OpenAddress(const std::wstring& address) = 0;
+  virtual void ShowAbout() = 0;
+};

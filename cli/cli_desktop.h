@@ -1,0 +1,63 @@
+// CCliDesktop: the desktop of the command line. Messages are kept for standard error, posted
+// commands wait in a queue that the runner hands back to the manager, a window that opens is
+// kept as a request for the printers, and the clipboard is a buffer the runner writes out.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "addin/desktop.h"
+
+class CCliClipboard : public IClipboard {
+ public:
+  bool SetAnsiText(const std::string& bytes) override;
+  bool SetUnicodeText(const std::wstring& text) override;
+  // What was put there last, as the bytes the command line prints: ANSI text as it is, Unicode
+  // text as UTF-8. Nothing before the first put.
+  const std::optional<std::string>& Bytes() const { return bytes_; }
+
+ private:
+  std::optional<std::string> bytes_;
+};
+
+class CCliDesktop : public IAddInDesktop {
+ public:
+  // `colorChoice` answers the colour menu; without one the menu's items are only recorded.
+  explicit CCliDesktop(std::optional<int32_t> colorChoice = std::nullopt)
+      : colorChoice_(colorChoice) {}
+
+  void ShowMessage(const std::wstring& text) override { messages_.push_back(text); }
+  void PressEscape() override {}
+  void PostToHiddenWindow(uint32_t message, uintptr_t wParam) override {
+    posted_.emplace_back(message, wParam);
+  }
+  bool EnsureUiThread() override { return true; }
+  void OpenWindow(const WindowRequest& request) override { windows_.push_back(request); }
+  int32_t ChooseFromColorMenu(const std::vector<ColorMenuItem>& items, bool fill) override;
+  IClipboard& Clipboard() override { return clipboard_; }
+  void AddRecentItem(int32_t, const ExcelObject&, const std::wstring&) override {}
+  void OpenAddress(const std::wstring& address) override { addresses_.push_back(address); }
+  void ShowAbout() override {}
+
+  // The oldest posted message, if any, taken off the queue.
+  std::optional<std::pair<uint32_t, uintptr_t>> TakePosted();
+  const std::vector<std::wstring>& Messages() const { return messages_; }
+  const std::vector<WindowRequest>& Windows() const { return windows_; }
+  // The items of the last colour menu shown; nothing when none was.
+  const std::optional<std::vector<ColorMenuItem>>& ColorMenu() const { return colorMenu_; }
+  const CCliClipboard& ClipboardContents() const { return clipboard_; }
+  const std::vector<std::wstring>& Addresses() const { return addresses_; }
+
+ private:
+  std::optional<int32_t> colorChoice_;
+  std::vector<std::wstring> messages_;
+  std::deque<std::pair<uint32_t, uintptr_t>> posted_;
+  std::vector<WindowRequest> windows_;
+  std::optional<std::vector<ColorMenuItem>> colorMenu_;
+  CCliClipboard clipboard_;
+  std::vector<std::wstring> addresses_;
+};

@@ -1,0 +1,200 @@
+// The branch walk: an explicit work list, depth first in list order, as a recursive walk would go.
+#include "export/branch_saving_manager.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "excel/cell_range.h"
+#include "excel/evaluation.h"
+#include "export/branch_cell_line.h"
+#include "formula/address_parser.h"
+#include "formula/formula_parser.h"
+#include "scan/used_range.h"
+
+CBranchSavingManager::CBranchSavingManager() {
+  SetTitle(L"Trelvane - saving data");
+  SetFormat(L"Items saved: %ld");
+}
+
+void CBranchSavingManager::Save() {
+  if (container_ == nullptr || storage_ == nullptr || !kind_) return;
+  if (!storage_->Open()) return;
+  Begin();
+  path_.clear();
+  work_.clear();
+  if (skipRoot_ && root_.IsSingleCell()) {
+    // The flat lists: the query entry itself stands for no cell; only its list is written.
+    Run(CellTask{root_.first, 0, false});
+  } else {
+    Run(EntryTask{root_, 0});
+  }
+  while (!work_.empty() && MayContinue()) {
+    Task task = std::move(work_.back());
+    work_.pop_back();
+    std::visit([this](auto& step) { Run(step); }, task);
+  }
+  const bool stopped = !MayContinue();
+  work_.clear();
+  path_.clear();
+  storage_->Close();
+  if (stopped) ResetStop();
+  End();
+}
+
+void CBranchSavingManager::PushRectangle(const CellPos& first, const CellPos& last,
+                                         std::uint32_t depth) {
+  storage_->WriteRange(first, last, RectangleName(*container_, first, last), depth);
+  Tick();
+  // Whole columns and rows stand for the cells that can hold data, as in the trace tree.
+  CellPos from = first;
+  CellPos to = last;
+  ClampRectangle(*container_, &from, &to);
+  RectangleCellsTask cells;
+  cells.first = {std::min(from.sheet, to.sheet), std::min(from.column, to.column),
+                 std::min(from.row, to.row)};
+  cells.last = {std::max(from.sheet, to.sheet), std::max(from.column, to.column),
+                std::max(from.row, to.row)};
+  cells.next = cells.first;
+  cells.depth = depth + 1;
+  work_.push_back(std::move(cells));
+}
+
+void CBranchSavingManager::Run(const EntryTask& task) {
+  const CellReference& entry = task.entry;
+  if (!entry.IsSingleCell()) {
+    PushRectangle(entry.first, entry.last, task.depth);
+  } else if (Evaluating()) {
+    Run(EvaluatedCellTask{entry.first, task.depth});
+  } else {
+    Run(CellTask{entry.first, task.depth, true});
+  }
+}
+
+void CBranchSavingManager::Run(const CellTask& task) {
+  if (task.writeSelf) {
+    WriteCellLine(*storage_, *container_, task.cell, task.depth);
+    Tick();
+    // An external reference or a name that is no range: nothing stands behind it.
+    if (task.cell.IsNoCell()) return;
+  }
+  if (path_.contains(task.cell)) return;
+  SharedReferenceList list = ListRelated(*container_, task.cell, *kind_);
+  if (!list || list->empty()) return;
+  path_.insert(task.cell);
+  work_.push_back(ChildrenTask{std::move(list), 0, task.cell, task.depth + 1});
+}
+
+void CBranchSavingManager::Run(ChildrenTask& task) {
+  if (task.next >= task.list->size()) {
+    path_.erase(task.owner);
+    return;
+  }
+  EntryTask child{(*task.list)[task.next], task.depth};
+  ++task.next;
+  work_.push_back(std::move(task));
+  Run(child);
+}
+
+void CBranchSavingManager::Run(RectangleCellsTask& task) {
+  const CellPos cell = task.next;
+  // Row by row on each sheet, and column by column within a row; equality tests, so a corner at
+  // the largest index cannot wrap.
+  bool done = false;
+  if (task.next.column != task.last.column) {
+    ++task.next.column;
+  } else {
+    task.next.column = task.first.column;
+    if (task.next.row != task.last.row) {
+      ++task.next.row;
+    } else {
+      task.next.row = task.first.row;
+      if (task.next.sheet != task.last.sheet) {
+        ++task.next.sheet;
+      } else {
+        done = true;
+      }
+    }
+  }
+  const std::uint32_t depth = task.depth;
+  if (!done) work_.push_back(std::move(task));
+  if (Evaluating()) {
+    Run(EvaluatedCellTask{cell, depth});
+  } else {
+    Run(CellTask{cell, depth, true});
+  }
+}
+
+void CBranchSavingManager::Run(const EvaluatedCellTask& task) {
+  ExcelObject range;
+  if (!GetCellRange(container_->Worksheets(), task.cell, &range)) return;
+  bool hasFormula = false;
+  range.GetBool(L"HasFormula", &hasFormula);
+  if (!hasFormula) {
+    WriteCellLine(*storage_, *container_, range, task.cell, task.depth);
+    Tick();
+    return;
+  }
+  std::wstring formula;
+  range.GetText(L"Formula", &formula);
+  if (formula.empty()) return;
+  WriteCellLine(*storage_, *container_, range, task.cell, task.depth);
+  Tick();
+  if (path_.contains(task.cell)) return;
+  // A parser of its own: the container's memo shares one tree between cells with equal text,
+  // and this tree must describe this cell while it is written.
+  CFormulaParser parser(container_->FormulaParser());
+  parser.Parse(formula, task.cell);
+  std::shared_ptr<const ISyntaxNode> tree = parser.GetRoot();
+  if (!tree) return;
+  path_.insert(task.cell);
+  work_.push_back(LeaveTask{task.cell});
+  const ISyntaxNode* root = tree.get();
+  work_.push_back(NodeTask{std::move(tree), root, task.cell, task.depth + 1});
+}
+
+void CBranchSavingManager::Run(const NodeTask& task) {
+  const ISyntaxNode& node = *task.node;
+  // Pushed first, so that the children follow this node's line and, for a reference, the whole
+  // branch of the cell it names.
+  if (node.GetChildCount() > 0) {
+    work_.push_back(NodeChildrenTask{task.tree, task.node, 0, task.formulaCell, task.depth + 1});
+  }
+  switch (node.GetNodeType()) {
+    case NodeReference: {
+      CAddressParser& parser = container_->AddressParser();
+      parser.SetCurrentCell(task.formulaCell);
+      if (!parser.Parse(node.GetText()) || parser.IsExternal()) return;
+      const CellPos first = parser.First();
+      const CellPos last = parser.Last();
+      if (first == last) {
+        Run(EvaluatedCellTask{first, task.depth});
+      } else {
+        PushRectangle(first, last, task.depth);
+      }
+      return;
+    }
+    case NodeExpression: {
+      const std::wstring value = excel::EvaluateInCell(
+          container_->Application(), container_->Worksheets(), node.GetText(), task.formulaCell);
+      storage_->WriteExpression(node.GetText(), value, task.depth);
+      return;
+    }
+    default:
+      storage_->WriteText(node.GetText(), task.depth);
+      return;
+  }
+}
+
+void CBranchSavingManager::Run(NodeChildrenTask& task) {
+  if (task.next >= task.node->GetChildCount()) return;
+  const ISyntaxNode* child = task.node->GetChild(task.next);
+  ++task.next;
+  NodeTask step{task.tree, child, task.formulaCell, task.depth};
+  work_.push_back(std::move(task));
+  // A missing operand is skipped.
+  if (child != nullptr) Run(step);
+}
+
+void CBranchSavingManager::Run(const LeaveTask& task) {
+  path_.erase(task.cell);
+}

@@ -1,0 +1,114 @@
+// CBranchSavingManager: writes the branch under one trace entry, walked to the bottom, to a
+// branch storage, under a progress window with Stop.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "engine/dependency_container.h"
+#include "engine/related.h"
+#include "export/branch_storage.h"
+#include "formula/cell_reference.h"
+#include "formula/syntax_node_interface.h"
+#include "views/population_tree_progress.h"
+
+// Used once: construct, SetKind, SetStorage, SetContainer, SetRoot, Save. The container and the
+// storage are borrowed and must outlive Save.
+//
+// A cell is written every time it is met, but its children only when it is not already on its
+// own path from the root: a circle is written once round and then ends at the repeated cell. The
+// walk runs on an explicit work list, so the stack stays flat however long the workbook's
+// chains are.
+class CBranchSavingManager : public CPopulationTreeProgress {
+ public:
+  CBranchSavingManager();
+
+  // The window's trace kind; kEvaluateFormula saves the evaluate window's tree.
+  void SetKind(TraceKind kind) { kind_ = kind; }
+  void SetStorage(CBranchStorage* storage) { storage_ = storage; }
+  void SetContainer(CDependencyContainer* container) { container_ = container; }
+  // With `skipRoot` (the flat lists), the root itself is not written and its children go at
+  // depth 1.
+  void SetRoot(const CellReference& root, bool skipRoot = false) {
+    root_ = root;
+    skipRoot_ = skipRoot;
+  }
+
+  // Nothing without a kind, a storage and a container, or when the storage cannot open. Stop
+  // ends the walk; what was written is closed normally.
+  void Save();
+
+ private:
+  // Work list items. Iterating ones (rectangle cells, child lists, node children) put themselves
+  // back with the next position before the item they hand out, so that item is done first.
+  struct EntryTask {
+    CellReference entry;
+    std::uint32_t depth = 0;
+  };
+  struct CellTask {
+    CellPos cell;
+    std::uint32_t depth = 0;
+    bool writeSelf = true;
+  };
+  struct EvaluatedCellTask {
+    CellPos cell;
+    std::uint32_t depth = 0;
+  };
+  struct RectangleCellsTask {
+    CellPos first;  // ordered corners
+    CellPos last;
+    CellPos next;
+    std::uint32_t depth = 0;
+  };
+  struct ChildrenTask {
+    SharedReferenceList list;
+    std::size_t next = 0;
+    CellPos owner;  // leaves the path list when the list is done
+    std::uint32_t depth = 0;
+  };
+  struct NodeTask {
+    std::shared_ptr<const ISyntaxNode> tree;  // keeps `node` alive
+    const ISyntaxNode* node = nullptr;
+    CellPos formulaCell;
+    std::uint32_t depth = 0;
+  };
+  struct NodeChildrenTask {
+    std::shared_ptr<const ISyntaxNode> tree;
+    const ISyntaxNode* node = nullptr;
+    int32_t next = 0;
+    CellPos formulaCell;
+    std::uint32_t depth = 0;
+  };
+  struct LeaveTask {
+    CellPos cell;
+  };
+  using Task = std::variant<EntryTask, CellTask, EvaluatedCellTask, RectangleCellsTask,
+                            ChildrenTask, NodeTask, NodeChildrenTask, LeaveTask>;
+
+  bool Evaluating() const { return kind_ == TraceKind::kEvaluateFormula; }
+  void PushRectangle(const CellPos& first, const CellPos& last, std::uint32_t depth);
+
+  void Run(const EntryTask& task);
+  void Run(const CellTask& task);
+  void Run(const EvaluatedCellTask& task);
+  void Run(RectangleCellsTask& task);
+  void Run(ChildrenTask& task);
+  void Run(const NodeTask& task);
+  void Run(NodeChildrenTask& task);
+  void Run(const LeaveTask& task);
+
+  CDependencyContainer* container_ = nullptr;  // Borrowed.
+  CBranchStorage* storage_ = nullptr;          // Borrowed.
+  std::optional<TraceKind> kind_;
+  bool skipRoot_ = false;
+  CellReference root_;
+  // The cells whose children are being written; innermost last on the work list.
+  std::set<CellPos, CellPosOrder> path_;
+  std::vector<Task> work_;
+};

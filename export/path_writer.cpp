@@ -1,0 +1,18 @@
+// Writing a path from the root.
+#include "export/path_writer.h"
+
+#include "export/branch_cell_line.h"
+
+void SavePath(CBranchStorage& storage, CDependencyContainer& container,
+              const std::vector<CellReference>& path) {
+  if (!storage.Open()) return;
+  for (const CellReference& entry : path) {
+    if (entry.IsSingleCell()) {
+      WriteCellLine(storage, container, entry.first, 0);
+    } else {
+      storage.WriteRange(entry.first, entry.last, RectangleName(container, entry.first, entry.last),
+                         0);
+    }
+  }
+  storage.Close();
+}
