@@ -5,12 +5,15 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "spreadsheet/model/workbook.h"
 #include "spreadsheet/xlsx/xlsx_reader.h"
+#include "spreadsheet/xlsx/xlsx_writer.h"
 #include "tests/support/temporary_folder.h"
 #include "tests/support/trelvane_run.h"
 
@@ -109,6 +112,134 @@ TEST(CliCommands, EvaluateShowsFormulaAndValueColumns) {
   ASSERT_EQ(1u, document.at("items").size());
   const json& top = document.at("items")[0];
   EXPECT_FALSE(top.at("children").empty());
+}
+
+// A workbook the test writes: a chain over a sheet whose name Windows-1252 holds but ASCII
+// does not, and a circle.
+std::filesystem::path WriteChainWorkbook(const std::filesystem::path& folder) {
+  spreadsheet::CWorkbook book(L"chain.xlsx");
+  spreadsheet::CWorksheet& sheet = book.AddSheet(L"Caf\u00e9 1");
+  sheet.SetValue({1, 3}, spreadsheet::CellValue::Number(2));                    // C1
+  sheet.SetFormula({1, 2}, L"C1*2", spreadsheet::CellValue::Number(4));         // B1
+  sheet.SetFormula({1, 1}, L"B1+1", spreadsheet::CellValue::Number(5));         // A1
+  sheet.SetFormula({3, 1}, L"B3+1", spreadsheet::CellValue::Number(0));         // A3
+  sheet.SetFormula({3, 2}, L"A3+1", spreadsheet::CellValue::Number(0));         // B3
+  const std::filesystem::path path = folder / "chain.xlsx";
+  EXPECT_TRUE(spreadsheet::WriteXlsxFile(book, path).ok);
+  return path;
+}
+
+TEST(CliCommands, BranchFormatIsTheSavedTextFileByteForByte) {
+  test_support::CTemporaryFolder folder;
+  const std::filesystem::path workbook = WriteChainWorkbook(folder.Path());
+  const RunResult chain =
+      RunTrelvane({"precedents", workbook.string(), "'Caf\xc3\xa9 1'!A1", "--format", "branch"});
+  ASSERT_EQ(0, chain.exitCode) << chain.err;
+  EXPECT_EQ("'Caf\xe9 1'!A1 =B1+1 5\r\n 'Caf\xe9 1'!B1 =C1*2 4\r\n  'Caf\xe9 1'!C1 2\r\n",
+            chain.out);
+  // A circle is written once round and ends at the repeated cell.
+  const RunResult circle =
+      RunTrelvane({"precedents", workbook.string(), "'Caf\xc3\xa9 1'!A3", "--format", "branch"});
+  ASSERT_EQ(0, circle.exitCode) << circle.err;
+  EXPECT_EQ("'Caf\xe9 1'!A3 =B3+1 0\r\n 'Caf\xe9 1'!B3 =A3+1 0\r\n  'Caf\xe9 1'!A3 =B3+1 0\r\n",
+            circle.out);
+
+  const std::filesystem::path file = folder / "branch.txt";
+  ASSERT_EQ(0, RunTrelvane({"precedents", workbook.string(), "'Caf\xc3\xa9 1'!A1", "--format",
+                            "branch", "--output", file.string()})
+                   .exitCode);
+  EXPECT_EQ(chain.out, ReadFileBytes(file));
+}
+
+TEST(CliCommands, ErrorListSavesEveryErrorCellOneLevelDown) {
+  const RunResult errors = RunTrelvane({"errors", ExampleWorkbook(), "--format", "branch"});
+  ASSERT_EQ(0, errors.exitCode) << errors.err;
+  EXPECT_EQ(" Summary!B11 =B5/Headcount #DIV/0!\r\n Summary!B12 =ROUND(B11*4,2) #DIV/0!\r\n",
+            errors.out);
+}
+
+TEST(CliCommands, PathIsFoundThroughRangesAndNamesOrReportedMissing) {
+  const json path = RunJson({"path", ExampleWorkbook(), "Summary!B5", "Inputs!B3"});
+  EXPECT_TRUE(path.at("found").get<bool>());
+  const json& steps = path.at("path");
+  ASSERT_EQ(3u, steps.size());
+  EXPECT_EQ(json::array({3, 2, 5}), steps[0].at("first"));   // Summary!B5
+  EXPECT_EQ(json::array({3, 2, 4}), steps[1].at("first"));   // Summary!B4
+  EXPECT_EQ("TaxRate", steps[2].at("text"));                // the name of Inputs!B3
+  EXPECT_EQ(json::array({1, 2, 3}), steps[2].at("first"));
+
+  const RunResult saved = RunTrelvane(
+      {"path", ExampleWorkbook(), "Summary!B5", "Sales!C3", "--format", "branch"});
+  ASSERT_EQ(0, saved.exitCode) << saved.err;
+  EXPECT_EQ(
+      "Summary!B5 =(B3-B4)*(1+Growth) 147,630.00\r\nSummary!B3 =SUM(SalesTable[Total]) "
+      "175,750.00\r\nSales!E2:E6\r\nSales!E3 =SUM(B3:D3) 29,850.00\r\nSales!B3:D3\r\n"
+      "Sales!C3 10,150.00\r\n",
+      saved.out);
+
+  const RunResult missing = RunTrelvane(
+      {"path", ExampleWorkbook(), "Inputs!B5", "Summary!B3", "--format", "json"});
+  EXPECT_EQ(1, missing.exitCode);
+  EXPECT_EQ(json({{"found", false}, {"path", json::array()}}), json::parse(missing.out));
+  EXPECT_EQ("Path between cells B5 and B3 was not found.\n", missing.err);
+}
+
+// The name of the cell style a cell of the written workbook has.
+std::wstring StyleOf(const spreadsheet::CWorkbook& book, int32_t sheet, int32_t row,
+                     int32_t column) {
+  const spreadsheet::CFormatTable& formats = book.Formats();
+  const uint32_t style = formats.FormatAt(book.Sheet(sheet).FormatOf({row, column})).namedStyle;
+  return formats.NamedStyles().at(style).name;
+}
+
+TEST(CliCommands, StyleMarksTheBranchOrThePathInACopy) {
+  test_support::CTemporaryFolder folder;
+  const std::string before = ReadFileBytes(ExampleWorkbook());
+  const std::filesystem::path branch = folder / "branch.xlsx";
+  const RunResult styled = RunTrelvane(
+      {"style", ExampleWorkbook(), "Summary!B4", "Good", "--output", branch.string()});
+  ASSERT_EQ(0, styled.exitCode) << styled.err;
+  const spreadsheet::XlsxReadResult read = spreadsheet::ReadXlsxFile(branch);
+  ASSERT_TRUE(read.Ok());
+  EXPECT_EQ(L"Good", StyleOf(*read.workbook, 3, 4, 2));  // Summary!B4, the root
+  EXPECT_EQ(L"Good", StyleOf(*read.workbook, 2, 3, 3));  // Sales!C3, deep in the branch
+  EXPECT_EQ(L"Good", StyleOf(*read.workbook, 1, 3, 2));  // Inputs!B3 through TaxRate
+  EXPECT_EQ(L"Normal", StyleOf(*read.workbook, 3, 5, 2));  // Summary!B5 is no precedent
+
+  const std::filesystem::path path = folder / "path.xlsx";
+  ASSERT_EQ(0, RunTrelvane({"style", ExampleWorkbook(), "Summary!B4", "3", "--path-to",
+                            "Sales!C3", "--output", path.string()})
+                   .exitCode);
+  const spreadsheet::XlsxReadResult onPath = spreadsheet::ReadXlsxFile(path);
+  ASSERT_TRUE(onPath.Ok());
+  EXPECT_EQ(L"Bad", StyleOf(*onPath.workbook, 2, 3, 3));     // Sales!C3
+  EXPECT_EQ(L"Bad", StyleOf(*onPath.workbook, 2, 2, 5));     // Sales!E2:E6, a step as a whole
+  EXPECT_EQ(L"Bad", StyleOf(*onPath.workbook, 2, 3, 2));     // Sales!B3:D3 likewise
+  EXPECT_EQ(L"Normal", StyleOf(*onPath.workbook, 2, 2, 2));  // Sales!B2, off the path
+  EXPECT_EQ(before, ReadFileBytes(ExampleWorkbook()));
+
+  EXPECT_EQ(2, RunTrelvane({"style", ExampleWorkbook(), "Summary!B4", "Missing", "--output",
+                            (folder / "x.xlsx").string()})
+                   .exitCode);
+}
+
+TEST(CliCommands, SaveSheetAddsTheBranchAsALastWorksheetOfACopy) {
+  test_support::CTemporaryFolder folder;
+  const std::filesystem::path out = folder / "saved.xlsx";
+  const RunResult saved = RunTrelvane(
+      {"precedents", ExampleWorkbook(), "Summary!B4", "--save-sheet", out.string()});
+  ASSERT_EQ(0, saved.exitCode) << saved.err;
+  const spreadsheet::XlsxReadResult read = spreadsheet::ReadXlsxFile(out);
+  ASSERT_TRUE(read.Ok());
+  ASSERT_EQ(4, read.workbook->SheetCount());
+  const spreadsheet::CWorksheet& sheet = read.workbook->Sheet(4);
+  EXPECT_EQ(L"Summary!B4", TextAt(sheet, 3, 3));           // depth 0 in column C, from row 3
+  EXPECT_EQ(L"B3*TaxRate", TextAt(sheet, 3, 4));           // the formula without "="
+  EXPECT_EQ(L"Summary!B3", TextAt(sheet, 4, 4));           // one level down, one column right
+  EXPECT_FALSE(sheet.DisplayGridlines());
+  const RunResult same = RunTrelvane(
+      {"precedents", ExampleWorkbook(), "Summary!B4", "--save-sheet", ExampleWorkbook()});
+  EXPECT_EQ(2, same.exitCode);
 }
 
 }  // namespace

@@ -51,7 +51,9 @@ STYLES = f"""<?xml version="1.0" encoding="UTF-8" standalone="yes"?>
 <fgColor rgb="FF003366"/><bgColor indexed="64"/></patternFill></fill>
 </fills>
 <borders count="1"><border><left/><right/><top/><bottom/><diagonal/></border></borders>
-<cellStyleXfs count="1"><xf numFmtId="0" fontId="0" fillId="0" borderId="0"/></cellStyleXfs>
+<cellStyleXfs count="3"><xf numFmtId="0" fontId="0" fillId="0" borderId="0"/>
+<xf numFmtId="0" fontId="0" fillId="3" borderId="0" applyFill="1"/>
+<xf numFmtId="0" fontId="3" fillId="0" borderId="0" applyFont="1"/></cellStyleXfs>
 <cellXfs count="9">
 <xf numFmtId="0" fontId="0" fillId="0" borderId="0" xfId="0"/>
 <xf numFmtId="0" fontId="1" fillId="0" borderId="0" xfId="0" applyFont="1"/>
@@ -66,7 +68,9 @@ STYLES = f"""<?xml version="1.0" encoding="UTF-8" standalone="yes"?>
 <xf numFmtId="4" fontId="3" fillId="0" borderId="0" xfId="0" applyNumberFormat="1" applyFont="1"/>
 <xf numFmtId="10" fontId="0" fillId="0" borderId="0" xfId="0" applyNumberFormat="1"/>
 </cellXfs>
-<cellStyles count="1"><cellStyle name="Normal" xfId="0" builtinId="0"/></cellStyles>
+<cellStyles count="3"><cellStyle name="Normal" xfId="0" builtinId="0"/>
+<cellStyle name="Good" xfId="1" builtinId="26"/><cellStyle name="Bad" xfId="2" builtinId="27"/>
+</cellStyles>
 <dxfs count="0"/>
 <tableStyles count="0" defaultTableStyle="TableStyleMedium2" defaultPivotStyle="PivotStyleLight16"/>
 </styleSheet>
