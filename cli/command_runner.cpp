@@ -97,6 +97,14 @@ class CCommandRun {
     }
   }
 
+  // The workbook as the commands left it, into another file.
+  bool SaveCopy(const std::string& path) const {
+    std::wstring error;
+    if (session_.SaveCopy(path, &error)) return true;
+    std::fprintf(stderr, "trelvane: %s\n", WideToUtf8(error).c_str());
+    return false;
+  }
+
   int Finish(int code) const {
     return code == 0 && watching_ && Interrupted() ? kExitInterrupted : code;
   }
@@ -125,11 +133,7 @@ class CCommandRun {
     if (!(watching_ && Interrupted())) window->Expand(line_.depth);
     if (!line_.saveSheet.empty()) {
       window->SaveBranchOnSheet();
-      std::wstring error;
-      if (!session_.SaveCopy(line_.saveSheet, &error)) {
-        std::fprintf(stderr, "trelvane: %s\n", WideToUtf8(error).c_str());
-        return kExitMessage;
-      }
+      if (!SaveCopy(line_.saveSheet)) return kExitMessage;
     }
     std::string bytes;
     switch (line_.format) {
@@ -174,11 +178,7 @@ class CCommandRun {
       return kExitUsage;
     }
     Execute(CommandId::kTranspose);
-    std::wstring error;
-    if (!session_.SaveCopy(line_.output, &error)) {
-      std::fprintf(stderr, "trelvane: %s\n", WideToUtf8(error).c_str());
-      return kExitMessage;
-    }
+    if (!SaveCopy(line_.output)) return kExitMessage;
     PrintMessages(desktop_.Messages());
     return desktop_.Messages().empty() ? 0 : kExitMessage;
   }
@@ -240,11 +240,7 @@ class CCommandRun {
       if (found == kNoItem) return kExitMessage;
       FormatPath(container, window->Filler().PathFromRoot(found), styleName);
     }
-    std::wstring error;
-    if (!session_.SaveCopy(line_.output, &error)) {
-      std::fprintf(stderr, "trelvane: %s\n", WideToUtf8(error).c_str());
-      return kExitMessage;
-    }
+    if (!SaveCopy(line_.output)) return kExitMessage;
     return Finish(0);
   }
 
@@ -278,11 +274,7 @@ class CCommandRun {
       CBranchStorageSheet storage;
       storage.SetContainer(&container);
       SavePath(storage, container, path);
-      std::wstring error;
-      if (!session_.SaveCopy(line_.saveSheet, &error)) {
-        std::fprintf(stderr, "trelvane: %s\n", WideToUtf8(error).c_str());
-        return kExitMessage;
-      }
+      if (!SaveCopy(line_.saveSheet)) return kExitMessage;
     }
     std::string bytes;
     switch (line_.format) {

@@ -1,5 +1,6 @@
 #include "cli/trace_view.h"
 
+#include "views/item_fields.h"
 #include "views/trace_filler.h"
 
 namespace {
@@ -28,14 +29,5 @@ std::vector<std::wstring> ColumnTexts(const TraceView& view, TreeItem item) {
   const std::wstring text = view.referenceOf(item) == nullptr && view.tree->Text(item)
                                 ? *view.tree->Text(item)
                                 : view.itemText(item, kTextBuffer);
-  std::vector<std::wstring> fields(1);
-  for (const wchar_t c : text) {
-    if (c == L'\t' && fields.size() < count) {
-      fields.emplace_back();
-    } else {
-      fields.back() += c;
-    }
-  }
-  fields.resize(count);
-  return fields;
+  return ItemFields(text, count);
 }

@@ -20,6 +20,25 @@ void ExpandLevels(CTraceTree& tree, const TraceView& view, int levels) {
   }
 }
 
+// An item shows an error when its cells hold one, whatever the filler.
+template <class Filler>
+TraceView MakeView(std::wstring title, const std::vector<std::wstring>& columns, CTraceTree& tree,
+                   CDependencyContainer& container, Filler& filler) {
+  TraceView view;
+  view.title = std::move(title);
+  view.columns = columns;
+  view.tree = &tree;
+  view.container = &container;
+  view.referenceOf = [&filler](TreeItem item) { return filler.ReferenceOf(item); };
+  view.itemText = [&filler](TreeItem item, size_t size) { return filler.ItemText(item, size); };
+  view.isError = [&filler, &container](TreeItem item) {
+    const CellReference* reference = filler.ReferenceOf(item);
+    return reference != nullptr && reference->nameId == 0 && reference->externalId == 0 &&
+           RangeHasError(container, reference->first, reference->last);
+  };
+  return view;
+}
+
 }  // namespace
 
 CTraceWindowView::CTraceWindowView(const WindowRequest& request, const WindowSwitches& switches)
@@ -34,17 +53,7 @@ CTraceWindowView::CTraceWindowView(const WindowRequest& request, const WindowSwi
   filler.Switches().highlightErrors |= switches.highlightErrors;
   filler.Switches().filterHighlighted |= switches.filterErrors;
   logic_->Fill();
-  view_.title = logic_->Title();
-  view_.columns = kTraceColumns;
-  view_.tree = &tree_;
-  view_.container = &container;
-  view_.referenceOf = [&filler](TreeItem item) { return filler.ReferenceOf(item); };
-  view_.itemText = [&filler](TreeItem item, size_t size) { return filler.ItemText(item, size); };
-  view_.isError = [&filler, &container](TreeItem item) {
-    const CellReference* reference = filler.ReferenceOf(item);
-    return reference != nullptr && reference->nameId == 0 && reference->externalId == 0 &&
-           RangeHasError(container, reference->first, reference->last);
-  };
+  view_ = MakeView(logic_->Title(), kTraceColumns, tree_, container, filler);
 }
 
 void CTraceWindowView::Expand(std::optional<int> depth) {
@@ -65,17 +74,8 @@ CEvaluateWindowView::CEvaluateWindowView(const WindowRequest& request) : request
   tree_.SetExpandingHandler([&filler](TreeItem item) { filler.ExpandOnDemand(item); });
   filler.SetRoot(request_.root);
   filler.Fill();
-  view_.title = EvaluateWindowTitle(container, request_.root);
-  view_.columns = kEvaluateColumns;
-  view_.tree = &tree_;
-  view_.container = &container;
-  view_.referenceOf = [&filler](TreeItem item) { return filler.ReferenceOf(item); };
-  view_.itemText = [&filler](TreeItem item, size_t size) { return filler.ItemText(item, size); };
-  view_.isError = [&filler, &container](TreeItem item) {
-    const CellReference* reference = filler.ReferenceOf(item);
-    return reference != nullptr && reference->nameId == 0 && reference->externalId == 0 &&
-           RangeHasError(container, reference->first, reference->last);
-  };
+  view_ = MakeView(EvaluateWindowTitle(container, request_.root), kEvaluateColumns, tree_,
+                   container, filler);
 }
 
 void CEvaluateWindowView::Expand(std::optional<int> depth) {

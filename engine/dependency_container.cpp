@@ -52,6 +52,7 @@ void CDependencyContainer::ClearRefreshedTables() {
   rectangleNames_.clear();
   inputsCache_.clear();
   formulaIndex_.clear();
+  dependentsIndex_.reset();
   tables_.Clear();
 }
 

@@ -82,6 +82,8 @@ class IScreenMetrics {
   ~IScreenMetrics() = default;
 };
 
+class CDependentsIndex;
+
 // One container per open workbook; used only on the thread that calls Excel, and not locked.
 class CDependencyContainer : public CObjectWithTracing,
                              public IEvalProvider,
@@ -158,6 +160,8 @@ class CDependencyContainer : public CObjectWithTracing,
   // Direct precedents of each collected formula cell, by the formula's own cell (the first cell
   // of an array formula); presence means the cell was collected. Refresh.
   CellListMap formulaIndex_;
+  // The formula index turned round, built on the first dependents question. Refresh.
+  std::shared_ptr<const CDependentsIndex> dependentsIndex_;
   // Answers of the dependents, inputs and trace-error questions. Refresh.
   CellListMap dependentsCache_;
   CellListMap inputsCache_;

@@ -1,4 +1,4 @@
-// The dispatch by kind, precedents from the formula index, dependents by one pass over it.
+// The dispatch by kind, precedents from the formula index, dependents through its reverse.
 #include "engine/related.h"
 
 #include <memory>
@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/calculation_chain.h"
+#include "engine/dependents_index.h"
 #include "excel/cell_range.h"
 #include "scan/cell_collection.h"
 #include "scan/precedent_walks.h"
@@ -86,9 +87,14 @@ SharedReferenceList DependentsOf(CDependencyContainer& container, const CellPos&
   const std::wstring format = L"Cells processed: %ld";
   long counted = 0;
   bool stopped = false;
-  for (const auto& [formulaCell, references] : container.formulaIndex_) {
-    if (!references) continue;
-    for (const CellReference& reference : *references) {
+  if (!container.dependentsIndex_ ||
+      container.dependentsIndex_->IndexedFormulas() != container.formulaIndex_.size()) {
+    container.dependentsIndex_ = std::make_shared<CDependentsIndex>(container.formulaIndex_);
+  }
+  for (const CellPos& formulaCell : container.dependentsIndex_->Candidates(cell)) {
+    const auto entry = container.formulaIndex_.find(formulaCell);
+    if (entry == container.formulaIndex_.end() || !entry->second) continue;
+    for (const CellReference& reference : *entry->second) {
       if (++counted % kDependentsReportEvery == 0) {
         progress.SetMessage(FormatCount(format, counted));
         stopped = progress.StopRequested();

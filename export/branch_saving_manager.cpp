@@ -11,6 +11,12 @@
 #include "formula/formula_parser.h"
 #include "scan/used_range.h"
 
+// GCC 12 at -O3 takes the work list's variant moves for reads of an unset string, a known
+// false positive of this warning with std::variant.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
+
 CBranchSavingManager::CBranchSavingManager() {
   SetTitle(L"Trelvane - saving data");
   SetFormat(L"Items saved: %ld");

@@ -43,3 +43,22 @@ void ClampRectangle(CDependencyContainer& container, CellPos* first, CellPos* la
   ClampToUsedRange(container, first);
   ClampToUsedRange(container, last);
 }
+
+void ForEachUsedCell(CDependencyContainer& container, const CellPos& first, const CellPos& last,
+                     const std::function<void(const CellPos&)>& visit) {
+  CellPos from = first;
+  CellPos to = last;
+  ClampRectangle(container, &from, &to);
+  // 64-bit counters, so that a corner at the largest index cannot wrap the loop.
+  const int64_t sheetEnd = std::max(from.sheet, to.sheet);
+  const int64_t rowEnd = std::max(from.row, to.row);
+  const int64_t columnEnd = std::max(from.column, to.column);
+  for (int64_t sheet = std::min(from.sheet, to.sheet); sheet <= sheetEnd; ++sheet) {
+    for (int64_t row = std::min(from.row, to.row); row <= rowEnd; ++row) {
+      for (int64_t column = std::min(from.column, to.column); column <= columnEnd; ++column) {
+        visit(CellPos{static_cast<int32_t>(sheet), static_cast<int32_t>(column),
+                      static_cast<int32_t>(row)});
+      }
+    }
+  }
+}

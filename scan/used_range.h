@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "engine/dependency_container.h"
 #include "formula/cell_pos.h"
@@ -16,3 +17,7 @@ bool UsedRangeOf(CDependencyContainer& container, int32_t sheet, CellPos* first,
 void ClampToUsedRange(CDependencyContainer& container, CellPos* position);
 // Clamps each corner into the used range of its own sheet.
 void ClampRectangle(CDependencyContainer& container, CellPos* first, CellPos* last);
+// Each cell of the clamped rectangle, corners in any order: sheets outermost, then rows, then
+// columns.
+void ForEachUsedCell(CDependencyContainer& container, const CellPos& first, const CellPos& last,
+                     const std::function<void(const CellPos&)>& visit);

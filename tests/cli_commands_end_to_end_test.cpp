@@ -22,16 +22,9 @@ namespace {
 using nlohmann::json;
 using test_support::ExampleWorkbook;
 using test_support::ReadFileBytes;
+using test_support::RunJson;
 using test_support::RunResult;
 using test_support::RunTrelvane;
-
-json RunJson(std::vector<std::string> arguments) {
-  arguments.push_back("--format");
-  arguments.push_back("json");
-  const RunResult result = RunTrelvane(arguments);
-  EXPECT_EQ(0, result.exitCode) << result.err;
-  return json::parse(result.out);
-}
 
 std::wstring TextAt(const spreadsheet::CWorksheet& sheet, int32_t row, int32_t column) {
   return sheet.Value({row, column}).AsText();

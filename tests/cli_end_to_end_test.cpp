@@ -22,18 +22,11 @@ namespace {
 using nlohmann::json;
 
 using test_support::AllItems;
+using test_support::RunJson;
 using test_support::RunResult;
 using test_support::RunTrelvane;
 
 std::string Budget() { return test_support::ExampleWorkbook(); }
-
-json RunJson(std::vector<std::string> arguments) {
-  arguments.push_back("--format");
-  arguments.push_back("json");
-  const RunResult result = RunTrelvane(arguments);
-  EXPECT_EQ(0, result.exitCode) << result.err;
-  return json::parse(result.out);
-}
 
 // "Sheet!Cell" of each child of the item.
 std::set<std::string> ChildCells(const json& item) {

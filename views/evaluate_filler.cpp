@@ -8,6 +8,7 @@
 #include "excel/cell_range.h"
 #include "formula/address_parser.h"
 #include "scan/used_range.h"
+#include "views/item_fields.h"
 #include "views/trace_filler.h"
 #include "views/window_commands.h"
 
@@ -16,32 +17,6 @@ namespace {
 constexpr int32_t kOriginBit0 = 0x1;
 constexpr int32_t kOriginBit1 = 0x2;
 constexpr int32_t kOriginBit2 = 0x4;
-
-// The reference as the trace tree's Cell column shows it: the name, or the reference's own
-// text, with the address in parentheses; the address alone when there is no text; a name that
-// is no range by its name alone.
-std::wstring ReferenceText(const CDependencyContainer& container, const CellReference& reference) {
-  if (reference.externalId != 0) {
-    return std::wstring(container.externalTable_.Find(reference.externalId));
-  }
-  const NameRecord* record =
-      reference.nameId > 0 ? container.definedNames_.FindRecord(reference.nameId) : nullptr;
-  if (record != nullptr && record->notRange == 1) return record->name;
-  const std::wstring text = record != nullptr ? record->name : reference.text;
-  const std::wstring address = CAddressParser::FormatAddress(reference.first, reference.last, L"");
-  return text.empty() ? address : text + L" (" + address + L")";
-}
-
-std::wstring Field(const std::wstring& text, size_t index) {
-  size_t begin = 0;
-  for (size_t i = 0; i < index; ++i) {
-    begin = text.find(L'\t', begin);
-    if (begin == std::wstring::npos) return {};
-    ++begin;
-  }
-  const size_t end = text.find(L'\t', begin);
-  return text.substr(begin, end == std::wstring::npos ? std::wstring::npos : end - begin);
-}
 
 }  // namespace
 
@@ -223,24 +198,12 @@ void CEvaluateFiller::FillFormula(TreeItem item, const CellPos& cell) {
 }
 
 void CEvaluateFiller::FillRange(TreeItem item, const CellReference& range) {
-  CellPos first = range.first;
-  CellPos last = range.last;
-  ClampRectangle(container_, &first, &last);
-  // 64-bit counters, so that a corner at the largest index cannot wrap the loop.
-  const int64_t sheetEnd = std::max(first.sheet, last.sheet);
-  const int64_t rowEnd = std::max(first.row, last.row);
-  const int64_t columnEnd = std::max(first.column, last.column);
-  for (int64_t sheet = std::min(first.sheet, last.sheet); sheet <= sheetEnd; ++sheet) {
-    for (int64_t row = std::min(first.row, last.row); row <= rowEnd; ++row) {
-      for (int64_t column = std::min(first.column, last.column); column <= columnEnd; ++column) {
-        CellReference cell;
-        cell.first = CellPos{static_cast<int32_t>(sheet), static_cast<int32_t>(column),
-                             static_cast<int32_t>(row)};
-        cell.last = cell.first;
-        InsertReference(item, cell, OriginParsed);
-      }
-    }
-  }
+  ForEachUsedCell(container_, range.first, range.last, [&](const CellPos& position) {
+    CellReference cell;
+    cell.first = position;
+    cell.last = position;
+    InsertReference(item, cell, OriginParsed);
+  });
 }
 
 bool CEvaluateFiller::IsPlaceholder(TreeItem item) const {
@@ -312,7 +275,7 @@ std::wstring CEvaluateFiller::ItemText(TreeItem item, size_t bufferSize) const {
 }
 
 std::wstring CEvaluateFiller::ColumnText(TreeItem item, EvaluateColumn column) const {
-  return Field(tree_.Text(item).value_or(std::wstring()), static_cast<size_t>(column));
+  return ItemField(tree_.Text(item).value_or(std::wstring()), static_cast<size_t>(column));
 }
 
 const CellReference* CEvaluateFiller::ReferenceOf(TreeItem item) const {

@@ -130,33 +130,20 @@ void CTraceFiller::InsertCell(TreeItem parent, const CellReference& reference, b
 
 void CTraceFiller::ExpandRange(TreeItem item, const CellReference& range, bool recursive,
                                std::vector<Task>* tasks) {
-  CellPos first = range.first;
-  CellPos last = range.last;
-  ClampRectangle(container_, &first, &last);
-  // 64-bit counters, so that a corner at the largest index cannot wrap the loop.
-  const int64_t sheetEnd = std::max(first.sheet, last.sheet);
-  const int64_t rowEnd = std::max(first.row, last.row);
-  const int64_t columnEnd = std::max(first.column, last.column);
-  for (int64_t sheet = std::min(first.sheet, last.sheet); sheet <= sheetEnd; ++sheet) {
-    for (int64_t row = std::min(first.row, last.row); row <= rowEnd; ++row) {
-      for (int64_t column = std::min(first.column, last.column); column <= columnEnd; ++column) {
-        CellReference cell;
-        cell.first = CellPos{static_cast<int32_t>(sheet), static_cast<int32_t>(column),
-                             static_cast<int32_t>(row)};
-        cell.last = cell.first;
-        if (recursive) {
-          InsertCell(item, cell, true, tasks);
-          continue;
-        }
-        if (!PassesFilter(cell.first, cell.last)) continue;
-        const TreeItem child = InsertItem(item, cell, kImageCell);
-        if (child != kNoItem && !IsFlatListKind(kind_) &&
-            HasRelated(container_, cell.first, kind_)) {
-          AddPlaceholder(child);
-        }
-      }
+  ForEachUsedCell(container_, range.first, range.last, [&](const CellPos& position) {
+    CellReference cell;
+    cell.first = position;
+    cell.last = position;
+    if (recursive) {
+      InsertCell(item, cell, true, tasks);
+      return;
     }
-  }
+    if (!PassesFilter(cell.first, cell.last)) return;
+    const TreeItem child = InsertItem(item, cell, kImageCell);
+    if (child != kNoItem && !IsFlatListKind(kind_) && HasRelated(container_, cell.first, kind_)) {
+      AddPlaceholder(child);
+    }
+  });
 }
 
 void CTraceFiller::FillChildren(TreeItem item, const CellPos& cell, bool recursive,
@@ -304,6 +291,18 @@ void CTraceFiller::FillFlatList() {
   if (first != kNoItem) tree_.Select(first);
 }
 
+std::wstring ReferenceText(const CDependencyContainer& container, const CellReference& reference) {
+  if (reference.externalId != 0) {
+    return std::wstring(container.externalTable_.Find(reference.externalId));
+  }
+  const NameRecord* record =
+      reference.nameId > 0 ? container.definedNames_.FindRecord(reference.nameId) : nullptr;
+  if (record != nullptr && record->notRange == 1) return record->name;
+  const std::wstring text = record != nullptr ? record->name : reference.text;
+  const std::wstring address = CAddressParser::FormatAddress(reference.first, reference.last, L"");
+  return text.empty() ? address : text + L" (" + address + L")";
+}
+
 std::wstring CTraceFiller::ComputeText(const CellReference& reference) {
   if (reference.externalId != 0) {
     return std::wstring(container_.externalTable_.Find(reference.externalId));
@@ -311,12 +310,7 @@ std::wstring CTraceFiller::ComputeText(const CellReference& reference) {
   const NameRecord* record =
       reference.nameId > 0 ? container_.definedNames_.FindRecord(reference.nameId) : nullptr;
   const bool nameConstant = record != nullptr && record->notRange == 1;
-  std::wstring cell = record != nullptr ? record->name : reference.text;
-  if (!nameConstant) {
-    const std::wstring address =
-        CAddressParser::FormatAddress(reference.first, reference.last, L"");
-    cell = cell.empty() ? address : cell + L" (" + address + L")";
-  }
+  const std::wstring cell = ReferenceText(container_, reference);
   std::wstring sheet;
   std::wstring value;
   std::wstring formula;

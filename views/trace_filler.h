@@ -44,6 +44,10 @@ inline constexpr uint32_t kErrorTextColor = 0x0000FF;    // red
 inline constexpr uint32_t kDynamicTextColor = 0xFF0000;  // blue
 
 bool IsFlatListKind(TraceKind kind);
+// The reference as the Cell column shows it: the name, or the reference's own text, with the
+// address in parentheses; the address alone when there is no text; a name that is no range by
+// its name alone; another workbook's reference by that workbook's text.
+std::wstring ReferenceText(const CDependencyContainer& container, const CellReference& reference);
 int32_t ReferenceImage(const CellReference& reference);
 
 class CTraceFiller {

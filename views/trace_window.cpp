@@ -7,6 +7,7 @@
 #include "engine/cell_paths.h"
 #include "formula/address_parser.h"
 #include "views/cell_text_cache.h"
+#include "views/item_fields.h"
 #include "views/progress_window.h"
 #include "views/stop_request.h"
 #include "views/window_commands.h"
@@ -26,17 +27,6 @@ std::wstring FillTexts(const std::wstring& format, const std::wstring& first,
     from = at + 2;
   }
   return result + format.substr(from);
-}
-
-std::wstring Field(const std::wstring& text, size_t index) {
-  size_t begin = 0;
-  for (size_t i = 0; i < index; ++i) {
-    begin = text.find(L'\t', begin);
-    if (begin == std::wstring::npos) return {};
-    ++begin;
-  }
-  const size_t end = text.find(L'\t', begin);
-  return text.substr(begin, end == std::wstring::npos ? std::wstring::npos : end - begin);
 }
 
 bool IsNameConstant(const CDependencyContainer& container, const CellReference& reference) {
@@ -212,8 +202,8 @@ void CTraceWindowLogic::SetBoxesToRoot() {
 
 void CTraceWindowLogic::ShowItemInBoxes(TreeItem item) {
   const std::wstring text = filler_.ItemText(item, std::numeric_limits<size_t>::max());
-  boxes_.value = Field(text, 2);
-  boxes_.formula = Field(text, 3);
+  boxes_.value = ItemField(text, 2);
+  boxes_.formula = ItemField(text, 3);
 }
 
 bool CTraceWindowLogic::IsCommandEnabled(int32_t command) const {

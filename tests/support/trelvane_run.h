@@ -4,6 +4,7 @@
 
 #include <sys/wait.h>
 
+#include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
 #include <cstdio>
@@ -55,6 +56,15 @@ inline RunResult RunTrelvane(const std::vector<std::string>& arguments) {
   result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   result.err = ReadFileBytes(errors);
   return result;
+}
+
+// The run's standard output as JSON (--format json is added); the run must succeed.
+inline nlohmann::json RunJson(std::vector<std::string> arguments) {
+  arguments.push_back("--format");
+  arguments.push_back("json");
+  const RunResult result = RunTrelvane(arguments);
+  EXPECT_EQ(0, result.exitCode) << result.err;
+  return nlohmann::json::parse(result.out, nullptr, false);
 }
 
 // Every item of a trace document, parents before children.

@@ -1,0 +1,48 @@
+// CDependentsIndex: the formula index turned round, so that the formulas reading a cell are
+// found without walking every formula of the workbook. It only narrows the search: each formula
+// it offers is still tested reference by reference, in the formula index's own order.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <unordered_map>
+#include <vector>
+
+#include "engine/dependency_container.h"
+#include "formula/cell_pos.h"
+
+class CDependentsIndex {
+ public:
+  explicit CDependentsIndex(const CellListMap& formulas);
+
+  // The formula index's size when this was built; entries are only ever added, so another size
+  // means the index is stale.
+  size_t IndexedFormulas() const { return indexedFormulas_; }
+  // The formula cells with a reference that may hold `cell`, each once, in CellPosOrder.
+  std::vector<CellPos> Candidates(const CellPos& cell) const;
+
+ private:
+  struct Area {
+    CellPos low;   // the corners ordered
+    CellPos high;
+    std::vector<CellPos> formulas;
+  };
+  struct PositionHash {
+    size_t operator()(const CellPos& cell) const;
+  };
+  struct PositionEqual {
+    bool operator()(const CellPos& a, const CellPos& b) const { return a == b; }
+  };
+
+  void Add(const CellPos& formula, const CellReference& reference);
+  static uint64_t BlockKey(int32_t sheet, int32_t column, int32_t row);
+
+  size_t indexedFormulas_ = 0;
+  std::unordered_map<CellPos, std::vector<CellPos>, PositionHash, PositionEqual> cells_;
+  std::vector<Area> areas_;
+  // Small areas by the blocks of rows and columns they cover; large ones are tested each time.
+  std::unordered_map<uint64_t, std::vector<uint32_t>> blocks_;
+  std::vector<uint32_t> largeAreas_;
+  // Equal areas share one entry: a whole-column reference copied down a column is one area.
+  std::unordered_map<uint64_t, std::vector<uint32_t>> areasByCorners_;
+};
