@@ -212,7 +212,7 @@ TEST_F(AddInManager, RangesFromTraceWindowsOpenAtOnce) {
 
 TEST_F(AddInManager, FilterByColourListsIndexesInOrderAndOpensTheChosenOne) {
   const ExcelObject application(session_.application.Get());
-  auto colour = [&](const wchar_t* address, const wchar_t* part, LONG index) {
+  auto colour = [&](const wchar_t* address, const wchar_t* part, int index) {
     CComPtr<IDispatch> range = GetObjectOf(session_.Sheet(1).Get(), L"Range", {Arg(address)});
     ASSERT_EQ(S_OK, Put(GetObjectOf(range.Get(), part).Get(), L"ColorIndex", Arg(index)).hr);
   };
