@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "spreadsheet/model/cell_value.h"
+#include "tests/support/attached_container.h"
 #include "tests/support/spreadsheet_session.h"
 
 namespace {
@@ -36,13 +37,7 @@ class CalculationChain : public testing::Test {
   std::unique_ptr<CDependencyContainer> Attach() {
     session_->app->Calculator().InvalidateAll(*session_->book);
     session_->app->Calculator().Calculate(false);
-    auto container = std::make_unique<CDependencyContainer>();
-    container->SetWorkbookName(session_->book->Name());
-    const ExcelObject app(session_->application.Get());
-    ExcelObject workbook;
-    app.GetObject(L"ActiveWorkbook", &workbook);
-    container->AttachWorkbook(app, workbook);
-    return container;
+    return test_support::AttachContainer(*session_);
   }
 
   std::optional<test_support::CSpreadsheetSession> session_{std::in_place};

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/attached_container.h"
 #include "tests/support/spreadsheet_session.h"
 #include "views/progress_display.h"
 #include "views/stop_request.h"
@@ -68,13 +69,7 @@ class CellPaths : public testing::Test {
   std::unique_ptr<CDependencyContainer> Attach() {
     session_.app->Calculator().InvalidateAll(*session_.book);
     session_.app->Calculator().Calculate(false);
-    auto container = std::make_unique<CDependencyContainer>();
-    container->SetWorkbookName(session_.book->Name());
-    const ExcelObject app(session_.application.Get());
-    ExcelObject workbook;
-    app.GetObject(L"ActiveWorkbook", &workbook);
-    container->AttachWorkbook(app, workbook);
-    return container;
+    return test_support::AttachContainer(session_);
   }
   // The index as the collection fills it for A1 -> A2 -> ... -> A(length) on sheet 1.
   static void FillChainIndex(CDependencyContainer& container, int32_t length) {

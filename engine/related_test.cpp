@@ -12,6 +12,7 @@
 #include "engine/counting_dispatch.h"
 #include "formula/reference_functions.h"
 #include "spreadsheet/model/cell_value.h"
+#include "tests/support/attached_container.h"
 #include "tests/support/spreadsheet_session.h"
 #include "views/progress_display.h"
 #include "views/stop_request.h"
@@ -97,13 +98,7 @@ class RelatedCells : public testing::Test {
   std::unique_ptr<CDependencyContainer> Attach(IDispatch* application = nullptr) {
     session_.app->Calculator().InvalidateAll(*session_.book);
     session_.app->Calculate();
-    auto container = std::make_unique<CDependencyContainer>();
-    container->SetWorkbookName(session_.book->Name());
-    const ExcelObject app(application != nullptr ? application : session_.application.Get());
-    ExcelObject workbook;
-    app.GetObject(L"ActiveWorkbook", &workbook);
-    container->AttachWorkbook(app, workbook);
-    return container;
+    return test_support::AttachContainer(session_, application);
   }
 
   test_support::CSpreadsheetSession session_;

@@ -21,6 +21,7 @@
 #include "export/clipboard_route.h"
 #include "export/path_writer.h"
 #include "spreadsheet/model/cell_value.h"
+#include "tests/support/attached_container.h"
 #include "tests/support/spreadsheet_session.h"
 #include "views/progress_display.h"
 #include "views/stop_request.h"
@@ -153,12 +154,7 @@ class BranchSaving : public testing::Test {
       session_.app->Calculator().InvalidateAll(*session_.book);
       session_.app->Calculate();
     }
-    container_ = std::make_unique<CDependencyContainer>();
-    container_->SetWorkbookName(session_.book->Name());
-    const ExcelObject app(session_.application.Get());
-    ExcelObject workbook;
-    app.GetObject(L"ActiveWorkbook", &workbook);
-    container_->AttachWorkbook(app, workbook);
+    container_ = test_support::AttachContainer(session_);
     return *container_;
   }
 

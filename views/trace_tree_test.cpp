@@ -12,6 +12,7 @@
 
 #include "formula/reference_functions.h"
 #include "spreadsheet/model/cell_value.h"
+#include "tests/support/attached_container.h"
 #include "tests/support/spreadsheet_session.h"
 #include "views/progress_display.h"
 #include "views/stop_request.h"
@@ -81,12 +82,7 @@ class TraceTree : public testing::Test {
   CTraceFiller& Open(const CellReference& root, TraceKind kind, bool fill = true) {
     session_.app->Calculator().InvalidateAll(*session_.book);
     session_.app->Calculate();
-    container_ = std::make_unique<CDependencyContainer>();
-    container_->SetWorkbookName(session_.book->Name());
-    const ExcelObject app(session_.application.Get());
-    ExcelObject workbook;
-    app.GetObject(L"ActiveWorkbook", &workbook);
-    container_->AttachWorkbook(app, workbook);
+    container_ = test_support::AttachContainer(session_);
     filler_ = std::make_unique<CTraceFiller>(*container_, tree_);
     tree_.SetExpandingHandler([this](TreeItem item) { filler_->ExpandOnDemand(item); });
     filler_->SetRoot(root, kind);
