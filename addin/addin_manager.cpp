@@ -126,12 +126,15 @@ bool CAddInManager::OnPostedMessage(uint32_t message, uintptr_t wParam) {
   return false;
 }
 
-bool CAddInManager::ReadActiveState(ExcelObject* workbook) {
+std::shared_ptr<CDependencyContainer> CAddInManager::ActiveContainer(ExcelObject* workbook) {
   ExcelObject selection;
   ExcelObject sheet;
-  return application_.GetObject(L"ActiveWorkbook", workbook) &&
-         application_.GetObject(L"Selection", &selection) &&
-         application_.GetObject(L"ActiveSheet", &sheet);
+  if (!application_.GetObject(L"ActiveWorkbook", workbook) ||
+      !application_.GetObject(L"Selection", &selection) ||
+      !application_.GetObject(L"ActiveSheet", &sheet)) {
+    return nullptr;
+  }
+  return GetContainer(*workbook, true);
 }
 
 namespace {
@@ -147,8 +150,7 @@ void CAddInManager::OpenTraceWindow(int32_t number, const CellReference* range) 
   const std::optional<CommandId> command = CommandFromNumber(number);
   if (!command || !IsPostedTraceCommand(*command)) return;
   ExcelObject workbook;
-  if (!ReadActiveState(&workbook)) return;
-  const std::shared_ptr<CDependencyContainer> container = GetContainer(workbook, true);
+  const std::shared_ptr<CDependencyContainer> container = ActiveContainer(&workbook);
   if (!container) return;
 
   CellReference reference;
@@ -176,8 +178,7 @@ void CAddInManager::OpenTraceWindow(int32_t number, const CellReference* range) 
 
 void CAddInManager::OpenEvaluateWindow(const CellReference* range) {
   ExcelObject workbook;
-  if (!ReadActiveState(&workbook)) return;
-  const std::shared_ptr<CDependencyContainer> container = GetContainer(workbook, true);
+  const std::shared_ptr<CDependencyContainer> container = ActiveContainer(&workbook);
   if (!container) return;
   CellReference reference;
   if (range) {
@@ -197,8 +198,7 @@ void CAddInManager::FilterByColor(bool fill) {
     return;
   }
   ExcelObject workbook;
-  if (!ReadActiveState(&workbook)) return;
-  const std::shared_ptr<CDependencyContainer> container = GetContainer(workbook, true);
+  const std::shared_ptr<CDependencyContainer> container = ActiveContainer(&workbook);
   if (!container) return;
   const std::vector<ColorMenuItem> items = ColorMenuItems(*container, fill);
   const int32_t chosen = items.empty() ? 0 : desktop_.ChooseFromColorMenu(items, fill);

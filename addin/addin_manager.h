@@ -55,8 +55,9 @@ class CAddInManager {
 
  private:
   void ShowMessageId(int32_t id);
-  // ActiveWorkbook, Selection and ActiveSheet all readable; the workbook is kept.
-  bool ReadActiveState(ExcelObject* workbook);
+  // The active workbook's container, made when needed; null unless ActiveWorkbook, Selection
+  // and ActiveSheet can all be read. The workbook is kept for the recent items.
+  std::shared_ptr<CDependencyContainer> ActiveContainer(ExcelObject* workbook);
 
   ExcelObject application_;
   IAddInDesktop& desktop_;
