@@ -13,6 +13,8 @@
 #include <utility>
 #include <vector>
 
+#include "tests/support/temporary_folder.h"
+
 namespace test_support {
 
 inline constexpr const char* kMainNamespace =
@@ -206,31 +208,6 @@ class CXlsxPackageBuilder {
   bool macroEnabled_ = false;
   std::map<std::string, std::string> parts_;
   std::vector<std::string> omitted_;
-};
-
-// A fresh temporary folder for one test, removed with it.
-class CTemporaryFolder {
- public:
-  CTemporaryFolder() {
-    const auto base = std::filesystem::temp_directory_path();
-    for (int attempt = 0;; ++attempt) {
-      path_ = base / ("trelvane-test-" + std::to_string(::getpid()) + "-" +
-                      std::to_string(counter_++) + "-" + std::to_string(attempt));
-      if (std::filesystem::create_directory(path_)) break;
-    }
-  }
-  ~CTemporaryFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  CTemporaryFolder(const CTemporaryFolder&) = delete;
-  CTemporaryFolder& operator=(const CTemporaryFolder&) = delete;
-  const std::filesystem::path& Path() const { return path_; }
-  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-
- private:
-  static inline int counter_ = 0;
-  std::filesystem::path path_;
 };
 
 }  // namespace test_support
