@@ -151,6 +151,9 @@ class CDependencyContainer : public CObjectWithTracing,
   const TableRecord* FindTable(std::wstring_view name) const override {
     return tables_.FindTable(name);
   }
+  const TableRecord* FindTableAt(const CellPos& cell) const override {
+    return tables_.FindTableAt(cell);
+  }
 
   // ---------------------------------------------------------------------------------------------
   // The tables the workbook scans (scan/) and the structure readers fill. Refresh empties those
@@ -179,6 +182,10 @@ class CDependencyContainer : public CObjectWithTracing,
   // The name text of each rectangle a defined name refers to; a later name replaces an earlier.
   // Refresh.
   std::map<CellReference, std::wstring> rectangleNames_;
+  // Names whose definition is a formula, by id: the references of the definition, and what they
+  // lead to through the names they use (engine/name_definitions.h). Refresh.
+  std::map<int32_t, SharedReferenceList> nameReferences_;
+  std::map<int32_t, SharedReferenceList> nameTargets_;
   // The sheets, both ways, and the set of sheet indexes present. Refresh, rebuilt.
   SheetIndexByName sheetIndexByName_;
   SheetNameByIndex sheetNameByIndex_;

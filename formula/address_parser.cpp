@@ -98,9 +98,11 @@ bool CAddressParser::Parse(std::wstring_view text) {
       external_ = true;
       return true;
     }
+    // "'C:\dir\[Book1.xlsx]Sheet 2'!A1" keeps the quote that opened before the workbook.
+    const bool quoted = apostrophe != std::wstring_view::npos && apostrophe < bracket;
     std::wstring next;
     next.reserve(current.size() - close);
-    next.push_back(L'\'');
+    if (quoted) next.push_back(L'\'');
     next.append(current.substr(close + 1));
     remainder_.swap(next);
     current = remainder_;
@@ -121,9 +123,23 @@ bool CAddressParser::Tokenize(std::wstring_view text) {
   buffer_.clear();
   if (!text.empty() && text.front() == L'=') text.remove_prefix(1);
   size_t gathered = 0;
-  for (wchar_t c : text) {
-    if (c == L'\'' || c == L'$') continue;
-    if (c == L'!' || c == L':') {
+  // Inside apostrophes a sheet name is taken as written ("'Cost$ & 1!'!A1"), a doubled
+  // apostrophe standing for one ("'O''Brien'!A1"); only ":" (between the sheets of a 3-D
+  // reference) still delimits there.
+  bool quoted = false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const wchar_t c = text[i];
+    if (c == L'\'') {
+      if (quoted && i + 1 < text.size() && text[i + 1] == L'\'') {
+        buffer_.push_back(c);
+        ++i;
+      } else {
+        quoted = !quoted;
+      }
+      continue;
+    }
+    if (c == L'$' && !quoted) continue;
+    if (c == L':' || (c == L'!' && !quoted)) {
       tokens_.push_back({gathered, buffer_.size() - gathered});
       tokens_.push_back({buffer_.size(), 1});
       buffer_.push_back(c);

@@ -12,9 +12,10 @@
 #include "formula/sheet_index_by_name.h"
 
 // Reads the address texts found in formulas, in Name.RefersTo and in Range.Address: English A1
-// notation, dollar signs ignored, apostrophes dropped, sheet names looked up case-insensitively,
-// defined names allowed as corners. The row and column limits are fixed numbers (columns up to
-// 65536, rows up to 1048576), not the running Excel's. R1C1 text is not understood.
+// notation, dollar signs ignored, quoted sheet names read as Excel quotes them ("'O''Brien'!A1"),
+// sheet names looked up case-insensitively, defined names allowed as corners. The row and column
+// limits are fixed numbers (columns up to 65536, rows up to 1048576), not the running Excel's.
+// R1C1 text is not understood.
 //
 // The working area (six integers) starts from the cell given to SetCurrentCell; whatever the
 // text leaves out (the sheet, above all) keeps that cell's value. After a successful Parse the
@@ -80,7 +81,7 @@ class CAddressParser {
   int nameDepth_;  // how many names deep this parser reads (a name's text inside a name's ...)
   std::wstring workbookName_;
 
-  std::wstring buffer_;  // the text without apostrophes and dollars; tokens point into it
+  std::wstring buffer_;  // the text without quoting and dollars; tokens point into it
   std::vector<TokenSpan> tokens_;
   std::wstring remainder_;  // the sheet part of an external text that names this workbook
   size_t cursor_ = 0;

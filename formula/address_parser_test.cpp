@@ -24,6 +24,8 @@ class AddressParserTest : public ::testing::Test {
     book.AddSheet(L"Sheet2");
     book.AddSheet(L"Sheet3");
     book.AddSheet(L"My Sheet");
+    book.AddSheet(L"O'Brien");
+    book.AddSheet(L"Cost$ & 1!");
     const CellPos a1{1, 1, 1};
     const CellPos c3{1, 3, 3};
     book.AddName(L"Data", L"=Sheet1!$A$1:$C$3", 0, &a1, &c3);
@@ -58,6 +60,13 @@ TEST_F(AddressParserTest, ReadsAreas) {
       {L"Sheet1!A1:Sheet2!B2", 3, true, {1, 1, 1}, {2, 2, 2}},
       {L"'Sheet1:Sheet3'!A1:B2", 2, true, {1, 1, 1}, {3, 2, 2}},
       {L"'My Sheet'!A1", 1, true, {4, 1, 1}, {4, 1, 1}},
+      // Quoted names as Excel writes them: a doubled apostrophe is one, "$" and "!" are text.
+      {L"'O''Brien'!B2", 1, true, {5, 2, 2}, {5, 2, 2}},
+      {L"'o''brien'!$B$2:$C$3", 1, true, {5, 2, 2}, {5, 3, 3}},
+      {L"'Cost$ & 1!'!C3", 1, true, {6, 3, 3}, {6, 3, 3}},
+      {L"'Sheet1:O''Brien'!A1", 1, true, {1, 1, 1}, {5, 1, 1}},
+      {L"OBrien!A1", 1, false, {}, {}},
+      {L"'[Book1.xlsx]O''Brien'!A1", 1, true, {5, 1, 1}, {5, 1, 1}},
       {L"XFE1", 1, true, {1, 16385, 1}, {1, 16385, 1}},
       {L"A1048576", 1, true, {1, 1, 1048576}, {1, 1, 1048576}},
       {L"A1048577", 1, false, {}, {}},

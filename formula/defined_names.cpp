@@ -22,7 +22,15 @@ void CDefinedNames::AddSheetName(int32_t sheet, std::wstring_view name, int32_t 
   if (id == 0 || sheet < 0 || sheet > kMaxSheetIndex) return;
   const auto index = static_cast<size_t>(sheet);
   if (sheetNames_.size() <= index) sheetNames_.resize(index + 1);
+  const size_t bang = name.rfind(L'!');
+  if (bang != std::wstring_view::npos) name.remove_prefix(bang + 1);
   sheetNames_[index].insert_or_assign(std::wstring(name), id);
+  scopes_.insert_or_assign(id, sheet);
+}
+
+int32_t CDefinedNames::ScopeOf(int32_t id) const {
+  const auto found = scopes_.find(id);
+  return found == scopes_.end() ? 0 : found->second;
 }
 
 void CDefinedNames::SetRecord(int32_t id, NameRecord record) {
@@ -38,6 +46,7 @@ void CDefinedNames::Clear() {
   workbookNames_.clear();
   sheetNames_.clear();
   records_.clear();
+  scopes_.clear();
 }
 
 NameLookupResult CDefinedNames::DefinedNameLookup(std::wstring_view text, int32_t sheet) const {

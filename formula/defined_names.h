@@ -27,7 +27,11 @@ class CDefinedNames {
  public:
   void AddWorkbookName(std::wstring_view name, int32_t id);
   // A name defined on one sheet; the per-sheet list grows to the highest sheet index seen.
+  // Excel reports such a name as "Sheet!Name" (the sheet quoted when it must be); it is kept
+  // under the text after the last "!", the form in which formulas on its sheet write it.
   void AddSheetName(int32_t sheet, std::wstring_view name, int32_t id);
+  // The sheet a name id was defined on; 0 for a workbook-level name or an unknown id.
+  int32_t ScopeOf(int32_t id) const;
   void SetRecord(int32_t id, NameRecord record);
   const NameRecord* FindRecord(int32_t id) const;
   void Clear();
@@ -41,4 +45,5 @@ class CDefinedNames {
   NameMap workbookNames_;
   std::vector<NameMap> sheetNames_;  // position = sheet index
   std::unordered_map<int32_t, NameRecord> records_;
+  std::unordered_map<int32_t, int32_t> scopes_;  // sheet-level ids to their sheet
 };

@@ -3,36 +3,44 @@
 //
 // Grammar. The cursor stands on the current token; "step" moves to the next one, and past the
 // last token to an end position where no rule takes anything. Every rule starts on its first
-// token and returns on the first token it did not use. Binary levels are left-associative.
+// token and returns on the first token it did not use. Binary levels are left-associative, as
+// Excel's are ("2^3^2" is "(2^3)^2", "1=2=3" is "(1=2)=3").
 //
-//   expression    := concatenation [ COMPARISON concatenation ]   -- one comparison only:
-//                                                                    "=1=2=3" keeps "1=2"
+//   expression    := concatenation { COMPARISON concatenation }
 //   concatenation := step term { ("+" | "-" | "&") step term }     -- "&" binds like "+"
 //   term          := power { ("*" | "/") step power }
-//   power         := unary [ "^" step unary ]                     -- one "^" only: "2^3^2"
-//                                                                    keeps "2^3"
-//   unary         := ("-" | "+") step unary                       -- "-2^2" is "(-2)^2"
-//                  | percent [ ":" step percent ]   (on punctuation or a word; the right side
-//                                                    of a ":" after a non-reference is dropped)
-//                  | constant step                  (numbers, strings, TRUE, FALSE, stray
-//                                                    operators and comparisons)
-//   percent       := primary [ "%" step ]           -- a postfix "%" makes no node
-//   primary       := "(" expression step            -- whatever closes is taken as ")":
-//                                                      "(A1,B1)" is "(A1)"
+//   power         := unary { "^" step unary }
+//   unary         := ("-" | "+" | "@") step unary                 -- "-2^2" is "(-2)^2"
+//                  | operand
+//   operand       := range { INTERSECTION range } { "%" }         -- a postfix "%" makes no node
+//   range         := primary { ":" primary }                      -- a node unless the parts
+//                                                                    join into one reference
+//   primary       := "(" expression { "," expression } step       -- a union when it holds ",";
+//                                                                    whatever closes is taken
+//                                                                    as ")"
 //                  | "{" tokens up to "}" step       -- one constant, texts joined
-//                  | WORD "(" arguments ")" step     -- a function call
-//                  | WORD [ ":" WORD ] step          -- a reference; a table reference when the
-//                                                      word names a table
+//                  | (WORD | TRUE | FALSE) "(" arguments ")" step { "(" arguments ")" step }
+//                                                    -- a function call ("TRUE()" too), and
+//                                                       calls of the function it returns
+//                  | (WORD | ROW) [ ":" (WORD | ROW) ] step
+//                                                    -- a reference ("A1:B2", "1:3", "A1#");
+//                                                       a table reference when the word names
+//                                                       a table; a LET or LAMBDA parameter is a
+//                                                       constant
 //                  | other punctuation               -- no node, token left (empty arguments)
-//   arguments     := nothing | expression { "," expression }   -- empty ones add no argument
+//                  | any other token step            -- a constant: numbers, strings, TRUE,
+//                                                       FALSE, error literals, stray operators
+//   arguments     := nothing | argument { "," argument }
+//   argument      := expression | nothing       -- an empty one is no node; the call keeps its
+//                                                  place in its text ("IF(c,, x)")
 //
-// The leading "=" is the first token; the first step passes over it unread. Numbers have no
-// exponent, so "=A1*1E+20" keeps "A1*1". Unresolvable reference texts are kept in the
-// reference list flagged kRefUnreadable, without a node.
+// The leading "=" is the first token; the first step passes over it unread. Unresolvable
+// reference texts are kept in the reference list flagged kRefUnreadable, with a constant node.
 //
 // The rules run on an explicit stack of frames, not on the call stack, and the nesting of
 // brackets, calls and prefix signs is bounded by kMaxNestingDepth; chains of operators are loops
-// and build left-deep trees, which the nodes tear down without recursion.
+// and build left-deep trees, which the nodes tear down without recursion. References and
+// constants, the bulk of every formula, are read in place without a frame of their own.
 #include "formula/formula_parser.h"
 
 #include <utility>
@@ -43,7 +51,10 @@
 #include "formula/syntax_node_bin_opr.h"
 #include "formula/syntax_node_brackets.h"
 #include "formula/syntax_node_func_call.h"
+#include "formula/syntax_node_invocation.h"
 #include "formula/syntax_node_un_opr.h"
+#include "formula/syntax_node_union.h"
+#include "formula/syntax_node_with_arguments.h"
 
 namespace {
 
@@ -59,6 +70,69 @@ bool IsPunctuation(const FormulaToken& token, wchar_t c) {
 }
 bool IsOperator(const FormulaToken& token, wchar_t c) {
   return token.Is(TokOperator, c);
+}
+
+// A whole-row corner such as the 3 of "3:5": a number of digits only.
+bool IsRowNumber(const FormulaToken& token) {
+  if (token.type != TokNumber) return false;
+  for (wchar_t c : token.text) {
+    if (c < L'0' || c > L'9') return false;
+  }
+  return true;
+}
+
+// LAMBDA parameters as a file writes them, and the prefixes of newer functions in files and in
+// what Excel's object model may answer.
+constexpr std::wstring_view kParameterPrefix = L"_xlpm.";
+constexpr std::wstring_view kFunctionPrefix = L"_xlfn.";
+constexpr std::wstring_view kWorksheetFunctionPrefix = L"_xlws.";
+constexpr std::wstring_view kLet = L"LET";
+constexpr std::wstring_view kLambda = L"LAMBDA";
+
+std::wstring_view WithoutFunctionPrefixes(std::wstring_view name) {
+  for (;;) {
+    const std::wstring_view head = name.substr(0, kFunctionPrefix.size());
+    if (!EqualsNoCase(head, kFunctionPrefix) && !EqualsNoCase(head, kWorksheetFunctionPrefix)) {
+      return name;
+    }
+    name.remove_prefix(head.size());
+  }
+}
+
+// The areas of an evaluated target. Excel writes the address of a union once qualified,
+// "'Data'!$A$1:$A$2,$C$1", so later areas take the sheet of the first. A single area, and any
+// text whose first part names no sheet (a value, an error), is one part as it is.
+std::vector<std::wstring> TargetAreas(std::wstring_view target) {
+  std::vector<std::wstring> areas;
+  bool quoted = false;
+  bool bracketed = false;
+  size_t start = 0;
+  size_t bang = std::wstring_view::npos;  // the qualifier's "!" in the current part
+  std::wstring_view qualifier;
+  for (size_t i = 0; i <= target.size(); ++i) {
+    const wchar_t c = i < target.size() ? target[i] : L',';
+    if (c == L'\'') {
+      quoted = !quoted;  // a doubled apostrophe closes and reopens
+    } else if (quoted) {
+      continue;
+    } else if (c == L'[' || c == L']') {
+      bracketed = c == L'[';
+    } else if (c == L'!') {
+      bang = i;
+    } else if (c == kListSeparator && !bracketed) {
+      const std::wstring_view part = target.substr(start, i - start);
+      if (areas.empty()) {
+        if (bang == std::wstring_view::npos || i == target.size()) return {std::wstring(target)};
+        qualifier = target.substr(0, bang + 1);
+      }
+      areas.emplace_back(bang == std::wstring_view::npos
+                             ? std::wstring(qualifier) + std::wstring(part)
+                             : std::wstring(part));
+      start = i + 1;
+      bang = std::wstring_view::npos;
+    }
+  }
+  return areas;
 }
 
 }  // namespace
@@ -103,11 +177,13 @@ bool CFormulaParser::Parse(std::wstring_view formula, const CellPos& cell) {
   entry_ = entry.get();
   cursor_ = 0;
   depth_ = 0;
+  parameters_.clear();
   try {
     entry->root = RunGrammar();
   } catch (...) {
     entry_ = nullptr;
     frames_.clear();
+    top_ = 0;
     throw;
   }
   entry_ = nullptr;
@@ -124,10 +200,9 @@ bool CFormulaParser::Parse(std::wstring_view formula, const CellPos& cell) {
 
 void CFormulaParser::Replay(const ParsedFormula& entry) {
   for (const RecordedReference& recorded : entry.references.Items()) {
-    const TableRecord* table = nullptr;
-    if (recorded.structured && tables_ != nullptr) {
-      table = tables_->FindTable(SplitTableReference(recorded.text).tableName);
-    }
+    // A bare "[@Qty]" names the table of the cell, which the parsed cell may have lacked.
+    const bool tableWord = recorded.structured || IsBareTableReference(recorded.text);
+    const TableRecord* table = tableWord ? TableOf(recorded.text) : nullptr;
     if (table != nullptr) {
       references_.Add(ResolveStructured(recorded.text, *table));
     } else {
@@ -169,6 +244,13 @@ CellReference CFormulaParser::ResolveReference(std::wstring_view text, bool dyna
   return reference;
 }
 
+const TableRecord* CFormulaParser::TableOf(std::wstring_view word) const {
+  if (tables_ == nullptr) return nullptr;
+  const std::wstring_view name = SplitTableReference(word).tableName;
+  if (!name.empty()) return tables_->FindTable(name);
+  return IsBareTableReference(word) ? tables_->FindTableAt(currentCell_) : nullptr;
+}
+
 CellReference CFormulaParser::ResolveStructured(std::wstring_view word,
                                                 const TableRecord& table) const {
   CellReference reference;
@@ -176,7 +258,7 @@ CellReference CFormulaParser::ResolveStructured(std::wstring_view word,
   if (parts.bracketPart.empty()) {
     reference.first = table.dataBody.first;
     reference.last = table.dataBody.last;
-  } else if (const auto area = ResolveTableItem(table, parts.bracketPart, currentCell_)) {
+  } else if (const auto area = ResolveTableSpecifier(table, parts.bracketPart, currentCell_)) {
     reference.first = area->first;
     reference.last = area->last;
   }
@@ -202,13 +284,16 @@ void CFormulaParser::FillAddressTexts(CSyntaxNode& root,
     const CellReference& reference = address->Reference();
     std::wstring normalised;
     const bool keepsWrittenText = (reference.flags & (RefStructured | RefNameNotRange)) != 0;
+    std::wstring_view written = address->WrittenText();
+    const bool spill = written.size() > 1 && written.back() == L'#';
+    if (spill) written.remove_suffix(1);
     addressParser_->SetCurrentCell(currentCell_);
-    if (!keepsWrittenText && addressParser_->Parse(address->WrittenText()) &&
-        !addressParser_->IsExternal()) {
+    if (!keepsWrittenText && addressParser_->Parse(written) && !addressParser_->IsExternal()) {
       const CellPos first = addressParser_->First();
       const std::wstring_view sheet =
           sheetNames_ != nullptr ? sheetNames_->Find(first.sheet) : std::wstring_view();
       normalised = CAddressParser::FormatAddress(first, addressParser_->Last(), sheet);
+      if (spill) normalised.push_back(L'#');
     }
     address->SetNormalisedText(std::move(normalised));
   }
@@ -232,12 +317,25 @@ void CFormulaParser::ResolveDynamicCalls(ParsedFormula& entry) {
     std::shared_ptr<CSyntaxNode> resolved;
     const std::wstring target = eval_->EvaluateToText(call->GetText(), currentCell_.sheet);
     if (!target.empty()) {
-      CellReference reference = ResolveReference(target, true);
-      if ((reference.flags & RefInvalid) == 0) {
-        auto node = std::make_shared<CSyntaxNodeAddress>(target);
+      // A union (INDIRECT of a name of several areas) resolves area by area, under a union node.
+      const std::vector<std::wstring> areas = TargetAreas(target);
+      std::shared_ptr<CSyntaxNode> areasUnion;
+      if (areas.size() > 1) {
+        areasUnion = std::make_shared<CSyntaxNodeUnion>();
+        areasUnion->SetOrigin(OriginEvaluated);
+      }
+      for (const std::wstring& area : areas) {
+        CellReference reference = ResolveReference(area, true);
+        if ((reference.flags & RefInvalid) != 0) continue;
+        auto node = std::make_shared<CSyntaxNodeAddress>(area);
         node->SetOrigin(OriginEvaluated);
         node->SetReference(std::move(reference));
         resolved = std::move(node);
+        if (areasUnion) areasUnion->AddChild(std::move(resolved));
+      }
+      if (areasUnion && areasUnion->StoredChildCount() > 0) {
+        areasUnion->RebuildText();
+        resolved = std::move(areasUnion);
       }
     }
     // A failed evaluation leaves the call without a target, also when an earlier cell with the
@@ -256,11 +354,11 @@ bool CFormulaParser::EnterNesting() {
 }
 
 CFormulaParser::NodePtr CFormulaParser::RunGrammar() {
-  frames_.clear();
+  top_ = 0;
   result_.reset();
   Enter(Rule::Expression);
-  while (!frames_.empty()) {
-    Frame& frame = frames_.back();
+  while (top_ > 0) {
+    Frame& frame = frames_[top_ - 1];
     switch (frame.rule) {
       case Rule::Expression:
         StepExpression(frame);
@@ -277,8 +375,8 @@ CFormulaParser::NodePtr CFormulaParser::RunGrammar() {
       case Rule::Unary:
         StepUnary(frame);
         break;
-      case Rule::Percent:
-        StepPercent(frame);
+      case Rule::Operand:
+        StepOperand(frame);
         break;
       case Rule::Primary:
         StepPrimary(frame);
@@ -294,8 +392,11 @@ CFormulaParser::NodePtr CFormulaParser::RunGrammar() {
 // Finishes the rule on top: its value becomes result_ for the frame below. Takes the value
 // before the frame goes, so a frame's own node may be passed.
 void CFormulaParser::Leave(NodePtr value) {
-  if (frames_.back().nested) LeaveNesting();
-  frames_.pop_back();
+  Frame& frame = frames_[top_ - 1];
+  if (frame.nested) LeaveNesting();
+  frame.node.reset();
+  frame.pending.reset();
+  --top_;
   result_ = std::move(value);
 }
 
@@ -311,15 +412,18 @@ void CFormulaParser::StepExpression(Frame& frame) {
       frame.state = 1;
       return Enter(Rule::Concatenation);
     case 1:
-      if (Current().type != TokComparison) return Leave(std::move(result_));
-      frame.node = std::make_shared<CSyntaxNodeBinOpr>(Current().text);
-      frame.node->AddChild(std::move(result_));
-      frame.state = 2;
-      return Enter(Rule::Concatenation);
+      frame.node = std::move(result_);
+      break;
     default:
       frame.node->AddChild(std::move(result_));
-      return Leave(std::move(frame.node));
+      break;
   }
+  if (Current().type != TokComparison) return Leave(std::move(frame.node));
+  auto node = std::make_shared<CSyntaxNodeBinOpr>(Current().text);
+  node->AddChild(std::move(frame.node));
+  frame.node = std::move(node);
+  frame.state = 2;
+  return Enter(Rule::Concatenation);  // which steps over the operator
 }
 
 void CFormulaParser::StepConcatenation(Frame& frame) {
@@ -377,115 +481,226 @@ void CFormulaParser::StepPower(Frame& frame) {
       frame.state = 1;
       return Enter(Rule::Unary);
     case 1:
-      if (!IsOperator(Current(), L'^')) return Leave(std::move(result_));
-      frame.node = std::make_shared<CSyntaxNodeBinOpr>(Current().text);
-      frame.node->AddChild(std::move(result_));
-      Step();
-      frame.state = 2;
-      return Enter(Rule::Unary);
+      frame.node = std::move(result_);
+      break;
     default:
       frame.node->AddChild(std::move(result_));
-      return Leave(std::move(frame.node));
+      break;
   }
+  if (!IsOperator(Current(), L'^')) return Leave(std::move(frame.node));
+  auto node = std::make_shared<CSyntaxNodeBinOpr>(Current().text);
+  node->AddChild(std::move(frame.node));
+  frame.node = std::move(node);
+  Step();
+  frame.state = 2;
+  return Enter(Rule::Unary);
 }
 
 void CFormulaParser::StepUnary(Frame& frame) {
-  switch (frame.state) {
-    case 0: {
-      const FormulaToken& token = Current();
-      if (IsOperator(token, L'-') || IsOperator(token, L'+')) {
-        frame.node = std::make_shared<CSyntaxNodeUnOpr>(token.text);
-        Step();
-        if (!EnterNesting()) return Leave(std::move(frame.node));
-        frame.nested = true;
-        frame.state = 1;
-        return Enter(Rule::Unary);
-      }
-      if (token.type == TokPunctuation || token.type == TokWord) {
-        frame.state = 2;
-        return Enter(Rule::Percent);
-      }
-      if (token.type == TokNone) return Leave(nullptr);
-      auto constant = std::make_shared<CSyntaxNode>(std::wstring(token.text));
-      Step();
-      return Leave(std::move(constant));
-    }
-    case 1:
-      frame.node->AddChild(std::move(result_));
-      return Leave(std::move(frame.node));
-    case 2:
-      if (!IsPunctuation(Current(), L':')) return Leave(std::move(result_));
-      // The right side of a range whose left side is not a plain reference: parsed, dropped.
-      frame.node = std::move(result_);
-      Step();
-      frame.state = 3;
-      return Enter(Rule::Percent);
-    default:
-      result_.reset();
-      return Leave(std::move(frame.node));
+  if (frame.state == 1) {
+    frame.node->AddChild(std::move(result_));
+    return Leave(std::move(frame.node));
   }
+  const FormulaToken& token = Current();
+  if (IsOperator(token, L'-') || IsOperator(token, L'+') || IsOperator(token, L'@')) {
+    frame.node = std::make_shared<CSyntaxNodeUnOpr>(token.text);
+    Step();
+    if (!EnterNesting()) return Leave(std::move(frame.node));
+    frame.nested = true;
+    frame.state = 1;
+    return Enter(Rule::Unary);
+  }
+  // No sign: the frame goes on as the operand it stands on.
+  frame.rule = Rule::Operand;
+  return StepOperand(frame);
 }
 
-void CFormulaParser::StepPercent(Frame& frame) {
+// Ranges bind tighter than intersections: "A1:B2 C1:D2" is "(A1:B2) (C1:D2)". frame.pending
+// holds a ":" node and frame.node an intersection node while their right sides are read.
+void CFormulaParser::StepOperand(Frame& frame) {
+  NodePtr operand;
   if (frame.state == 0) {
     frame.state = 1;
-    return Enter(Rule::Primary);
+    if (!TakePlainOperand(operand)) return Enter(Rule::Primary);
+  } else {
+    operand = std::move(result_);
   }
-  if (IsOperator(Current(), L'%')) Step();
-  return Leave(std::move(result_));
+  for (;;) {
+    if (frame.pending) {
+      frame.pending->AddChild(std::move(operand));
+      operand = std::move(frame.pending);
+    }
+    if (IsPunctuation(Current(), L':')) {
+      frame.pending = std::make_shared<CSyntaxNodeBinOpr>(Current().text);
+      frame.pending->AddChild(std::move(operand));
+    } else {
+      if (frame.node) {
+        frame.node->AddChild(std::move(operand));
+        operand = std::move(frame.node);
+      }
+      if (Current().type != TokIntersection) break;
+      frame.node = std::make_shared<CSyntaxNodeBinOpr>(Current().text);
+      frame.node->AddChild(std::move(operand));
+    }
+    Step();
+    if (!TakePlainOperand(operand)) return Enter(Rule::Primary);
+  }
+  while (IsOperator(Current(), L'%')) Step();
+  return Leave(std::move(operand));
+}
+
+// References and constants, read in place. False (nothing taken) for what needs the primary
+// rule: brackets, array constants, calls, punctuation and the end.
+bool CFormulaParser::TakePlainOperand(NodePtr& operand) {
+  const FormulaToken& token = Current();
+  switch (token.type) {
+    case TokNone:
+    case TokPunctuation:
+      return false;
+    case TokWord:
+      if (IsPunctuation(TokenAt(cursor_ + 1), L'(')) return false;
+      operand = ParseReference();
+      return true;
+    case TokTrue:
+    case TokFalse:
+      if (IsPunctuation(TokenAt(cursor_ + 1), L'(')) return false;  // "TRUE()", a call
+      break;
+    case TokNumber:
+      if (IsRowNumber(token) && StartsRange()) {
+        operand = ParseReference();
+        return true;
+      }
+      break;
+    default:
+      break;
+  }
+  operand = std::make_shared<CSyntaxNode>(std::wstring(token.text));
+  Step();
+  return true;
 }
 
 void CFormulaParser::StepPrimary(Frame& frame) {
   if (frame.state == 1) {
-    frame.node->AddChild(std::move(result_));
+    // An expression inside "(" is back; a "," after it makes the brackets a union.
+    const bool more = IsPunctuation(Current(), kListSeparator);
+    if (more || frame.node) {
+      if (!frame.node) frame.node = std::make_shared<CSyntaxNodeUnion>();
+      frame.node->AddChild(std::move(result_));
+      if (more) return Enter(Rule::Expression);  // which steps over the ","
+    } else {
+      frame.node = std::make_shared<CSyntaxNodeBrackets>();
+      frame.node->AddChild(std::move(result_));
+    }
     Step();  // whatever it is, as the closing bracket
     return Leave(std::move(frame.node));
   }
   const FormulaToken& token = Current();
   if (token.type == TokPunctuation) {
     if (token.text == L"(") {
-      frame.node = std::make_shared<CSyntaxNodeBrackets>();
       frame.state = 1;
       return Enter(Rule::Expression);
     }
     if (token.text == L"{") return Leave(ParseArrayConstant());
     return Leave(nullptr);  // left for the enclosing rule: an empty argument, a stray ")"
   }
-  if (token.type == TokWord) {
-    if (!IsPunctuation(TokenAt(cursor_ + 1), L'(')) return Leave(ParseReference());
+  const bool named = token.type == TokWord || token.type == TokTrue || token.type == TokFalse;
+  if (named && IsPunctuation(TokenAt(cursor_ + 1), L'(')) {
     frame.rule = Rule::Call;
     return StepCall(frame);
   }
-  if (token.type == TokNone) return Leave(nullptr);
-  auto constant = std::make_shared<CSyntaxNode>(std::wstring(token.text));
-  Step();
-  return Leave(std::move(constant));
+  NodePtr operand;
+  TakePlainOperand(operand);
+  return Leave(std::move(operand));
 }
 
 void CFormulaParser::StepCall(Frame& frame) {
   if (frame.state == 0) {
     frame.node = std::make_shared<CSyntaxNodeFuncCall>(Current().text);
+    frame.scopeMark = parameters_.size();
+    DeclareParameters(Current().text);
     Step();  // onto "("
-    if (IsPunctuation(TokenAt(cursor_ + 1), L')')) {
-      Step();
-    } else {
-      frame.state = 1;
-    }
   } else {
-    // An argument has been parsed; empty arguments produce no node.
+    // An argument has been parsed; one that is no more than stray punctuation adds nothing.
     frame.node->AddChild(std::move(result_));
     if (Current().FirstChar() != kListSeparator) frame.state = 2;
   }
-  if (frame.state == 1) {
-    if (!IsPunctuation(TokenAt(cursor_ + 1), L')')) return Enter(Rule::Expression);
-    Step();
+  for (;;) {
+    if (frame.state != 2) {
+      // On "(" or a separator. A separator or ")" next makes an empty argument, except the ")"
+      // of "NOW()"; it keeps its place in the text, where it means something ("IF(c,,x)").
+      const FormulaToken& next = TokenAt(cursor_ + 1);
+      const bool closes = IsPunctuation(next, L')');
+      if (closes || IsPunctuation(next, kListSeparator)) {
+        if (!closes || IsPunctuation(Current(), kListSeparator)) {
+          static_cast<CSyntaxNodeWithArguments&>(*frame.node).AddEmptyArgument();
+        }
+        Step();
+        if (!closes) continue;
+      } else {
+        frame.state = 1;
+        return Enter(Rule::Expression);
+      }
+    }
+    parameters_.resize(frame.scopeMark);
+    const auto call = std::dynamic_pointer_cast<CSyntaxNodeFuncCall>(frame.node);
+    if (call && call->StoredChildCount() > 0 && ReferenceFunctions::Contains(call->Name())) {
+      entry_->referenceCalls.push_back(call);
+    }
+    Step();  // past ")"
+    if (!IsPunctuation(Current(), L'(')) return Leave(std::move(frame.node));
+    // "LAMBDA(x,x+1)(A1)": the function the call returns is called in turn.
+    auto invocation = std::make_shared<CSyntaxNodeInvocation>();
+    invocation->AddChild(std::move(frame.node));
+    frame.node = std::move(invocation);
+    frame.state = 0;
   }
-  auto call = std::static_pointer_cast<CSyntaxNodeFuncCall>(frame.node);
-  if (call->StoredChildCount() > 0 && ReferenceFunctions::Contains(call->Name())) {
-    entry_->referenceCalls.push_back(call);
+}
+
+// LET(name, value, ..., result) and LAMBDA(parameter, ..., body) bind names inside the call; a
+// word there that is one of them names no cell. An argument in a binding place that is one
+// word is a name ("[b]", an optional LAMBDA parameter, binds "b" as well). The cursor stands on
+// the function's name.
+void CFormulaParser::DeclareParameters(std::wstring_view function) {
+  // Every call passes here; most names are told apart by their first letter.
+  const wchar_t initial = function.front();
+  if (initial != L'L' && initial != L'l' && initial != L'_') return;
+  const std::wstring_view name = WithoutFunctionPrefixes(function);
+  const bool let = EqualsNoCase(name, kLet);
+  if (!let && !EqualsNoCase(name, kLambda)) return;
+  size_t depth = 0;
+  size_t argument = 0;
+  size_t argumentStart = cursor_ + 2;
+  for (size_t i = cursor_ + 1; i < tokens_.size(); ++i) {
+    const FormulaToken& token = tokens_[i];
+    if (token.type != TokPunctuation) continue;
+    const wchar_t c = token.FirstChar();
+    if (c == L'(' || c == L'{') {
+      ++depth;
+    } else if (c == L')' || c == L'}') {
+      if (depth <= 1) return;  // the last argument is the result or the body
+      --depth;
+    } else if (c == kListSeparator && depth == 1) {
+      const FormulaToken& only = tokens_[argumentStart];
+      if (i == argumentStart + 1 && only.type == TokWord && (!let || argument % 2 == 0)) {
+        std::wstring_view declared = only.text;
+        if (declared.starts_with(kParameterPrefix)) declared.remove_prefix(kParameterPrefix.size());
+        parameters_.push_back(declared);
+        if (declared.size() > 2 && declared.front() == L'[' && declared.back() == L']') {
+          parameters_.push_back(declared.substr(1, declared.size() - 2));
+        }
+      }
+      ++argument;
+      argumentStart = i + 1;
+    }
   }
-  Step();  // past ")"
-  return Leave(std::move(frame.node));
+}
+
+bool CFormulaParser::IsParameter(std::wstring_view word) const {
+  if (word.starts_with(kParameterPrefix)) return true;
+  for (const std::wstring_view parameter : parameters_) {
+    if (EqualsNoCase(parameter, word)) return true;
+  }
+  return false;
 }
 
 CFormulaParser::NodePtr CFormulaParser::ParseArrayConstant() {
@@ -499,10 +714,25 @@ CFormulaParser::NodePtr CFormulaParser::ParseArrayConstant() {
   return std::make_shared<CSyntaxNode>(std::move(text));
 }
 
+// Whether the current token and the next two make one range text: ":" and a right side that
+// is a word (not a function's name) or a row number.
+bool CFormulaParser::StartsRange() const {
+  if (!IsPunctuation(TokenAt(cursor_ + 1), L':')) return false;
+  const FormulaToken& right = TokenAt(cursor_ + 2);
+  if (IsRowNumber(right)) return true;
+  return right.type == TokWord && !IsPunctuation(TokenAt(cursor_ + 3), L'(');
+}
+
 CFormulaParser::NodePtr CFormulaParser::ParseReference() {
   const std::wstring_view word = Current().text;
-  if (tables_ != nullptr) {
-    if (const TableRecord* table = tables_->FindTable(SplitTableReference(word).tableName)) {
+  if (Current().type == TokWord) {
+    if (!parameters_.empty() || word.front() == L'_') {
+      if (IsParameter(word)) {
+        Step();
+        return std::make_shared<CSyntaxNode>(std::wstring(word));
+      }
+    }
+    if (const TableRecord* table = TableOf(word)) {
       CellReference reference = ResolveStructured(word, *table);
       references_.Add(reference);
       entry_->references.Add({std::wstring(word), true});
@@ -513,23 +743,26 @@ CFormulaParser::NodePtr CFormulaParser::ParseReference() {
     }
   }
   std::wstring_view text = word;
-  const FormulaToken& right = TokenAt(cursor_ + 2);
-  if (IsPunctuation(TokenAt(cursor_ + 1), L':') && right.type == TokWord &&
-      !IsPunctuation(TokenAt(cursor_ + 3), L'(')) {
+  if (StartsRange()) {
     joined_.assign(word);
     joined_.push_back(L':');
-    joined_.append(right.text);
+    joined_.append(TokenAt(cursor_ + 2).text);
     text = joined_;
     Step();
     Step();
   }
-  entry_->references.Add({std::wstring(text), false});
-  CellReference reference = ResolveReference(text, false);
+  // "A1#" is the spill range that A1 anchors; what it reads is A1.
+  std::wstring_view target = text;
+  if (target.size() > 1 && target.back() == L'#') target.remove_suffix(1);
+  entry_->references.Add({std::wstring(target), false});
+  CellReference reference = ResolveReference(target, false);
   NodePtr node;
   if ((reference.flags & RefInvalid) == 0) {
     auto address = std::make_shared<CSyntaxNodeAddress>(text);
     address->SetReference(std::move(reference));
     node = std::move(address);
+  } else {
+    node = std::make_shared<CSyntaxNode>(std::wstring(text));
   }
   Step();
   return node;

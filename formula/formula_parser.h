@@ -27,8 +27,10 @@
 
 // Reads Range.Formula text (English conventions, A1 notation, starting with "="). Tolerant, not
 // strict: it never rejects a formula and never reports a syntax error. Text that is no reference
-// becomes a reference flagged kRefUnreadable (kept in the list, without a node), unknown tokens
-// become constants, and tokens after the top-level expression are ignored.
+// becomes a reference flagged kRefUnreadable (kept in the list; its node is a constant with the
+// text, so that every node's text stays a formula), unknown tokens become constants, and tokens
+// after the top-level expression are ignored. Every reference the text names reaches the list:
+// both sides of an intersection, every part of a union, both ends of a range.
 //
 // The shared context (evaluation, address parser, sheet names, tables, external table) is
 // borrowed from the dependency container, which outlives the parser. The trees are owned by the
@@ -67,6 +69,9 @@ class CFormulaParser : public CObjectWithTracing {
   using NodePtr = std::shared_ptr<CSyntaxNode>;
 
   void Replay(const ParsedFormula& entry);
+  // The table a word names: by the name before its "[", or, for a bare "[@Qty]", the table
+  // that holds the current cell. Null when it names none.
+  const TableRecord* TableOf(std::wstring_view word) const;
   CellReference ResolveStructured(std::wstring_view word, const TableRecord& table) const;
   void FillAddressTexts(CSyntaxNode& root, std::vector<const CSyntaxNode*>& callsSeen);
   void ResolveDynamicCalls(ParsedFormula& entry);
@@ -79,15 +84,18 @@ class CFormulaParser : public CObjectWithTracing {
     Term,
     Power,
     Unary,
-    Percent,
+    Operand,
     Primary,
     Call
   };
   struct Frame {
-    Rule rule;
-    uint8_t state;
-    bool nested;   // the frame holds one level of kMaxNestingDepth
-    NodePtr node;  // the node being built, or the left operand so far
+    Rule rule = Rule::Expression;
+    uint8_t state = 0;
+    bool nested = false;   // the frame holds one level of kMaxNestingDepth
+    NodePtr node;          // the node being built (Call: a CSyntaxNodeWithArguments), or the
+                           // left operand so far
+    NodePtr pending;       // Operand: a ":" node waiting for its right side
+    size_t scopeMark = 0;  // Call: parameters_ before the call declared its own
   };
 
   NodePtr RunGrammar();
@@ -96,13 +104,24 @@ class CFormulaParser : public CObjectWithTracing {
   void StepTerm(Frame& frame);
   void StepPower(Frame& frame);
   void StepUnary(Frame& frame);
-  void StepPercent(Frame& frame);
+  void StepOperand(Frame& frame);
   void StepPrimary(Frame& frame);
   void StepCall(Frame& frame);
-  void Enter(Rule rule) { frames_.push_back({rule, 0, false, nullptr}); }
+  // Frames above top_ are kept for reuse, empty, so that entering a rule allocates nothing.
+  void Enter(Rule rule) {
+    if (top_ == frames_.size()) frames_.emplace_back();
+    Frame& frame = frames_[top_++];
+    frame.rule = rule;
+    frame.state = 0;
+    frame.nested = false;
+  }
   void Leave(NodePtr value);
+  bool TakePlainOperand(NodePtr& operand);
   NodePtr ParseArrayConstant();
   NodePtr ParseReference();
+  bool StartsRange() const;
+  void DeclareParameters(std::wstring_view function);
+  bool IsParameter(std::wstring_view word) const;
 
   const FormulaToken& Current() const { return TokenAt(cursor_); }
   const FormulaToken& TokenAt(size_t index) const {
@@ -127,10 +146,13 @@ class CFormulaParser : public CObjectWithTracing {
   size_t cursor_ = 0;
   int depth_ = 0;
   std::vector<Frame> frames_;
+  size_t top_ = 0;  // frames in use
   NodePtr result_;  // what the last rule to finish produced
   CellPos currentCell_;
   CReferenceList references_;
   std::wstring joined_;  // the text of a range joined from three tokens
+  // Names that LET and LAMBDA calls around the cursor bind; they point into the formula text.
+  std::vector<std::wstring_view> parameters_;
   std::unordered_map<std::wstring, std::shared_ptr<ParsedFormula>, ExactHash, ExactEqual> memo_;
   ParsedFormula* entry_ = nullptr;  // the entry being built, during a parse only
   NodePtr root_;

@@ -47,6 +47,13 @@ std::vector<std::wstring> HostileFormulas() {
       L"=((((A1",
       L"=Table1[[#This Row],[Amount",
       Repeat(L"Loop+", 1000),
+      Repeat(L"LET(x,", 5000) + L"x",
+      Repeat(L"LAMBDA(", 5000),
+      Repeat(L"(A1,", 5000),
+      Repeat(L"A1 ", kMegabyte / 3),
+      Repeat(L"Sales['[", kMegabyte / 8),
+      Repeat(L"#N/A:", kMegabyte / 5),
+      Repeat(L"1E+", kMegabyte / 3),
   };
   // Invalid UTF-16 (and, where wchar_t is wider, values beyond Unicode) inside every kind of token.
   const wchar_t odd[] = {static_cast<wchar_t>(0xD800), static_cast<wchar_t>(0xDFFF),
@@ -57,7 +64,7 @@ std::vector<std::wstring> HostileFormulas() {
     texts.push_back(text);
   }
   // Random texts over the characters the rules look at.
-  const std::wstring alphabet = L"=+-*/^&%<>(),;:{}[]!'\"#$.@ Ab1C9Rr_\x00E9\xD83D";
+  const std::wstring alphabet = L"=+-*/^&%<>(),;:{}[]!'\"#$.@ Ab1C9ERr_\x00E9\xD83D";
   std::mt19937 random(20240601);
   std::uniform_int_distribution<size_t> pick(0, alphabet.size() - 1);
   std::uniform_int_distribution<size_t> length(1, 200);
@@ -99,6 +106,14 @@ TEST(FormulaParserRobustness, HostileTextsParseOnASmallStack) {
     test_support::CFormulaWorkbook book;
     book.AddSheet(L"Sheet1");
     book.AddName(L"Loop", L"=Loop+1");
+    TableRecord sales;
+    sales.name = L"Sales";
+    sales.whole = {{1, 1, 1}, {1, 2, 9}};
+    sales.dataBody = {{1, 1, 2}, {1, 2, 9}};
+    sales.headerRow = {{1, 1, 1}, {1, 2, 1}};
+    sales.totalsRow = sales.whole;
+    sales.columns = {{{{1, 1, 2}, {1, 1, 9}}, L"A"}, {{{1, 2, 2}, {1, 2, 9}}, L"["}};
+    book.tables.Add(sales);
     for (const std::wstring& text : texts) {
       if (!book.parser.Parse(text, {1, 1, 1})) continue;
       ++parsed;

@@ -10,24 +10,35 @@
 #include "formula/reference_functions.h"
 #include "formula/syntax_node_brackets.h"
 #include "formula/syntax_node_func_call.h"
+#include "formula/syntax_node_invocation.h"
+#include "formula/syntax_node_union.h"
 #include "tests/support/formula_workbook.h"
 
 namespace {
 
 // The tree with its grouping made visible: binary "(l op r)", unary "(op x)", brackets "<x>",
-// calls "NAME[a,b]", a missing child "?".
+// unions "U(a,b)", calls "NAME[a,b]", calls of what a call returns "CALL[a]{b}", a missing
+// child "?".
 std::wstring Shape(const ISyntaxNode* node) {
   if (node == nullptr) return L"?";
   if (node->GetNodeType() != NodeExpression) return node->GetText();
   if (dynamic_cast<const CSyntaxNodeBrackets*>(node) != nullptr) {
     return L"<" + Shape(node->GetChild(0)) + L">";
   }
-  if (const auto* call = dynamic_cast<const CSyntaxNodeFuncCall*>(node)) {
-    std::wstring out = call->Name() + L"[";
-    for (int32_t i = 0; i < call->GetChildCount(); ++i) {
-      out += (i > 0 ? L"," : L"") + Shape(call->GetChild(i));
+  if (dynamic_cast<const CSyntaxNodeInvocation*>(node) != nullptr) {
+    std::wstring out = Shape(node->GetChild(0)) + L"{";
+    for (int32_t i = 1; i < node->GetChildCount(); ++i) {
+      out += (i > 1 ? L"," : L"") + Shape(node->GetChild(i));
     }
-    return out + L"]";
+    return out + L"}";
+  }
+  const auto* call = dynamic_cast<const CSyntaxNodeFuncCall*>(node);
+  if (call != nullptr || dynamic_cast<const CSyntaxNodeUnion*>(node) != nullptr) {
+    std::wstring out = call != nullptr ? call->Name() + L"[" : L"U(";
+    for (int32_t i = 0; i < node->GetChildCount(); ++i) {
+      out += (i > 0 ? L"," : L"") + Shape(node->GetChild(i));
+    }
+    return out + (call != nullptr ? L"]" : L")");
   }
   const std::wstring& op = node->GetChild(1)->GetText();
   if (node->GetChildCount() == 2) return L"(" + op + Shape(node->GetChild(0)) + L")";
@@ -52,12 +63,13 @@ std::wstring Describe(const CellReference& r) {
 class FormulaParserTest : public ::testing::Test {
  protected:
   FormulaParserTest() {
-    for (const wchar_t* sheet : {L"Sheet1", L"Sheet2", L"Sheet3", L"My Sheet"})
+    for (const wchar_t* sheet : {L"Sheet1", L"Sheet2", L"Sheet3", L"My Sheet", L"O'Brien"})
       book.AddSheet(sheet);
     const CellPos a1{1, 1, 1}, c3{1, 3, 3}, b2{2, 2, 2};
     book.AddName(L"Data", L"=Sheet1!$A$1:$C$3", 0, &a1, &c3);
     book.AddName(L"Rate", L"=0.05");
     book.AddName(L"Local", L"=Sheet2!$B$2", 2, &b2);
+    book.AddName(L"Tax.Rate", L"=0.2");
     ReferenceFunctions::Add(L"OFFSET");
     ReferenceFunctions::Add(L"Indirect");
   }
@@ -88,10 +100,13 @@ TEST_F(FormulaParserTest, TreesAndReferences) {
       {L"=A1+B1*2", L"(A1+(B1*2))", {L"1!A1", L"1!B1"}},
       {L"=A1&B1+C1", L"((A1&B1)+C1)", {L"1!A1", L"1!B1", L"1!C1"}},
       {L"=-2^2", L"((-2)^2)", {}},
-      {L"=2^3^2", L"(2^3)", {}},  // one "^" per level; the rest is lost
-      {L"=1=2=3", L"(1=2)", {}},  // one comparison only
+      {L"=2^3^2", L"((2^3)^2)", {}},  // left-associative, as Excel reads it
+      {L"=1=2=3", L"((1=2)=3)", {}},
+      {L"=A1^B1^C1=D1<E1",
+       L"((((A1^B1)^C1)=D1)<E1)",
+       {L"1!A1", L"1!B1", L"1!C1", L"1!D1", L"1!E1"}},
       {L"=(A1+2)*3", L"(<(A1+2)>*3)", {L"1!A1"}},
-      {L"=(A1,B1)", L"<A1>", {L"1!A1"}},  // no unions
+      {L"=(A1,B1)", L"U(A1,B1)", {L"1!A1", L"1!B1"}},
       {L"=SUM(A1:B3)", L"SUM[A1:B3]", {L"1!A1:B3"}},
       {L"=SUM(A1 : B3)", L"SUM[A1:B3]", {L"1!A1:B3"}},
       {L"=SUM(Sheet2!A1:B3)", L"SUM[Sheet2!A1:B3]", {L"2!A1:B3"}},
@@ -103,16 +118,18 @@ TEST_F(FormulaParserTest, TreesAndReferences) {
       {L"=IF(A1,,B1)", L"IF[A1,B1]", {L"1!A1", L"1!B1"}},
       {L"=SUM(A1,)", L"SUM[A1]", {L"1!A1"}},
       {L"=NOW()", L"NOW[]", {}},
-      {L"=#REF!+A1", L"(A1+?)", {L"1!A1"}},  // the operand slots close up
-      {L"=Undefined+1", L"(1+?)", {L"bad:Undefined"}},
-      {L"=A1*1E+20", L"(A1*1)", {L"1!A1"}},  // no exponents
+      {L"=IF(TRUE(),A1,false())", L"IF[TRUE[],A1,false[]]", {L"1!A1"}},
+      {L"=TRUE()+TRUE", L"(TRUE[]+TRUE)", {}},
+      {L"=#REF!+A1", L"(#REF!+A1)", {L"1!A1"}},
+      {L"=Undefined+1", L"(Undefined+1)", {L"bad:Undefined"}},
+      {L"=A1*1E+20", L"(A1*1E+20)", {L"1!A1"}},
       {L"={1,2;3,4}", L"{1,2;3,4}", {}},
       {L"=*5", L"*", {}},  // a stray operator is a constant
       {L"=A1+A1+a1", L"((A1+A1)+a1)", {L"1!A1"}},
-      {L"=SUM(A1:INDEX(B:B,2))", L"SUM[A1]", {L"1!A1", L"1!B:B"}},
+      {L"=SUM(A1:INDEX(B:B,2))", L"SUM[(A1:INDEX[B:B,2])]", {L"1!A1", L"1!B:B"}},
       {L"=Data*2", L"(Data*2)", {L"name:Data=1!A1:C3"}},
       {L"=Rate*A1", L"(Rate*A1)", {L"name:Rate", L"1!A1"}},
-      {L"=Local", L"?", {L"bad:Local"}},  // defined on Sheet2 only
+      {L"=Local", L"Local", {L"bad:Local"}},  // defined on Sheet2 only
       {L"=A1+", L"(A1+?)", {L"1!A1"}},
       {L"=A1*", L"(A1*?)", {L"1!A1"}},
       {L"=SUM(A1,", L"SUM[A1]", {L"1!A1"}},
@@ -126,6 +143,88 @@ TEST_F(FormulaParserTest, TreesAndReferences) {
     EXPECT_EQ(RootShape(), c.shape);
   }
   EXPECT_EQ(Parse(L"=Local", {2, 1, 1}), (Refs{L"name:Local=2!B2"}));
+}
+
+// What current Excel writes, each read to every reference it names.
+TEST_F(FormulaParserTest, CurrentExcelForms) {
+  struct Case {
+    const wchar_t* formula;
+    const wchar_t* shape;
+    Refs references;
+  };
+  const Case cases[] = {
+      // Function names with dots, as shown and as files and the object model may prefix them.
+      {L"=CHISQ.TEST(E17:F17,G17:H17)",
+       L"CHISQ.TEST[E17:F17,G17:H17]",
+       {L"1!E17:F17", L"1!G17:H17"}},
+      {L"=_xlfn.CEILING.MATH(E16,3)", L"_xlfn.CEILING.MATH[E16,3]", {L"1!E16"}},
+      {L"=_xlfn._xlws.SORT(A1:B3)+F.DIST.RT(C1,1,2)",
+       L"(_xlfn._xlws.SORT[A1:B3]+F.DIST.RT[C1,1,2])",
+       {L"1!A1:B3", L"1!C1"}},
+      {L"=Tax.Rate*A1", L"(Tax.Rate*A1)", {L"name:Tax.Rate", L"1!A1"}},
+      // Unions and intersections.
+      {L"=AREAS((D4:G4,I4:J4,K4:N4))",
+       L"AREAS[U(D4:G4,I4:J4,K4:N4)]",
+       {L"1!D4:G4", L"1!I4:J4", L"1!K4:N4"}},
+      {L"=SUM((A1,B2:C3))", L"SUM[U(A1,B2:C3)]", {L"1!A1", L"1!B2:C3"}},
+      {L"=SUM(((F4:G4,G4:I4) G3:G11))",
+       L"SUM[<(U(F4:G4,G4:I4) G3:G11)>]",
+       {L"1!F4:G4", L"1!G4:I4", L"1!G3:G11"}},
+      {L"=SUM(A1:A3 A2:B2)", L"SUM[(A1:A3 A2:B2)]", {L"1!A1:A3", L"1!A2:B2"}},
+      {L"=-A1:B2 B1:C3%", L"(-(A1:B2 B1:C3))", {L"1!A1:B2", L"1!B1:C3"}},
+      {L"=SUM( A1 , B1 )", L"SUM[A1,B1]", {L"1!A1", L"1!B1"}},  // layout, not intersections
+      {L"=(A1:B2):(C3):D4", L"((<A1:B2>:<C3>):D4)", {L"1!A1:B2", L"1!C3", L"1!D4"}},
+      // Error literals are constants, and so are references left holding one.
+      {L"=ISNA(#N/A)", L"ISNA[#N/A]", {}},
+      {L"=CHOOSE(2,#N/A,#NULL!,#div/0!)", L"CHOOSE[2,#N/A,#NULL!,#div/0!]", {}},
+      {L"=IFERROR(#VALUE!,#NAME?)&#NUM!&#GETTING_DATA&#SPILL!&#CALC!",
+       L"((((IFERROR[#VALUE!,#NAME?]&#NUM!)&#GETTING_DATA)&#SPILL!)&#CALC!)",
+       {}},
+      {L"=Sheet1!#REF!+A1", L"(Sheet1!#REF!+A1)", {L"1!A1"}},
+      {L"=SUM(#REF!A1:B2,'My Sheet'!#REF!,C1)", L"SUM[#REF!A1:B2,'My Sheet'!#REF!,C1]", {L"1!C1"}},
+      // Numbers with exponents, spill references, implicit intersection.
+      {L"=1E+3*A1", L"(1E+3*A1)", {L"1!A1"}},
+      {L"=1.5e-3+2E5%-A1", L"((1.5e-3+2E5%)-A1)", {L"1!A1"}},
+      {L"=SUM(A1#,Sheet2!B2#)", L"SUM[A1#,Sheet2!B2#]", {L"1!A1", L"2!B2"}},
+      {L"=@A1:A10", L"(@A1:A10)", {L"1!A1:A10"}},
+      // Whole columns and rows, quoted and 3-D sheets.
+      {L"=SUM(A:A,1:1,Sheet2!A:B,$2:$3,Sheet3!4:5)",
+       L"SUM[A:A,1:1,Sheet2!A:B,$2:$3,Sheet3!4:5]",
+       {L"1!A:A", L"1!$1:$1", L"2!A:B", L"1!$2:$3", L"3!$4:$5"}},
+      {L"=SUM(1:1 A:A)", L"SUM[(1:1 A:A)]", {L"1!$1:$1", L"1!A:A"}},
+      {L"='O''Brien'!A1+'My Sheet'!B2", L"('O''Brien'!A1+'My Sheet'!B2)", {L"5!A1", L"4!B2"}},
+      {L"=SUM('Sheet1:Sheet3'!A1,Sheet1:Sheet3!B1)",
+       L"SUM['Sheet1:Sheet3'!A1,Sheet1:Sheet3!B1]",
+       {L"1:3!A1", L"1:3!B1"}},
+      // LET and LAMBDA parameters are no references, inside their call only.
+      {L"=LET(x,A1,x*2)", L"LET[x,A1,(x*2)]", {L"1!A1"}},
+      {L"=LET(Data,B1,y,Data+1,y*Data)+Data",
+       L"(LET[Data,B1,y,(Data+1),(y*Data)]+Data)",
+       {L"1!B1", L"name:Data=1!A1:C3"}},
+      {L"=_xlfn.LAMBDA(a,[b],IF(ISOMITTED(b),a,a+b)+C1)",
+       L"_xlfn.LAMBDA[a,[b],(IF[ISOMITTED[b],a,(a+b)]+C1)]",
+       {L"1!C1"}},
+      {L"=LAMBDA(x,x+B1)(A1)+LAMBDA(y,y)()",
+       L"(LAMBDA[x,(x+B1)]{A1}+LAMBDA[y,y]{})",
+       {L"1!B1", L"1!A1"}},
+      {L"=x*2", L"(x*2)", {L"bad:x"}},
+      {L"=SUM(_xlpm.x,A1)", L"SUM[_xlpm.x,A1]", {L"1!A1"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.formula);
+    EXPECT_EQ(Parse(c.formula), c.references);
+    EXPECT_EQ(RootShape(), c.shape);
+    // Every node's text is the formula as written, less layout and with ", " between arguments.
+    ASSERT_NE(parser.GetRoot(), nullptr);
+    EXPECT_FALSE(parser.GetRoot()->GetText().empty());
+  }
+}
+
+TEST_F(FormulaParserTest, MemoReplaysSpillsUnionsAndParametersForAnotherCell) {
+  const std::wstring formula = L"=SUM((A1,B2#),LET(x,C3,x))";
+  EXPECT_EQ(Parse(formula, {1, 1, 1}), (Refs{L"1!A1", L"1!B2", L"1!C3"}));
+  EXPECT_EQ(Parse(formula, {3, 1, 1}), (Refs{L"3!A1", L"3!B2", L"3!C3"}));
+  EXPECT_EQ(parser.MemoSize(), 1u);
 }
 
 TEST_F(FormulaParserTest, BlankFormulaFailsAndEmptyKeepsThePreviousResult) {
@@ -202,6 +301,27 @@ TEST_F(DynamicCallTest, OffsetTargetIsEvaluatedInEachCell) {
 
   book.eval.Answer(L"OFFSET(Sheet1!A1, 1, 1)", L"42");
   EXPECT_EQ(Parse(L"=OFFSET(A1,1,1)", {1, 5, 5}), (Refs{L"1!A1", L"bad:42"}));
+  EXPECT_EQ(Resolved(), nullptr);
+}
+
+// Excel writes a union's address qualified once: every area is on the first one's sheet.
+TEST_F(DynamicCallTest, UnionTargetsResolveAreaByArea) {
+  book.eval.Answer(L"INDIRECT(\"U\")", L"'My Sheet'!$A$1:$A$2,$C$3");
+  EXPECT_EQ(Parse(L"=INDIRECT(\"U\")"), (Refs{L"~4!A1:A2", L"~4!C3"}));
+  ASSERT_NE(Resolved(), nullptr);
+  EXPECT_EQ(Resolved()->GetOrigin(), OriginEvaluated);
+  EXPECT_EQ(Resolved()->GetText(), L"('My Sheet'!$A$1:$A$2,'My Sheet'!$C$3)");
+  ASSERT_EQ(Resolved()->GetChildCount(), 2);
+  for (int32_t i = 0; i < 2; ++i) {
+    EXPECT_EQ(Resolved()->GetChild(i)->GetNodeType(), NodeReference);
+    EXPECT_EQ(Resolved()->GetChild(i)->GetOrigin(), OriginEvaluated);
+  }
+
+  book.eval.Answer(L"INDIRECT(\"U\")", L"'O''Brien'!$A$1,$B$2,Sheet2!C3");
+  EXPECT_EQ(Parse(L"=INDIRECT(\"U\")"), (Refs{L"~5!A1", L"~5!B2", L"~2!C3"}));
+  // A value with a comma is no union.
+  book.eval.Answer(L"INDIRECT(\"U\")", L"1,5");
+  EXPECT_EQ(Parse(L"=INDIRECT(\"U\")"), (Refs{L"bad:1,5"}));
   EXPECT_EQ(Resolved(), nullptr);
 }
 

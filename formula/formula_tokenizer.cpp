@@ -2,16 +2,28 @@
 #include "formula/formula_tokenizer.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <type_traits>
 
 #include "formula/text_compare.h"
 
 namespace {
 
-constexpr std::wstring_view kWordSeparators = L" \n\r\t+-*/(){},.;=&<>^:![%";
-constexpr std::wstring_view kOperatorChars = L"%&*+-/<=>^";
+// "." is no separator: it belongs to function names (CHISQ.TEST, _xlfn.NORM.INV), defined names
+// and sheet names; decimal points are read by the number rule.
+constexpr std::wstring_view kWordSeparators = L" \n\r\t+-*/(){},;=&<>^:![%";
+constexpr std::wstring_view kOperatorChars = L"%&*+-/<=>^@";
 constexpr std::wstring_view kPunctuationChars = L"(),.:;{}";
 constexpr wchar_t kDecimalSeparator = L'.';
+// Inside the brackets of a table reference this character makes the next one literal.
+constexpr wchar_t kTableEscape = L'\'';
+
+// Excel's error values as formulas write them. "#N/A" and "#DIV/0!" hold separators, so the
+// word rule alone would split them.
+constexpr std::wstring_view kErrorLiterals[] = {
+    L"#NULL!", L"#DIV/0!",   L"#VALUE!",    L"#REF!",    L"#NAME?",       L"#NUM!",
+    L"#N/A",   L"#SPILL!",   L"#CALC!",     L"#FIELD!",  L"#BLOCKED!",    L"#UNKNOWN!",
+    L"#BUSY!", L"#CONNECT!", L"#EXTERNAL!", L"#PYTHON!", L"#GETTING_DATA"};
 
 bool IsDigit(wchar_t c) {
   return c >= L'0' && c <= L'9';
@@ -19,22 +31,67 @@ bool IsDigit(wchar_t c) {
 bool IsBlank(wchar_t c) {
   return c == L' ' || c == L'\n' || c == L'\r' || c == L'\t';
 }
-bool IsOneOf(wchar_t c, std::wstring_view set) {
-  return set.find(c) != std::wstring_view::npos;
-}
 
-// The separator test runs for every character of every word, so it is a table.
-struct SeparatorTable {
-  bool ascii[128] = {};
-  constexpr SeparatorTable() {
-    for (wchar_t c : kWordSeparators) ascii[static_cast<size_t>(c)] = true;
+// The character tests run for every character of every word and every token start, so they are
+// tables over ASCII.
+enum CharClass : uint8_t {
+  kSeparatorChar = 1,
+  kOperatorChar = 2,
+  kPunctuationChar = 4,
+};
+struct CharClassTable {
+  uint8_t ascii[128] = {};
+  constexpr CharClassTable() {
+    for (wchar_t c : kWordSeparators) ascii[static_cast<size_t>(c)] |= kSeparatorChar;
+    for (wchar_t c : kOperatorChars) ascii[static_cast<size_t>(c)] |= kOperatorChar;
+    for (wchar_t c : kPunctuationChars) ascii[static_cast<size_t>(c)] |= kPunctuationChar;
   }
 };
-constexpr SeparatorTable kSeparators;
+constexpr CharClassTable kCharClasses;
+
+bool HasClass(wchar_t c, CharClass charClass) {
+  const auto code = static_cast<std::make_unsigned_t<wchar_t>>(c);
+  return code < 128 && (kCharClasses.ascii[code] & charClass) != 0;
+}
 
 bool IsSeparator(wchar_t c) {
+  return HasClass(c, kSeparatorChar);
+}
+
+// Blanks between a token that can end an operand and a character that can start one are the
+// intersection operator; anywhere else (after "(" or ",", around operators) they are layout.
+bool EndsOperand(const FormulaToken& token) {
+  return token.type == TokWord || token.type == TokNumber || token.type == TokError ||
+         token.Is(TokPunctuation, L')');
+}
+bool StartsOperand(wchar_t c) {
   const auto code = static_cast<std::make_unsigned_t<wchar_t>>(c);
-  return code < 128 && kSeparators.ascii[code];
+  return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z') || IsDigit(c) || c == L'$' ||
+         c == L'\'' || c == L'(' || c == L'[' || c == L'_' || c == L'\\' || c == L'#' ||
+         code >= 0x80;
+}
+
+// Whether a word that does not start with "#" still holds an error literal after a "!" outside
+// quotes and brackets: "Sheet1!#REF!", left behind by a deleted range.
+bool HoldsErrorAfterBang(std::wstring_view word) {
+  bool hash = false;
+  for (wchar_t c : word) hash = hash || c == L'#';
+  if (!hash) return false;
+  bool quoted = false;
+  int brackets = 0;
+  for (size_t i = 0; i + 1 < word.size(); ++i) {
+    const wchar_t c = word[i];
+    if (c == L'\'') {
+      quoted = !quoted;
+    } else if (!quoted && c == L'[') {
+      ++brackets;
+    } else if (!quoted && c == L']' && brackets > 0) {
+      --brackets;
+    } else if (!quoted && brackets == 0 && c == L'!' && word[i + 1] == L'#') {
+      return true;
+    }
+  }
+  return false;
 }
 
 }  // namespace
@@ -52,8 +109,17 @@ bool CFormulaTokenizer::Tokenize(std::wstring_view text, const CDefinedNames* na
   const size_t n = text_.size();
   size_t pos = 0;
   for (;;) {
+    const size_t blanksFrom = pos;
     while (pos < n && IsBlank(text_[pos])) ++pos;
     if (pos >= n) break;
+    if (pos > blanksFrom && !tokens.empty() && EndsOperand(tokens.back()) &&
+        StartsOperand(text_[pos])) {
+      for (size_t space = blanksFrom; space < pos; ++space) {
+        if (text_[space] != L' ') continue;
+        tokens.push_back({text_.substr(space, 1), TokIntersection});
+        break;
+      }
+    }
     const wchar_t c = text_[pos];
     size_t end = pos + 1;
     FormulaTokenType type = TokWord;
@@ -69,7 +135,7 @@ bool CFormulaTokenizer::Tokenize(std::wstring_view text, const CDefinedNames* na
         break;
       }
       type = TokString;
-    } else if (IsOneOf(c, kOperatorChars)) {
+    } else if (HasClass(c, kOperatorChar)) {
       const wchar_t next = pos + 1 < n ? text_[pos + 1] : L'\0';
       if ((c == L'>' && next == L'=') || (c == L'<' && (next == L'=' || next == L'>'))) {
         end = pos + 2;
@@ -77,16 +143,18 @@ bool CFormulaTokenizer::Tokenize(std::wstring_view text, const CDefinedNames* na
       } else {
         type = (c == L'<' || c == L'>' || c == L'=') ? TokComparison : TokOperator;
       }
-    } else if (IsOneOf(c, kPunctuationChars)) {
+    } else if (HasClass(c, kPunctuationChar)) {
       type = TokPunctuation;
     } else if (IsDigit(c)) {
-      while (end < n && IsDigit(text_[end])) ++end;
-      if (end < n && text_[end] == kDecimalSeparator) {
-        ++end;
-        while (end < n && IsDigit(text_[end])) ++end;
-      }
-      if (end < n && text_[end] == L'%') ++end;
+      end = ScanNumber(pos);
       type = TokNumber;
+    } else if (c == L'#') {
+      // An error literal, or what a deleted reference leaves ("#REF!A1:B2"), read as a word.
+      const size_t literal = ErrorLiteralLength(pos);
+      const bool goesOn = literal > 0 && text_[pos + literal - 1] == L'!' && pos + literal < n &&
+                          !IsSeparator(text_[pos + literal]) && !IsBlank(text_[pos + literal]);
+      end = literal > 0 && !goesOn ? pos + literal : std::max(ScanWord(pos), pos + 1);
+      type = TokError;
     } else {
       end = std::max(ScanWord(pos), pos + 1);
       const std::wstring_view word = text_.substr(pos, end - pos);
@@ -94,6 +162,8 @@ bool CFormulaTokenizer::Tokenize(std::wstring_view text, const CDefinedNames* na
         type = TokTrue;
       } else if (EqualsNoCase(word, L"FALSE")) {
         type = TokFalse;
+      } else if (HoldsErrorAfterBang(word)) {
+        type = TokError;
       }
     }
     tokens.push_back({text_.substr(pos, end - pos), type});
@@ -105,6 +175,56 @@ bool CFormulaTokenizer::Tokenize(std::wstring_view text, const CDefinedNames* na
 size_t CFormulaTokenizer::FindOrEnd(wchar_t c, size_t from) const {
   const size_t found = text_.find(c, from);
   return found == std::wstring_view::npos ? text_.size() : found;
+}
+
+// Digits, a decimal part, an exponent ("1.5E-3"; only when digits follow the "E") and one "%".
+size_t CFormulaTokenizer::ScanNumber(size_t pos) const {
+  const size_t n = text_.size();
+  size_t end = pos;
+  while (end < n && IsDigit(text_[end])) ++end;
+  if (end < n && text_[end] == kDecimalSeparator) {
+    ++end;
+    while (end < n && IsDigit(text_[end])) ++end;
+  }
+  if (end < n && (text_[end] == L'E' || text_[end] == L'e')) {
+    size_t exponent = end + 1;
+    if (exponent < n && (text_[exponent] == L'+' || text_[exponent] == L'-')) ++exponent;
+    if (exponent < n && IsDigit(text_[exponent])) {
+      while (exponent < n && IsDigit(text_[exponent])) ++exponent;
+      end = exponent;
+    }
+  }
+  if (end < n && text_[end] == L'%') ++end;
+  return end;
+}
+
+size_t CFormulaTokenizer::ErrorLiteralLength(size_t pos) const {
+  const std::wstring_view rest = text_.substr(pos);
+  for (const std::wstring_view literal : kErrorLiterals) {
+    if (rest.size() >= literal.size() && EqualsNoCase(rest.substr(0, literal.size()), literal)) {
+      return literal.size();
+    }
+  }
+  return 0;
+}
+
+// The "]" that closes the "[" at `open`, counting nested pairs, or the end of the text. Inside,
+// an apostrophe makes the next character literal, as table references escape "[", "]", "#"
+// and "'" in column names.
+size_t CFormulaTokenizer::MatchBracket(size_t open) const {
+  const size_t n = text_.size();
+  size_t depth = 0;
+  for (size_t i = open; i < n; ++i) {
+    const wchar_t c = text_[i];
+    if (c == kTableEscape) {
+      ++i;
+    } else if (c == L'[') {
+      ++depth;
+    } else if (c == L']' && --depth == 0) {
+      return i;
+    }
+  }
+  return n;
 }
 
 size_t CFormulaTokenizer::ToSeparator(size_t pos) const {
@@ -119,14 +239,15 @@ size_t CFormulaTokenizer::SkipQuoted(size_t pos) const {
   return pos;
 }
 
-// Up to a separator; a "[...]" inside the word is taken whole, and so is a following
-// "C[...]", which keeps "R[1]C[-2]" and "Table1[Column]" together.
+// Up to a separator; a "[...]" inside the word is taken whole with the brackets nested in it,
+// and so is a following "C[...]", which keeps "R[1]C[-2]", "Table1[Column]" and
+// "Table1[[#This Row],[Column]]" together.
 size_t CFormulaTokenizer::SimpleScan(size_t pos) const {
   const size_t n = text_.size();
-  if (pos < n && text_[pos] == L'[') pos = FindOrEnd(L']', pos + 1);
+  if (pos < n && text_[pos] == L'[') pos = MatchBracket(pos);
   pos = ToSeparator(pos);
   if (pos >= n || text_[pos] != L'[') return pos;
-  pos = FindOrEnd(L']', pos + 1);
+  pos = MatchBracket(pos);
   if (pos >= n) return n;
   ++pos;
   if (pos >= n || text_[pos] != L'C') return pos;
@@ -213,7 +334,10 @@ size_t CFormulaTokenizer::ScanWord(size_t start) {
     scan = true;
     size_t end = stop;
     if (stop < n && text_[stop] == L'!') {
-      end = SimpleScan(stop + 1);
+      // "Sheet1!#REF!": the error literal is taken whole.
+      const size_t literal =
+          stop + 1 < n && text_[stop + 1] == L'#' ? ErrorLiteralLength(stop + 1) : 0;
+      end = literal > 0 ? stop + 1 + literal : SimpleScan(stop + 1);
       if (end < n && text_[end] == L':') {
         pos = end + 1;
         continue;

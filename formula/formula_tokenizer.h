@@ -16,11 +16,14 @@
 constexpr size_t kMaxFormulaLength = 8192;
 
 // Tokens point into the text given to Tokenize. A word keeps sheet-qualified and external
-// addresses ("'My Sheet'!A1", "[Book1.xlsx]Sheet1!A1:B2"), error literals ("#REF!"), table
-// references ("Table1[Column]") and relative R1C1 forms ("R[1]C[-2]") in one token. A range
-// "A1:B2" stays three tokens (the parser joins them) unless its right part is an R1C1 cell or
-// a defined name, which only the tokenizer can tell. Numbers have no exponent: "1E+20" is the
-// number 1, the word E, "+" and 20.
+// addresses ("'My Sheet'!A1", "[Book1.xlsx]Sheet1!A1:B2"), dotted function names
+// ("CHISQ.TEST"), table references with their nested brackets ("Table1[[#This Row],[Column]]")
+// and relative R1C1 forms ("R[1]C[-2]") in one token. A range "A1:B2" stays three tokens (the
+// parser joins them) unless its right part is an R1C1 cell or a defined name, which only the
+// tokenizer can tell. Error literals ("#N/A", "#DIV/0!") and references left holding one
+// ("#REF!A1", "Sheet1!#REF!") are error tokens. Numbers take an exponent ("1.5E-3"). A blank
+// run between two operands ("A1:B3 B2:C2", ") A1") becomes an intersection token; other
+// blanks are dropped. "@" is an operator token (implicit intersection).
 //
 // Invalid UTF-16 is read unit by unit like any other text. Work is linear in the text length:
 // the right parts of ":" are scanned once, from an explicit stack, and remembered for the words
@@ -39,6 +42,10 @@ class CFormulaTokenizer {
   };
 
   size_t ScanWord(size_t start);
+  size_t ScanNumber(size_t pos) const;
+  // The length of the error literal at `pos`, or 0.
+  size_t ErrorLiteralLength(size_t pos) const;
+  size_t MatchBracket(size_t open) const;
   size_t SimpleScan(size_t pos) const;
   size_t SkipQuoted(size_t pos) const;
   size_t FindOrEnd(wchar_t c, size_t from) const;

@@ -50,12 +50,21 @@ TEST_F(FormulaTokenizerTest, WordBoundaries) {
       {L"=A1:Data", {L"=", L"A1:Data"}},              // a defined name on the right is taken in
       {L"=A1:Empty", {L"=", L"A1", L":", L"Empty"}},  // one without text is not
       {L"=Table1[Col A]", {L"=", L"Table1[Col A]"}},
-      {L"=Table1[[#This Row],[Amount]]", {L"=", L"Table1[[#This Row]", L",", L"[Amount]]"}},
+      {L"=Table1[[#This Row],[Amount]]", {L"=", L"Table1[[#This Row],[Amount]]"}},
+      {L"=T[ [#This Row], [Col']x] ]*2", {L"=", L"T[ [#This Row], [Col']x] ]", L"*", L"2"}},
+      {L"=[@Value]+[[#Totals],[Sum]]", {L"=", L"[@Value]", L"+", L"[[#Totals],[Sum]]"}},
+      {L"=CHISQ.TEST(A1,B1)", {L"=", L"CHISQ.TEST", L"(", L"A1", L",", L"B1", L")"}},
+      {L"=_xlfn._xlws.SORT(Tax.Rate)", {L"=", L"_xlfn._xlws.SORT", L"(", L"Tax.Rate", L")"}},
+      {L"=ISNA(#N/A)+#DIV/0!", {L"=", L"ISNA", L"(", L"#N/A", L")", L"+", L"#DIV/0!"}},
+      {L"=Sheet1!#REF!+#REF!A1:B2", {L"=", L"Sheet1!#REF!", L"+", L"#REF!A1:B2"}},
+      {L"=SUM(A1#)", {L"=", L"SUM", L"(", L"A1#", L")"}},
+      {L"=@A1:A9", {L"=", L"@", L"A1", L":", L"A9"}},
       {L"=a:b:c:d", {L"=", L"a", L":", L"b", L":", L"c", L":", L"d"}},
       {L"=x!y!z", {L"=", L"x!y", L"!z"}},
       {L"='abc", {L"=", L"'abc"}},
       {L"=Table1[abc", {L"=", L"Table1[abc"}},
-      {L"=1E+20", {L"=", L"1", L"E", L"+", L"20"}},
+      {L"=1E+20", {L"=", L"1E+20"}},
+      {L"=1.5e-3*2E5%+1E", {L"=", L"1.5e-3", L"*", L"2E5%", L"+", L"1", L"E"}},
       {L"= 1.5%*\t2\r\n", {L"=", L"1.5%", L"*", L"2"}},
       {L"=A1>=B1<>C1<=D1", {L"=", L"A1", L">=", L"B1", L"<>", L"C1", L"<=", L"D1"}},
       {L"=\"a\"\"b\"&\"c", {L"=", L"\"a\"\"b\"", L"&", L"\"c"}},
@@ -66,12 +75,32 @@ TEST_F(FormulaTokenizerTest, WordBoundaries) {
   }
 }
 
+// A blank run between two operands is Excel's intersection operator; elsewhere it is layout.
+TEST_F(FormulaTokenizerTest, BlanksBetweenOperandsIntersect) {
+  const std::pair<const wchar_t*, Texts> cases[] = {
+      {L"=SUM(A1:A3 A2:B2)",
+       {L"=", L"SUM", L"(", L"A1", L":", L"A3", L" ", L"A2", L":", L"B2", L")"}},
+      {L"=(A1,B1) \n C1", {L"=", L"(", L"A1", L",", L"B1", L")", L" ", L"C1"}},
+      {L"=1:1  'My Sheet'!A:A", {L"=", L"1", L":", L"1", L" ", L"'My Sheet'!A:A"}},
+      {L"= SUM( A1 , B1 ) + C1 ", {L"=", L"SUM", L"(", L"A1", L",", L"B1", L")", L"+", L"C1"}},
+      {L"=A1\nB1", {L"=", L"A1", L"B1"}},  // a line break alone is layout
+      {L"={1, 2}", {L"=", L"{", L"1", L",", L"2", L"}"}},
+  };
+  for (const auto& [formula, expected] : cases) {
+    EXPECT_EQ(TokenTexts(formula), expected) << std::wstring(formula);
+  }
+  TokenTexts(L"=A1 B1");
+  ASSERT_EQ(tokens.size(), 4u);
+  EXPECT_EQ(tokens[2].type, TokIntersection);
+}
+
 TEST_F(FormulaTokenizerTest, TokenTypes) {
-  TokenTexts(L"=TRUE+false-x*\"s\"^(1)<2%");
-  const FormulaTokenType expected[] = {TokComparison, TokTrue,        TokOperator, TokFalse,
-                                       TokOperator,   TokWord,        TokOperator, TokString,
-                                       TokOperator,   TokPunctuation, TokNumber,   TokPunctuation,
-                                       TokComparison, TokNumber};
+  TokenTexts(L"=TRUE+false-x*\"s\"^(1)<2%&#N/A&Sheet1!#REF!&@B2");
+  const FormulaTokenType expected[] = {
+      TokComparison, TokTrue,     TokOperator, TokFalse,       TokOperator, TokWord,
+      TokOperator,   TokString,   TokOperator, TokPunctuation, TokNumber,   TokPunctuation,
+      TokComparison, TokNumber,   TokOperator, TokError,       TokOperator, TokError,
+      TokOperator,   TokOperator, TokWord};
   ASSERT_EQ(tokens.size(), std::size(expected));
   for (size_t i = 0; i < tokens.size(); ++i) EXPECT_EQ(tokens[i].type, expected[i]) << i;
 }

@@ -36,8 +36,7 @@ struct RecordedReferenceSame {
 struct ParsedFormula {
   CDedupVector<RecordedReference, RecordedReferenceHash, RecordedReferenceSame> references;
   // Calls of ReferenceFunctions with arguments, inner calls before the calls around them. They
-  // are held here as well as in the tree, because a call on the right of a dropped ":" is
-  // still evaluated.
+  // are held here as well as in the tree, so that a memo hit finds them without a walk.
   std::vector<std::shared_ptr<CSyntaxNodeFuncCall>> referenceCalls;
   std::shared_ptr<CSyntaxNode> root;
 };

@@ -37,6 +37,22 @@ class StructuredReferenceTest : public ::testing::Test {
     twin.name = L"SALES";
     twin.dataBody = {};
     book.tables.Add(twin);
+    book.tables.Add(Odd());
+  }
+
+  // "Odd" covers F2:I6 on sheet 1, with columns whose names need escapes or brackets.
+  static TableRecord Odd() {
+    TableRecord table;
+    table.name = L"Odd";
+    table.whole = {{1, 6, 2}, {1, 9, 6}};
+    table.dataBody = {{1, 6, 3}, {1, 9, 5}};
+    table.headerRow = {{1, 6, 2}, {1, 9, 2}};
+    table.totalsRow = {{1, 6, 6}, {1, 9, 6}};
+    const wchar_t* names[] = {L"#Rank", L"[Note]", L"It's", L"\\_Prime"};
+    for (int32_t i = 0; i < 4; ++i) {
+      table.columns.push_back({{{1, 6 + i, 3}, {1, 6 + i, 5}}, names[i]});
+    }
+    return table;
   }
 
   // The one reference of a formula, which must be a table reference.
@@ -72,7 +88,7 @@ TEST_F(StructuredReferenceTest, EveryItem) {
       {L"=Bare[#Headers]", L"Bare[#Headers]", {{1, 2, 2}, {1, 4, 10}}},
       {L"=Bare[#Totals]", L"Bare[#Totals]", {{1, 2, 2}, {1, 4, 10}}},
       {L"=Sales[Missing]", L"Sales[Missing]", {}},
-      {L"=Sales[@Amount]", L"Sales[@Amount]", {}},
+      {L"=Sales[@Amount]", L"Sales[@Amount]", {{1, 3, 5}, {1, 3, 5}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.formula);
@@ -87,13 +103,72 @@ TEST_F(StructuredReferenceTest, EveryItem) {
   EXPECT_EQ(Resolve(L"=Sales[#This Row]", {1, 5, 12}), CellRect{});  // a row outside the table
 }
 
-TEST_F(StructuredReferenceTest, NestedFormKeepsTheSecondPartUnreadable) {
-  ASSERT_TRUE(book.parser.Parse(L"=SUM(Sales[[#This Row],[Amount]])", {1, 5, 5}));
-  const auto& references = book.parser.GetReferences();
-  ASSERT_EQ(references.size(), 2u);
-  EXPECT_EQ(references[0].text, L"Sales[[#This Row]");
-  EXPECT_EQ(references[1].text, L"[Amount]]");
-  EXPECT_EQ(references[1].flags, kRefUnreadable);
+// The forms with item specifiers, as files store them and as Excel shows them; each must
+// resolve to its cells. The current cell is E5, in the rows of both tables.
+TEST_F(StructuredReferenceTest, ItemSpecifiersAndColumnRanges) {
+  struct Case {
+    const wchar_t* formula;
+    CellRect area;
+  };
+  const Case cases[] = {
+      {L"=SUM(Sales[[#This Row],[Amount]])", {{1, 3, 5}, {1, 3, 5}}},
+      {L"=Sales[ [#This Row], [Amount] ]", {{1, 3, 5}, {1, 3, 5}}},
+      {L"=Sales[@[Amount]]", {{1, 3, 5}, {1, 3, 5}}},
+      {L"=Sales[@[Item]:[Amount]]", {{1, 2, 5}, {1, 3, 5}}},
+      {L"=Sales[[#This Row],[Item]:[Amount]]", {{1, 2, 5}, {1, 3, 5}}},
+      {L"=Sales[[#Totals],[Amount]]", {{1, 3, 10}, {1, 3, 10}}},
+      {L"=Sales[[#Headers],[Date]]", {{1, 4, 2}, {1, 4, 2}}},
+      {L"=Sales[[#All],[Amount]]", {{1, 3, 2}, {1, 3, 10}}},
+      {L"=Sales[[Item]:[Date]]", {{1, 2, 3}, {1, 4, 9}}},
+      {L"=Sales[[Date]:[Item]]", {{1, 2, 3}, {1, 4, 9}}},
+      {L"=Sales[[#Data],[#Totals],[Amount]]", {{1, 3, 3}, {1, 3, 10}}},
+      {L"=Sales[[#Headers],[#Data]]", {{1, 2, 2}, {1, 4, 9}}},
+      {L"=Sales[[Amount]]", {{1, 3, 3}, {1, 3, 9}}},
+      {L"=Odd['#Rank]+1", {{1, 6, 3}, {1, 6, 5}}},
+      {L"=Odd[['#Rank]]", {{1, 6, 3}, {1, 6, 5}}},
+      {L"=Odd['[Note']]", {{1, 7, 3}, {1, 7, 5}}},
+      {L"=Odd[[#Totals],['[Note']]]", {{1, 7, 6}, {1, 7, 6}}},
+      {L"=Odd[It''s]", {{1, 8, 3}, {1, 8, 5}}},
+      {L"=Odd[[#This Row],[\\_Prime]]", {{1, 9, 5}, {1, 9, 5}}},
+      {L"=Odd[@\\_Prime]", {{1, 9, 5}, {1, 9, 5}}},
+      // Names nothing, so zero coordinates: an unknown column, a current row outside the table.
+      {L"=Sales[[#Totals],[Missing]]", {}},
+      {L"=Sales[@[Amount]:[Missing]]", {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.formula);
+    EXPECT_EQ(Resolve(c.formula), c.area);
+    ASSERT_EQ(book.parser.GetReferences().size(), 1u);
+    const std::wstring_view formula = c.formula;
+    const std::wstring& word = book.parser.GetReferences()[0].text;
+    EXPECT_NE(formula.find(word), std::wstring_view::npos) << "the word as written";
+  }
+  EXPECT_EQ(Resolve(L"=Sales[[#This Row],[Amount]]", {1, 5, 12}), CellRect{});
+}
+
+// Inside a table, formulas may leave its name out; the table is the one holding the cell.
+TEST_F(StructuredReferenceTest, BareFormsNameTheTableOfTheCell) {
+  const CellPos inSales{1, 4, 5};
+  EXPECT_EQ(Resolve(L"=[@Amount]*2", inSales), (CellRect{{1, 3, 5}, {1, 3, 5}}));
+  EXPECT_EQ(Resolve(L"=[[#This Row],[Item]]", inSales), (CellRect{{1, 2, 5}, {1, 2, 5}}));
+  EXPECT_EQ(Resolve(L"=SUM([Amount])", inSales), (CellRect{{1, 3, 3}, {1, 3, 9}}));
+  EXPECT_EQ(Resolve(L"=[@Amount]*2", {1, 4, 7}), (CellRect{{1, 3, 7}, {1, 3, 7}}));  // replayed
+  // Outside every table the text names nothing; an external reference is never a bare form.
+  ASSERT_TRUE(book.parser.Parse(L"=[@Amount]*2", {1, 12, 12}));
+  EXPECT_EQ(book.parser.GetReferences()[0].flags, kRefUnreadable);
+  book.parser.ClearMemo();
+  ASSERT_TRUE(book.parser.Parse(L"=[@Amount]*3", {1, 12, 12}));
+  EXPECT_EQ(Resolve(L"=[@Amount]*3", inSales), (CellRect{{1, 3, 5}, {1, 3, 5}}));  // replayed
+  ASSERT_TRUE(book.parser.Parse(L"=[Other.xlsx]Sheet1!A1", inSales));
+  EXPECT_NE(book.parser.GetReferences()[0].externalId, 0);
+}
+
+TEST(StructuredReferenceSyntax, BareFormsAreOneBracketPair) {
+  EXPECT_TRUE(IsBareTableReference(L"[@Qty]"));
+  EXPECT_TRUE(IsBareTableReference(L"[[#This Row],[Qty']x]]"));
+  EXPECT_FALSE(IsBareTableReference(L"[Book1.xlsx]Sheet1!A1"));
+  EXPECT_FALSE(IsBareTableReference(L"Sales[Qty]"));
+  EXPECT_FALSE(IsBareTableReference(L"[Qty"));
 }
 
 TEST_F(StructuredReferenceTest, ReplayResolvesThisRowForTheNewCellInParseOrder) {

@@ -54,10 +54,82 @@ TEST_F(SyntaxTreeTest, TextsAreRebuiltFromChildren) {
   EXPECT_EQ(call.GetChild(0)->GetText(), L"A1>0");
   EXPECT_EQ(call.GetChild(2)->GetText(), L"\"y\"");
 
-  const ISyntaxNode& partial = Root(L"=A1+#REF!");
+  const ISyntaxNode& partial = Root(L"=A1+");
   EXPECT_EQ(partial.GetChild(0)->GetText(), L"A1");
   EXPECT_EQ(partial.GetChild(2), nullptr);
   EXPECT_EQ(partial.GetText(), L"");
+}
+
+// Unions, intersections and error literals: each part is a node whose text Excel can evaluate.
+TEST_F(SyntaxTreeTest, ReferenceOperatorsAndErrorsAreNodesWithFormulaTexts) {
+  const ISyntaxNode& areas = Root(L"=AREAS((D4:G4,I4:J4,K4:N4))");
+  EXPECT_EQ(areas.GetText(), L"AREAS((D4:G4,I4:J4,K4:N4))");
+  const ISyntaxNode* areasUnion = areas.GetChild(0);
+  ASSERT_NE(areasUnion, nullptr);
+  EXPECT_EQ(areasUnion->GetNodeType(), NodeExpression);
+  EXPECT_EQ(areasUnion->GetText(), L"(D4:G4,I4:J4,K4:N4)");
+  ASSERT_EQ(areasUnion->GetChildCount(), 3);
+  for (int32_t i = 0; i < 3; ++i) EXPECT_EQ(areasUnion->GetChild(i)->GetNodeType(), NodeReference);
+
+  const ISyntaxNode& sum = Root(L"=SUM(((F4:G4,G4:I4) G3:G11))");
+  EXPECT_EQ(sum.GetText(), L"SUM(((F4:G4,G4:I4) G3:G11))");
+  const ISyntaxNode* intersection = sum.GetChild(0)->GetChild(0);
+  EXPECT_EQ(intersection->GetText(), L"(F4:G4,G4:I4) G3:G11");
+  EXPECT_EQ(intersection->GetChild(0)->GetText(), L"(F4:G4,G4:I4)");
+  EXPECT_EQ(intersection->GetChild(1)->GetNodeType(), NodeOperatorToken);
+  EXPECT_EQ(intersection->GetChild(2)->GetText(), L"G3:G11");
+
+  const ISyntaxNode& choose = Root(L"=CHOOSE(2,#N/A,Sheet1!#REF!)");
+  EXPECT_EQ(choose.GetText(), L"CHOOSE(2, #N/A, Sheet1!#REF!)");
+  ASSERT_EQ(choose.GetChildCount(), 3);
+  EXPECT_EQ(choose.GetChild(1)->GetNodeType(), NodeConstant);
+  EXPECT_EQ(choose.GetChild(2)->GetNodeType(), NodeConstant);
+
+  EXPECT_EQ(Root(L"=@A1:A10&A1#&1E+20&LET(x,2,x)").GetText(), L"@A1:A10&A1#&1E+20&LET(x, 2, x)");
+  EXPECT_EQ(Root(L"=LAMBDA(x,x+1)(A1)").GetText(), L"LAMBDA(x, x+1)(A1)");
+}
+
+// An empty argument is no child, but its place in the text is kept: "IF(A1=2,5,)" is 0 where
+// "IF(A1=2,5)" is FALSE.
+TEST_F(SyntaxTreeTest, EmptyArgumentsKeepTheirPlaceInTheText) {
+  struct Case {
+    const wchar_t* formula;
+    const wchar_t* text;
+    int32_t children;
+  };
+  const Case cases[] = {
+      {L"=IF(A1=2,5,)", L"IF(A1=2, 5,)", 2},
+      {L"=IF(A1,,B1)", L"IF(A1,, B1)", 2},
+      {L"=SUM(A1,)", L"SUM(A1,)", 1},
+      {L"=VLOOKUP(A1,B1:C3,2,)", L"VLOOKUP(A1, B1:C3, 2,)", 3},
+      {L"=IF(,1,2)", L"IF(, 1, 2)", 2},
+      {L"=CHOOSE(2,,,A1,,)", L"CHOOSE(2,,, A1,,)", 2},
+      {L"=F(,)", L"F(,)", 0},
+      {L"=NOW()", L"NOW()", 0},
+      {L"=SUM(IF(A1,,2),)+1", L"SUM(IF(A1,, 2),)+1", -1},
+      {L"=LAMBDA(x,y,x+y)(1,)", L"LAMBDA(x, y, x+y)(1,)", 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.formula);
+    const ISyntaxNode& root = Root(c.formula);
+    EXPECT_EQ(root.GetText(), c.text);
+    if (c.children >= 0) {
+      EXPECT_EQ(root.GetChildCount(), c.children);
+    }
+  }
+}
+
+TEST_F(SyntaxTreeTest, TrueAndFalseFollowedByBracketsAreCalls) {
+  const ISyntaxNode& call = Root(L"=TRUE()");
+  EXPECT_EQ(call.GetNodeType(), NodeExpression);
+  EXPECT_EQ(call.GetText(), L"TRUE()");
+  EXPECT_EQ(call.GetChildCount(), 0);
+  const ISyntaxNode& nested = Root(L"=IF(true(),A1,FALSE())");
+  EXPECT_EQ(nested.GetText(), L"IF(true(), A1, FALSE())");
+  ASSERT_EQ(nested.GetChildCount(), 3);
+  EXPECT_EQ(nested.GetChild(0)->GetNodeType(), NodeExpression);
+  EXPECT_EQ(nested.GetChild(2)->GetText(), L"FALSE()");
+  EXPECT_EQ(Root(L"=TRUE").GetNodeType(), NodeConstant);
 }
 
 TEST(SyntaxNode, CallTextLeavesOutNodesThatAreNotArguments) {

@@ -17,6 +17,7 @@ class CTableList final : public CListObjectContainer {
   const std::vector<TableRecord>& Tables() const { return tables_; }
 
   const TableRecord* FindTable(std::wstring_view name) const override;
+  const TableRecord* FindTableAt(const CellPos& cell) const override;
 
  private:
   std::vector<TableRecord> tables_;
