@@ -17,6 +17,8 @@ inline constexpr std::wstring_view kErrorText = L"#ERROR!";
 bool PropertyText(const CVariant& value, std::wstring* text);
 
 // An evaluation result: an error value gives "#ERROR!", a Boolean "TRUE" or "FALSE", a string
-// itself, anything else the platform's conversion in the user's locale; a value that does not
-// convert (null, arrays, objects without a default value) gives "#ERROR!".
+// itself, an array of values as Excel's Evaluate Formula shows one ("{1,\"a\";TRUE,#ERROR!}",
+// elements converted as single values are, cut short with "...}" past 32767 characters),
+// anything else the platform's conversion in the user's locale; a value that does not convert
+// (null, objects without a default value, arrays of anything but values) gives "#ERROR!".
 std::wstring EvaluationText(const CVariant& value);

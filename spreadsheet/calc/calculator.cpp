@@ -6,7 +6,9 @@
 #include "spreadsheet/calc/calculator.h"
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
+#include <limits>
 
 #include "spreadsheet/calc/expression_parser.h"
 #include "spreadsheet/calc/function_support.h"
@@ -177,6 +179,11 @@ EvalValue CCalculator::Read(CWorkbook& workbook, std::int32_t sheet, CellCoord c
       (stored->calcState & kCalcPending) != 0) {
     if ((stored->calcState & kCalcInProgress) != 0) {
       ++statistics_.circularCells;
+      if (noteCircles_) {
+        if (WorkbookState* state = StateOf(workbook)) {
+          circleCells_.emplace_back(state, KeyOf(sheet, cell));
+        }
+      }
     } else if (WorkbookState* state = StateOf(workbook)) {
       throw CPendingCell{state, KeyOf(sheet, cell)};
     }
@@ -449,7 +456,9 @@ void CCalculator::CalculateCell(WorkbookState& state, std::uint64_t key, Cell& t
     std::size_t i = 0;
     for (std::int32_t row = range.first.row; row <= range.last.row; ++row) {
       for (std::int32_t column = range.first.column; column <= range.last.column; ++column) {
-        worksheet.SetCachedValue({row, column}, values[i++].ToCellValue());
+        const CellValue after = values[i++].ToCellValue();
+        if (noteChanges_) NoteChange(worksheet.Value({row, column}), after);
+        worksheet.SetCachedValue({row, column}, after);
         if (Cell* member = worksheet.FindForCalculation({row, column})) member->calcState = 0;
       }
     }
@@ -460,8 +469,22 @@ void CCalculator::CalculateCell(WorkbookState& state, std::uint64_t key, Cell& t
     CFormulaEvaluator evaluator(*this, {state.workbook, sheet, cell, record.origin, false});
     value = evaluator.EvaluateForCell(*expression);
   }
-  worksheet.StoreCalculatedValue(*stored, value.ToCellValue());
+  const CellValue after = value.ToCellValue();
+  if (noteChanges_) NoteChange(worksheet.Value(cell), after);
+  worksheet.StoreCalculatedValue(*stored, after);
   stored->calcState = 0;
+}
+
+void CCalculator::NoteChange(const CellValue& before, const CellValue& after) {
+  double change = 0.0;
+  if (after.Kind() == ValueKind::Number &&
+      (before.Kind() == ValueKind::Number || before.Kind() == ValueKind::Empty)) {
+    const double was = before.Kind() == ValueKind::Number ? before.AsNumber() : 0.0;
+    change = std::fabs(after.AsNumber() - was);
+  } else if (!(before == after)) {
+    change = std::numeric_limits<double>::infinity();
+  }
+  largestChange_ = std::max(largestChange_, change);
 }
 
 void CCalculator::PushPendingPrecedents(WorkbookState& state, std::uint64_t key, const Cell& cell,
@@ -519,6 +542,17 @@ void CCalculator::Run(std::vector<Frame>& stack) {
   }
 }
 
+void CCalculator::RunPending(WorkbookState& state) {
+  if (!state.Prune()) return;
+  std::vector<std::uint64_t> roots = state.pendingList;
+  std::sort(roots.begin(), roots.end(), std::greater<>());  // The stack takes the first last.
+  std::vector<Frame> stack;
+  stack.reserve(roots.size());
+  for (const std::uint64_t key : roots) stack.push_back({&state, key, false});
+  Run(stack);
+  state.pendingList.clear();  // Run leaves nothing waiting.
+}
+
 void CCalculator::Calculate(bool volatileToo) {
   for (const auto& state : states_) {
     if (volatileToo) {
@@ -531,13 +565,43 @@ void CCalculator::Calculate(bool volatileToo) {
       SpreadPending(*state, std::move(changed));
     }
     if (!state->Prune()) continue;
-    std::vector<std::uint64_t> roots = state->pendingList;
-    std::sort(roots.begin(), roots.end(), std::greater<>());  // The stack takes the first last.
-    std::vector<Frame> stack;
-    stack.reserve(roots.size());
-    for (const std::uint64_t key : roots) stack.push_back({state.get(), key, false});
-    Run(stack);
-    state->pendingList.clear();  // Run leaves nothing waiting.
+    const bool iterate = state->workbook->Calculation().iterate;
+    circleCells_.clear();
+    noteCircles_ = iterate;
+    noteChanges_ = iterate;
+    largestChange_ = 0.0;
+    RunPending(*state);
+    if (iterate) Iterate(*state);
+    noteCircles_ = false;
+    noteChanges_ = false;
+    circleCells_.clear();
+  }
+}
+
+void CCalculator::Iterate(WorkbookState& state) {
+  // Excel's own bound on Maximum Iterations, whatever a workbook asks for.
+  constexpr std::int32_t kMostIterations = 32767;
+  const CalculationSettings& settings = state.workbook->Calculation();
+  const std::int32_t passes = std::clamp(settings.maxIterations, 1, kMostIterations);
+  for (std::int32_t pass = 2; pass <= passes; ++pass) {
+    // Circles met in another workbook through an external reference are that workbook's own.
+    std::vector<std::uint64_t> circle;
+    for (const auto& [owner, key] : circleCells_) {
+      if (owner == &state) circle.push_back(key);
+    }
+    if (circle.empty() || largestChange_ < settings.maxChange) return;
+    std::sort(circle.begin(), circle.end());
+    circle.erase(std::unique(circle.begin(), circle.end()), circle.end());
+    // The cell that closed each circle, and so the whole circle after it and what reads it.
+    std::vector<Area> changed;
+    for (const std::uint64_t key : circle) {
+      MarkPending(state, key);
+      changed.push_back(Area{state.workbook, SheetOfKey(key), CellRect::Of(CellOfKey(key))});
+    }
+    SpreadPending(state, std::move(changed));
+    circleCells_.clear();
+    largestChange_ = 0.0;
+    RunPending(state);
   }
 }
 
@@ -565,9 +629,13 @@ EvalValue CCalculator::Evaluate(CWorkbook& workbook, std::int32_t sheet, std::ws
   const ExpressionPtr expression = Parse(text);
   if (!expression) return EvalValue::Error(ErrorCode::Name);
   const EvaluationSite site{&workbook, sheet, {1, 1}, {1, 1}, true};
+  // A formula never gives nothing: "IF(TRUE,)" and "CHOOSE(1,,2)" are 0, as in a cell.
+  const auto valueOf = [](EvalValue value) {
+    return value.IsEmpty() ? EvalValue::Number(0.0) : value;
+  };
   if (!calculate) {
     waitForPending_ = false;
-    EvalValue value = CFormulaEvaluator(*this, site).Evaluate(*expression);
+    EvalValue value = valueOf(CFormulaEvaluator(*this, site).Evaluate(*expression));
     waitForPending_ = true;
     const NodeKind kind = expression->Node(expression->root).kind;
     const bool justReference = kind == NodeKind::Cell || kind == NodeKind::Area ||
@@ -581,7 +649,7 @@ EvalValue CCalculator::Evaluate(CWorkbook& workbook, std::int32_t sheet, std::ws
   }
   for (;;) {
     try {
-      return CFormulaEvaluator(*this, site).Evaluate(*expression);
+      return valueOf(CFormulaEvaluator(*this, site).Evaluate(*expression));
     } catch (const CPendingCell& waiting) {
       std::vector<Frame> stack{{static_cast<WorkbookState*>(waiting.state), waiting.key, false}};
       Run(stack);

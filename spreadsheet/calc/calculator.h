@@ -13,6 +13,7 @@
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "spreadsheet/calc/eval_value.h"
@@ -35,7 +36,9 @@ struct CalculationStatistics {
 
 // Invariant: a cell waits (is pending) only while it holds a formula; after Calculate no cell
 // waits. A circle of formulas is calculated once around, each cell reading the value the first
-// had before (Excel with iteration off leaves such cells with a value, too, and warns).
+// had before (Excel with iteration off leaves such cells with a value, too, and warns). When the
+// workbook's settings ask for iteration, Calculate goes round the circles (and what depends on
+// them) again, up to the settings' count of passes, until no value changes by their maximum.
 class CCalculator final : private ICellReader {
  public:
   using WorkbookFinder = std::function<CWorkbook*(std::wstring_view fileName)>;
@@ -108,6 +111,12 @@ class CCalculator final : private ICellReader {
   void BuildDependents(WorkbookState& state);
   void AddDependents(WorkbookState& state, std::uint64_t key);
   void SpreadPending(WorkbookState& state, std::vector<Area> changed);
+  // Runs everything that waits in `state`, precedents first.
+  void RunPending(WorkbookState& state);
+  // Further passes over the circles met by the first, as the workbook's settings ask.
+  void Iterate(WorkbookState& state);
+  // Notes how far a recalculated value moved, while passes are being compared.
+  void NoteChange(const CellValue& before, const CellValue& after);
   std::vector<std::uint64_t> FormulaCellsIn(WorkbookState& state, std::int32_t sheet,
                                             const CellRect& range);
 
@@ -116,6 +125,12 @@ class CCalculator final : private ICellReader {
   std::unordered_map<std::wstring, ExpressionPtr> parsedTexts_;
   bool waitForPending_ = true;
   CalculationStatistics statistics_;
+  // Cells read while being calculated during Calculate (each closes a circle), by workbook.
+  bool noteCircles_ = false;
+  std::vector<std::pair<WorkbookState*, std::uint64_t>> circleCells_;
+  // The largest change of a recalculated value in the current pass, while comparing passes.
+  bool noteChanges_ = false;
+  double largestChange_ = 0.0;
 };
 
 }  // namespace spreadsheet

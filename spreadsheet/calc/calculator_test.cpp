@@ -94,6 +94,26 @@ TEST(Calculator, CalculateRangeLeavesTheRestWaiting) {
   EXPECT_TRUE(IsNumber(ValueAt(*book, {3, 1}), 9));
 }
 
+TEST(Calculator, EvaluateKeepsArraysWholeAndNeverGivesNothing) {
+  auto book = NewWorkbook();
+  CCalculator calculator;
+  calculator.Attach(*book);
+  const auto evaluate = [&](const wchar_t* text) {
+    return calculator.Evaluate(*book, 1, text, true);
+  };
+  EXPECT_TRUE(IsNumber(evaluate(L"IF(FALSE,1,)"), 0));
+  EXPECT_TRUE(IsNumber(evaluate(L"IF(TRUE,,1)"), 0));
+  EXPECT_TRUE(IsNumber(evaluate(L"CHOOSE(1,,2)"), 0));
+  EXPECT_EQ(EvalValue::Boolean(false), evaluate(L"IF(FALSE,1)"));
+  EXPECT_EQ(EvalValue::Boolean(true), evaluate(L"TRUE()"));
+  EXPECT_TRUE(IsNumber(evaluate(L"IRR({-100,30,40,50})"), 0.0889633947, 1e-9));
+  const auto number = [](double n) { return EvalValue::Number(n); };
+  EXPECT_EQ(EvalValue::Array(ValueArray{2, 2, {number(1), number(2), number(3), number(4)}}),
+            evaluate(L"MMULT({1,2;3,4},{1,0;0,1})"));
+  EXPECT_EQ(EvalValue::Array(ValueArray{2, 1, {number(1), number(2)}}),
+            evaluate(L"TRANSPOSE({1,2})"));
+}
+
 TEST(Calculator, ArrayFormulasFillTheirRange) {
   auto book = NewWorkbook();
   CWorksheet& sheet = book->Sheet(1);
@@ -130,6 +150,52 @@ TEST(Calculator, CircularReferencesEndWithDefinedValues) {
   calculator.InvalidateAll(*book);
   calculator.Calculate(true);
   EXPECT_FALSE(calculator.HasPending());
+}
+
+CalculationSettings Iteration(std::int32_t maxIterations, double maxChange) {
+  CalculationSettings settings;
+  settings.iterate = true;
+  settings.maxIterations = maxIterations;
+  settings.maxChange = maxChange;
+  return settings;
+}
+
+TEST(Calculator, IterationRepeatsCirclesUpToTheCount) {
+  auto book = NewWorkbook();
+  CWorksheet& sheet = book->Sheet(1);
+  sheet.SetFormula({1, 1}, L"A1+1");  // Gains one a pass: a recalculation adds the count.
+  sheet.SetFormula({1, 2}, L"A1*2");  // Reads the circle, so follows it.
+  sheet.SetFormula({1, 3}, L"5");     // Outside any circle.
+  book->SetCalculation(Iteration(100, 0.001));
+  CCalculator calculator;
+  calculator.Attach(*book);
+  calculator.Calculate(false);
+  EXPECT_TRUE(IsNumber(ValueAt(*book, {1, 1}), 100));
+  EXPECT_TRUE(IsNumber(ValueAt(*book, {1, 2}), 200));
+  const std::uint64_t evaluations = calculator.Statistics().evaluations;
+  calculator.InvalidateAll(*book);
+  calculator.Calculate(false);
+  EXPECT_TRUE(IsNumber(ValueAt(*book, {1, 1}), 200));
+  // Every pass calculates the circle and its follower; the constant formula only once.
+  EXPECT_EQ(evaluations + 201, calculator.Statistics().evaluations);
+}
+
+TEST(Calculator, IterationStopsOnceNoValueMovesByTheMaximumChange) {
+  const auto book = [](const CalculationSettings& settings) {
+    auto made = NewWorkbook();
+    // Halves its distance to 2 each pass, from blank: 1, 1.5, 1.75 ... and moves by less than
+    // 0.001 first on the 11th pass.
+    made->Sheet(1).SetFormula({1, 1}, L"1+A1/2");
+    made->SetCalculation(settings);
+    CCalculator calculator;
+    calculator.Attach(*made);
+    calculator.Calculate(false);
+    return ValueAt(*made, {1, 1});
+  };
+  EXPECT_TRUE(IsNumber(book(Iteration(1000, 0.001)), 2.0 - 1.0 / 1024.0, 1e-15));
+  EXPECT_TRUE(IsNumber(book(Iteration(3, 0.001)), 1.75, 1e-15));
+  // Without iteration the circle is calculated once around.
+  EXPECT_TRUE(IsNumber(book(CalculationSettings{}), 1));
 }
 
 TEST(Calculator, AMillionCellChainTakesNoStack) {

@@ -28,10 +28,57 @@ void AppendAmPm(std::wstring_view written, bool afternoon, std::wstring& out) {
   out += afternoon ? written.substr(slash + 1) : written.substr(0, slash);
 }
 
+// Durations past this many seconds would overflow the count of thousandths kept.
+constexpr double kMaxElapsedSeconds = 9e12;
+
+// A section of durations alone: days need no calendar, so any number of them shows.
+bool RenderDuration(const FormatSection& section, double days, std::wstring& out) {
+  const double seconds = days * 86400.0;
+  if (!std::isfinite(seconds) || seconds > kMaxElapsedSeconds) return false;
+  std::int64_t unitsPerSecond = 1;
+  for (int i = 0; i < section.secondDigits; ++i) unitsPerSecond *= 10;
+  const std::int64_t units = std::llround(seconds * static_cast<double>(unitsPerSecond));
+  const std::int64_t total = units / unitsPerSecond;
+  const auto millisecond = (units % unitsPerSecond) * (1000 / unitsPerSecond);
+  for (const auto& token : section.tokens) {
+    switch (token.kind) {
+      case FormatTokenKind::Literal:
+        out += token.text;
+        break;
+      case FormatTokenKind::ElapsedHours:
+        AppendNumber(total / 3600, token.count, out);
+        break;
+      case FormatTokenKind::ElapsedMinutes:
+        AppendNumber(total / 60, token.count, out);
+        break;
+      case FormatTokenKind::ElapsedSeconds:
+        AppendNumber(total, token.count, out);
+        break;
+      case FormatTokenKind::Minute:
+        AppendNumber(total / 60 % 60, token.count >= 2 ? 2 : 1, out);
+        break;
+      case FormatTokenKind::Second:
+        AppendNumber(total % 60, token.count >= 2 ? 2 : 1, out);
+        break;
+      case FormatTokenKind::SecondFraction: {
+        out += L'.';
+        std::wstring thousandths;
+        AppendNumber(millisecond, 3, thousandths);
+        out += thousandths.substr(0, static_cast<std::size_t>(token.count));
+        break;
+      }
+      default:
+        break;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 bool RenderDateSection(const FormatSection& section, double serial, bool date1904,
                        std::wstring& out) {
+  if (section.elapsedOnly) return RenderDuration(section, serial, out);
   const auto date = SerialToDate(serial, date1904, section.secondDigits);
   if (!date) return false;
 

@@ -9,7 +9,8 @@ namespace spreadsheet {
 
 // Appends a non-negative serial through a date section, its time rounded to the decimals of a
 // second the section shows (whole seconds without them). False, appending nothing, when the
-// serial is past 31 December 9999 or not a number.
+// serial is past 31 December 9999 or not a number; a section of durations alone ("[h]:mm")
+// takes any number of days.
 bool RenderDateSection(const FormatSection& section, double serial, bool date1904,
                        std::wstring& out);
 

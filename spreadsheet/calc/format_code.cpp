@@ -238,7 +238,8 @@ void MergeLiterals(std::vector<FormatToken>& tokens) {
   tokens = std::move(merged);
 }
 
-void BuildDateSection(FormatSection& section) {
+// False when the section mixes number placeholders into a date or time, as Excel refuses.
+bool BuildDateSection(FormatSection& section) {
   auto& tokens = section.tokens;
   section.kind = SectionKind::Date;
   std::vector<FormatToken> built;
@@ -256,6 +257,7 @@ void BuildDateSection(FormatSection& section) {
       section.secondDigits = std::max(section.secondDigits, count);
       continue;
     }
+    if (token.kind == FormatTokenKind::Digit) return false;
     if (token.kind == FormatTokenKind::AmPm) section.twelveHour = true;
     if (!IsDatePart(token.kind) && token.kind != FormatTokenKind::AmPm) Demote(token);
     built.push_back(std::move(token));
@@ -276,6 +278,35 @@ void BuildDateSection(FormatSection& section) {
     if (afterHour || beforeSecond) token.kind = FormatTokenKind::Minute;
   }
   tokens = std::move(built);
+  // Durations alone ("[h]:mm") are no dates: any number of days shows; a single elapsed count
+  // ("[h]") shows negative ones too.
+  int elapsed = 0;
+  int others = 0;
+  for (const FormatToken& token : tokens) {
+    switch (token.kind) {
+      case FormatTokenKind::ElapsedHours:
+      case FormatTokenKind::ElapsedMinutes:
+      case FormatTokenKind::ElapsedSeconds:
+        ++elapsed;
+        break;
+      case FormatTokenKind::Minute:
+      case FormatTokenKind::Second:
+      case FormatTokenKind::SecondFraction:
+        ++others;
+        break;
+      case FormatTokenKind::Year:
+      case FormatTokenKind::Month:
+      case FormatTokenKind::Day:
+      case FormatTokenKind::Hour:
+      case FormatTokenKind::AmPm:
+        return true;
+      default:
+        break;
+    }
+  }
+  section.elapsedOnly = elapsed > 0;
+  section.signedElapsed = elapsed == 1 && others == 0;
+  return true;
 }
 
 bool IsDigitLiteral(const FormatToken& token) {
@@ -382,36 +413,41 @@ void BuildNumberSection(FormatSection& section) {
     if (exponent) section.kind = SectionKind::Scientific;
   }
 
-  // Commas: between integer placeholders a thousands separator; after the last placeholder of
-  // the integer or decimal part a division by 1000; anywhere else text.
+  // Commas right after a placeholder (or after such commas) act: one followed straight by an
+  // integer placeholder turns on thousands separators; one after the last placeholder of the
+  // integer or decimal part divides by 1000; the rest of them show nothing. Commas after text
+  // are text ("#x,0" shows its comma, "0,x#" does not).
   auto isPlaceholderOf = [&](std::size_t i, DigitPart part) {
     return tokens[i].kind == FormatTokenKind::Digit && tokens[i].part == part;
+  };
+  auto isComma = [&](std::size_t i) {
+    return tokens[i].kind == FormatTokenKind::Literal && tokens[i].symbol == L',';
   };
   std::vector<FormatToken> kept;
   for (std::size_t i = 0; i < tokens.size(); ++i) {
     const FormatToken& token = tokens[i];
-    if (token.kind == FormatTokenKind::Literal && token.symbol == L',' && i < mantissaEnd) {
-      bool before = false;
-      bool integerAfter = false;
-      bool fractionAfter = false;
-      DigitPart region = DigitPart::Integer;
-      for (std::size_t j = 0; j < i; ++j) {
-        if (tokens[j].kind == FormatTokenKind::Digit) {
-          before = true;
-          region = tokens[j].part;
+    if (isComma(i) && i < mantissaEnd) {
+      std::size_t previous = i;
+      while (previous > 0 && isComma(previous - 1)) --previous;
+      const bool afterPlaceholder =
+          previous > 0 && tokens[previous - 1].kind == FormatTokenKind::Digit;
+      if (afterPlaceholder) {
+        const DigitPart region = tokens[previous - 1].part;
+        std::size_t next = i + 1;
+        while (next < tokens.size() && isComma(next)) ++next;
+        bool integerAfter = false;
+        bool fractionAfter = false;
+        for (std::size_t j = i + 1; j < mantissaEnd; ++j) {
+          integerAfter = integerAfter || isPlaceholderOf(j, DigitPart::Integer);
+          fractionAfter = fractionAfter || isPlaceholderOf(j, DigitPart::Fraction);
         }
-      }
-      for (std::size_t j = i + 1; j < mantissaEnd; ++j) {
-        integerAfter = integerAfter || isPlaceholderOf(j, DigitPart::Integer);
-        fractionAfter = fractionAfter || isPlaceholderOf(j, DigitPart::Fraction);
-      }
-      if (before && region == DigitPart::Integer && integerAfter) {
-        section.grouping = true;
-        continue;
-      }
-      if (before &&
-          (region == DigitPart::Integer || (region == DigitPart::Fraction && !fractionAfter))) {
-        section.scale -= 3;
+        if (region == DigitPart::Integer && next < mantissaEnd &&
+            isPlaceholderOf(next, DigitPart::Integer)) {
+          section.grouping = true;
+        } else if ((region == DigitPart::Integer && !integerAfter) ||
+                   (region == DigitPart::Fraction && !fractionAfter)) {
+          section.scale -= 3;
+        }
         continue;
       }
     }
@@ -428,25 +464,31 @@ void BuildNumberSection(FormatSection& section) {
   }
 }
 
-FormatSection BuildSection(RawSection raw, bool isTextSection) {
+// Nothing for a section Excel refuses: '@' outside the text section, or beside placeholders
+// or date parts, and date parts beside number placeholders.
+std::optional<FormatSection> BuildSection(RawSection raw, bool isTextSection) {
   FormatSection section;
   section.tokens = std::move(raw.tokens);
   section.condition = raw.condition;
   auto& tokens = section.tokens;
+  if (Has(tokens, FormatTokenKind::TextValue)) {
+    if (!isTextSection) return std::nullopt;
+    const bool mixed = std::any_of(tokens.begin(), tokens.end(), [](const FormatToken& t) {
+      return t.kind == FormatTokenKind::Digit || IsDatePart(t.kind);
+    });
+    if (mixed) return std::nullopt;
+  }
   if (isTextSection) {
     section.kind = SectionKind::Text;
     for (auto& token : tokens) {
       if (token.kind != FormatTokenKind::TextValue) Demote(token);
     }
   } else {
-    for (auto& token : tokens) {
-      if (token.kind == FormatTokenKind::TextValue) Demote(token);
-    }
     const bool hasDate = std::any_of(tokens.begin(), tokens.end(), [](const FormatToken& t) {
       return IsDatePart(t.kind) || t.kind == FormatTokenKind::AmPm;
     });
     if (hasDate) {
-      BuildDateSection(section);
+      if (!BuildDateSection(section)) return std::nullopt;
     } else if (Has(tokens, FormatTokenKind::General)) {
       section.kind = SectionKind::General;
       bool first = true;
@@ -496,11 +538,12 @@ std::optional<FormatCode> ParseFormatCode(std::wstring_view code) {
   FormatCode result;
   for (std::size_t i = 0; i < raw->size(); ++i) {
     const bool isText = lastIsText && i + 1 == raw->size();
-    FormatSection section = BuildSection(std::move((*raw)[i]), isText);
+    std::optional<FormatSection> section = BuildSection(std::move((*raw)[i]), isText);
+    if (!section) return std::nullopt;
     if (isText) {
-      result.textSection = std::move(section);
+      result.textSection = std::move(*section);
     } else {
-      result.numberSections.push_back(std::move(section));
+      result.numberSections.push_back(std::move(*section));
     }
   }
   const auto& sections = result.numberSections;

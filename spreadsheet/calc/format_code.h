@@ -8,8 +8,8 @@
 //             | '0' | '#' | '?' | '.' | ',' | '%' | ('E'|'e') ('+'|'-') | '/' | '@' | 'General'
 //             | y+ | m+ | d+ | h+ | s+ | 'AM/PM' | 'A/P' | any other character (shown as is)
 //   condition := ('<' | '<=' | '>' | '>=' | '=' | '<>') number
-// A section with a date or time part is a date section, where digits, '.', ',', '/' and the like
-// are text, except ".0" to ".000" for fractions of a second; one with '@' is the text section.
+// A section with a date or time part is a date section, where '.', ',', '/' and the like are
+// text and ".0" to ".000" are fractions of a second; one with '@' is the text section.
 #pragma once
 
 #include <cstdint>
@@ -80,6 +80,8 @@ struct FormatSection {
   int scale = 0;                 // Power of ten applied first: +2 per '%', -3 per trailing ','.
   int secondDigits = 0;          // Decimals of a second shown, which the time is rounded to.
   bool twelveHour = false;       // AM/PM or A/P present.
+  bool elapsedOnly = false;      // A duration ([h], [m] or [s], minutes, seconds) and no date.
+  bool signedElapsed = false;    // One elapsed count and nothing else: negatives show too.
 };
 
 // Invariant: 1 to 4 sections in all; the text section, when there is one, is not among
@@ -95,7 +97,8 @@ struct FormatCode {
 inline constexpr std::size_t kMaxFormatCodeLength = 1024;
 
 // Nothing for a code Excel would refuse: an open quote or bracket, a trailing '\', more than four
-// sections, a condition without a number, or more than kMaxFormatCodeLength characters.
+// sections, a condition without a number, '@' outside the text section or beside placeholders or
+// date parts, number placeholders in a date, or more than kMaxFormatCodeLength characters.
 std::optional<FormatCode> ParseFormatCode(std::wstring_view code);
 
 }  // namespace spreadsheet

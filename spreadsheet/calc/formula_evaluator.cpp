@@ -461,13 +461,18 @@ std::optional<EvalValue> CFormulaEvaluator::EvalLazily(const Expression& e,
   // of conditions; with an array condition they fall back to the general path.
   const std::wstring& name = e.strings[static_cast<std::size_t>(node.text)];
   const std::int32_t n = node.childCount;
+  // A branch written empty ("IF(A1,,2)", "IF(A1,1,)") gives 0; one left out gives FALSE.
+  const auto branch = [&](std::int32_t child) {
+    const std::int32_t index = e.Child(node, child);
+    return e.Node(index).kind == NodeKind::Missing ? EvalValue::Number(0.0) : Eval(e, index);
+  };
   if (name == L"IF" && n >= 2 && n <= 3) {
     const EvalValue condition = Dereference(Eval(e, e.Child(node, 0)), *this);
     if (condition.IsArray()) return std::nullopt;
     bool truth = false;
     if (auto error = GetBoolean(condition, truth)) return *error;
-    if (truth) return Eval(e, e.Child(node, 1));
-    if (n == 3) return Eval(e, e.Child(node, 2));
+    if (truth) return branch(1);
+    if (n == 3) return branch(2);
     return EvalValue::Boolean(false);
   }
   if ((name == L"IFERROR" || name == L"IFNA") && n == 2) {
@@ -477,7 +482,7 @@ std::optional<EvalValue> CFormulaEvaluator::EvalLazily(const Expression& e,
     const bool replace =
         scalar.IsError() && (name == L"IFERROR" || scalar.AsError() == ErrorCode::NA);
     if (!replace) return scalar.IsEmpty() ? EvalValue::Number(0.0) : scalar;
-    return Eval(e, e.Child(node, 1));
+    return branch(1);
   }
   return std::nullopt;
 }

@@ -41,6 +41,7 @@ const CFunctionTable& Table() {
     RegisterDateFunctions(built);
     RegisterFinancialFunctions(built);
     RegisterEngineeringFunctions(built);
+    RegisterComplexFunctions(built);
     RegisterLookupFunctions(built);
     return built;
   }();

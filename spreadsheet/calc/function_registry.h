@@ -60,6 +60,7 @@ void RegisterTextFunctions(CFunctionTable& table);
 void RegisterDateFunctions(CFunctionTable& table);
 void RegisterFinancialFunctions(CFunctionTable& table);
 void RegisterEngineeringFunctions(CFunctionTable& table);  // CONVERT and the base conversions.
+void RegisterComplexFunctions(CFunctionTable& table);      // COMPLEX and the IM... functions.
 void RegisterLookupFunctions(CFunctionTable& table);
 
 }  // namespace spreadsheet

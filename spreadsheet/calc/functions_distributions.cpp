@@ -3,10 +3,12 @@
 // precision far out; degrees of freedom and counts are truncated as Excel truncates them.
 #include "spreadsheet/calc/functions_distributions.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <numbers>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "spreadsheet/calc/function_registry.h"
@@ -644,6 +646,108 @@ EvalValue TTest(Args args, CFunctionContext& context) {
   return NumberResult(tails * StudentTails(std::fabs(t), df).upper);
 }
 
+// The numbers at the same positions of two ranges or arrays of one shape (#N/A otherwise), where
+// both hold one; the first error met in either wins.
+std::optional<EvalValue> NumberPairs(const EvalValue& first, const EvalValue& second,
+                                     CFunctionContext& context, ValueArray& shape,
+                                     std::vector<std::pair<double, double>>& pairs) {
+  ValueArray other;
+  if (auto error = GetArray(first, context, shape)) return error;
+  if (auto error = GetArray(second, context, other)) return error;
+  if (shape.rows != other.rows || shape.columns != other.columns) {
+    return EvalValue::Error(ErrorCode::NA);
+  }
+  for (std::size_t i = 0; i < shape.cells.size(); ++i) {
+    const EvalValue& a = shape.cells[i];
+    const EvalValue& b = other.cells[i];
+    if (a.IsError()) return a;
+    if (b.IsError()) return b;
+    if (a.IsNumber() && b.IsNumber()) pairs.emplace_back(a.AsNumber(), b.AsNumber());
+  }
+  return std::nullopt;
+}
+
+EvalValue ChiSqTest(Args args, CFunctionContext& context) {
+  ValueArray shape;
+  std::vector<std::pair<double, double>> pairs;
+  if (auto error = NumberPairs(args[0], args[1], context, shape, pairs)) return *error;
+  // A table's degrees of freedom; a single row or column has one fewer than its length.
+  double df = 0.0;
+  if (shape.rows > 1 && shape.columns > 1) {
+    df = static_cast<double>(shape.rows - 1) * static_cast<double>(shape.columns - 1);
+  } else {
+    df = static_cast<double>(std::max(shape.rows, shape.columns) - 1);
+  }
+  if (df < 1.0) return EvalValue::Error(ErrorCode::NA);
+  double statistic = 0.0;
+  for (const auto& [observed, expected] : pairs) {
+    if (expected == 0.0) return EvalValue::Error(ErrorCode::Div0);
+    statistic += (observed - expected) * (observed - expected) / expected;
+  }
+  if (statistic < 0.0) return Num();
+  return NumberResult(ChiSquareTails(statistic, df).upper);
+}
+
+// Two-tailed: the chance of variances at least this far apart, either way round.
+EvalValue FTest(Args args, CFunctionContext& context) {
+  std::vector<double> x1;
+  std::vector<double> x2;
+  if (auto error = CollectNumbers(args.first(1), context, x1)) return *error;
+  if (auto error = CollectNumbers(args.subspan(1, 1), context, x2)) return *error;
+  if (x1.size() < 2 || x2.size() < 2) return EvalValue::Error(ErrorCode::Div0);
+  const Sample a = Describe(x1);
+  const Sample b = Describe(x2);
+  if (a.variance == 0.0 || b.variance == 0.0) return EvalValue::Error(ErrorCode::Div0);
+  const Tails tails = FisherTails(a.variance / b.variance, a.n - 1.0, b.n - 1.0);
+  return NumberResult(std::min(1.0, 2.0 * std::min(tails.lower, tails.upper)));
+}
+
+// Excel checks only that the probabilities add up to 1, not each of them.
+EvalValue Prob(Args args, CFunctionContext& context) {
+  ValueArray shape;
+  std::vector<std::pair<double, double>> pairs;
+  if (auto error = NumberPairs(args[0], args[1], context, shape, pairs)) return *error;
+  double low = 0.0;
+  if (auto error = GetNumber(args[2], low)) return *error;
+  double high = low;
+  if (args.size() > 3 && !args[3].IsEmpty()) {
+    if (auto error = GetNumber(args[3], high)) return *error;
+  }
+  double total = 0.0;
+  double inside = 0.0;
+  for (const auto& [x, p] : pairs) {
+    total += p;
+    if (x >= low && x <= high) inside += p;
+  }
+  if (std::fabs(total - 1.0) > 1e-12) return Num();
+  return NumberResult(inside);
+}
+
+// The chance of between `low` and `high` successes; the masses are added where that is cheap,
+// which keeps small ranges far out in a tail precise.
+EvalValue BinomDistRange(Args args, CFunctionContext&) {
+  constexpr double kMostMassesAdded = 10000.0;
+  double n = 0.0, p = 0.0, low = 0.0;
+  if (auto error = Read(args.first(3), n, p, low)) return *error;
+  double high = low;
+  if (args.size() > 3 && !args[3].IsEmpty()) {
+    if (auto error = GetNumber(args[3], high)) return *error;
+  }
+  n = std::trunc(n);
+  low = std::trunc(low);
+  high = std::trunc(high);
+  if (n < 0.0 || p < 0.0 || p > 1.0 || low < 0.0 || low > n || high < low || high > n) {
+    return Num();
+  }
+  if (high - low < kMostMassesAdded) {
+    double sum = 0.0;
+    for (double k = low; k <= high; ++k) sum += BinomialMass(k, n, p);
+    return NumberResult(std::min(1.0, sum));
+  }
+  const double below = low > 0.0 ? BinomialCumulative(low - 1.0, n, p) : 0.0;
+  return NumberResult(std::max(0.0, BinomialCumulative(high, n, p) - below));
+}
+
 }  // namespace
 
 void RegisterDistributionFunctions(CFunctionTable& table) {
@@ -712,6 +816,14 @@ void RegisterDistributionFunctions(CFunctionTable& table) {
   for (const std::wstring_view name : {L"T.TEST", L"TTEST"}) {
     AddFunction(table, {name, 4, 4, "aavv", TTest, 0});
   }
+  for (const std::wstring_view name : {L"CHISQ.TEST", L"CHITEST"}) {
+    AddFunction(table, {name, 2, 2, "aa", ChiSqTest, 0});
+  }
+  for (const std::wstring_view name : {L"F.TEST", L"FTEST"}) {
+    AddFunction(table, {name, 2, 2, "aa", FTest, 0});
+  }
+  AddFunction(table, {L"PROB", 3, 4, "aavv", Prob, 0});
+  add(L"BINOM.DIST.RANGE", 3, 4, BinomDistRange);
 }
 
 }  // namespace spreadsheet

@@ -56,11 +56,13 @@ double Payment(double rate, double nper, double pv, double fv, double type) {
   return -(fv + pv * Growth(rate, nper)) / ((1.0 + rate * type) * Annuity(rate, nper));
 }
 
-// The interest part of payment `per` (from 1), as Excel splits a payment.
+// The interest part of payment `per` (from 1), as Excel splits a payment. Paid at the start of
+// a period, payment `per` carries the interest of period per - 1 on the balance left after the
+// payment made at that period's start; the first payment carries none.
 double InterestPart(double rate, double per, double nper, double pv, double fv, double type) {
   const double pmt = Payment(rate, nper, pv, fv, type);
   if (per == 1.0) return type == 1.0 ? 0.0 : -pv * rate;
-  if (type == 1.0) return FutureValue(rate, per - 2.0, pmt, pv, 1.0) * rate;
+  if (type == 1.0) return (FutureValue(rate, per - 2.0, pmt, pv, 1.0) - pmt) * rate;
   return FutureValue(rate, per - 1.0, pmt, pv, 0.0) * rate;
 }
 
@@ -303,6 +305,51 @@ EvalValue Xnpv(Args args, CFunctionContext& context) {
   return NumberResult(DatedValue(rate, values, dates, nullptr));
 }
 
+// A root of `value` in a bracket [low, high] whose ends differ in sign, halved to the last bit.
+template <class Value>
+double Bisect(double low, double high, Value&& value) {
+  const bool lowNegative = value(low) < 0.0;
+  for (int step = 0; step < 200; ++step) {
+    const double middle = low + (high - low) / 2.0;
+    if (middle <= low || middle >= high) break;
+    const double v = value(middle);
+    if (v == 0.0) return middle;
+    if ((v < 0.0) == lowNegative) {
+      low = middle;
+    } else {
+      high = middle;
+    }
+  }
+  return low + (high - low) / 2.0;
+}
+
+// Where Newton's method from the guess fails (a step below -100%, a flat stretch), the rate
+// is looked for among sign changes over the whole range above -100%: a grid dense where rates
+// usually are, then bisection in the change nearest the guess.
+std::optional<double> BracketedDatedRate(const std::vector<double>& values,
+                                         const std::vector<double>& dates, double guess) {
+  std::vector<double> grid = {-0.999999999, -0.9999999, -0.99999, -0.9999, -0.999, -0.995};
+  for (int percent = -99; percent <= 100; ++percent) grid.push_back(percent / 100.0);
+  for (double r = 1.25; r < 1e10; r *= 1.25) grid.push_back(r);
+  const auto value = [&](double r) { return DatedValue(r, values, dates, nullptr); };
+  std::optional<double> found;
+  double distance = 0.0;
+  double previous = value(grid.front());
+  for (std::size_t i = 1; i < grid.size(); ++i) {
+    const double current = value(grid[i]);
+    if (std::isfinite(previous) && std::isfinite(current) && (previous < 0.0) != (current < 0.0)) {
+      const double root = Bisect(grid[i - 1], grid[i], value);
+      const double away = std::fabs(root - guess);
+      if (!found || away < distance) {
+        found = root;
+        distance = away;
+      }
+    }
+    previous = current;
+  }
+  return found;
+}
+
 EvalValue Xirr(Args args, CFunctionContext& context) {
   std::vector<double> values;
   std::vector<double> dates;
@@ -313,13 +360,16 @@ EvalValue Xirr(Args args, CFunctionContext& context) {
     if (auto error = GetNumber(args[2], guess)) return *error;
   }
   if (!HasBothSigns(values)) return Error(ErrorCode::Num);
-  const auto rate = Newton(guess, 100, 1e-10, [&](double r, double& f, double& slope) {
+  // Newton's method to the last digits; Excel's own answer is good to 1e-8 (its documented
+  // 0.000001 percent), so two answers may differ there.
+  std::optional<double> rate = Newton(guess, 100, 1e-12, [&](double r, double& f, double& slope) {
     if (r <= -1.0) {
       f = slope = std::nan("");
       return;
     }
     f = DatedValue(r, values, dates, &slope);
   });
+  if (!rate || *rate <= -1.0) rate = BracketedDatedRate(values, dates, guess);
   if (!rate) return Error(ErrorCode::Num);
   return NumberResult(*rate);
 }
@@ -453,12 +503,13 @@ EvalValue Nominal(Args args, CFunctionContext&) {
 EvalValue Cumulative(Args args, bool interest) {
   double v[6] = {0, 0, 0, 0, 0, 0};  // rate, nper, pv, start, end, type
   if (auto error = ReadNumbers(args, v, true)) return *error;
-  const double rate = v[0], nper = v[1], pv = v[2];
-  const double start = std::trunc(v[3]), end = std::trunc(v[4]), type = v[5];
-  if (rate <= 0.0 || nper <= 0.0 || pv <= 0.0 || start < 1.0 || end < start || end > nper ||
+  const double rate = v[0], nper = v[1], pv = v[2], type = v[5];
+  if (rate <= 0.0 || nper <= 0.0 || pv <= 0.0 || v[3] < 1.0 || v[4] < v[3] || v[4] > nper ||
       (type != 0.0 && type != 1.0)) {
     return Error(ErrorCode::Num);
   }
+  // The first whole period at or after start_period, up to the last one that end_period reaches.
+  const double start = std::ceil(v[3]), end = std::trunc(v[4]);
   if (end - start > kMaxPeriods) return Error(ErrorCode::Num);
   const double pmt = Payment(rate, nper, pv, 0.0, type);
   double sum = 0.0;

@@ -163,6 +163,18 @@ TEST(FinancialFunctions, CashFlows) {
   }
 }
 
+TEST(FinancialFunctions, XirrFindsRatesWhereNewtonsMethodFails) {
+  // Excel's answers, which it documents as good to 0.000001 percent. From these guesses
+  // Newton's method steps below -100%; the rate is found by bisection instead.
+  ExpectNumbers({
+      {L"XIRR({105091006,-103250941.8647},{36626,36646},-0.1)", -0.2755730099976, 1e-8},
+      {L"XIRR({206101714.8494,-156650972.5427},{36950,36981},-0.1)", -0.9604521892965, 1e-8},
+      {L"XIRR({-1498500,-1500,-499500,-500,-499500,-500,-44955000,-45000,44630158.4897253,"
+       L"44674.8333230484},{43342,43342,43475,43475,43531,43531,43543,43543,43555,43555})",
+       -0.724636607244611, 1e-8},
+  });
+}
+
 TEST(FinancialFunctions, Depreciation) {
   ExpectNumbers({
       {L"SLN(30000,7500,10)", 2250},
@@ -197,6 +209,27 @@ TEST(FinancialFunctions, Depreciation) {
       {L"DDB(2400,300,10,1,0)", ErrorCode::Num},
       {L"VDB(2400,300,10,5,4)", ErrorCode::Num},
       {L"VDB(2400,300,10,0,11)", ErrorCode::Num},
+  });
+}
+
+TEST(FinancialFunctions, PaymentsAtTheStartOfPeriods) {
+  // Excel's values to its 13 digits: the first payment carries no interest, each later one the
+  // interest on what the payment before it left; start periods round up, end periods down.
+  constexpr double k13Digits = 1e-11;
+  ExpectNumbers({
+      {L"CUMIPMT(0.6,2,100,1,2,1)", -23.07692307692, k13Digits},
+      {L"CUMIPMT(0.6,10,100,1,7,1)", -212.5841471948, k13Digits},
+      {L"CUMIPMT(1.5,10,150.5,5,7,1)", -267.3218099234, k13Digits},
+      {L"CUMPRINC(0.6,10,100,1,7,1)", -52.32518918405, k13Digits},
+      {L"CUMPRINC(1.5,2.7,150.5,1,2,1)", -119.3763651403, k13Digits},
+      {L"IPMT(-0.4,1.3,2,-100,100,1)", -66.66666666667, k13Digits},
+      {L"IPMT(-0.4,1.3,2,150.5,-5.4,1)", 78.85811019212, k13Digits},
+      {L"CUMIPMT(0.6,10,100,2.5,3,0)", -59.14089948548, k13Digits},
+      {L"CUMPRINC(0.6,10,100,1.3,5,0)", -8.155727551195, k13Digits},
+      // All the principal comes back, and each payment is interest plus principal.
+      {L"CUMPRINC(0.05/12,60,10000,1,60,1)", -10000},
+      {L"CUMIPMT(0.05/12,60,10000,1,60,1)-10000-60*PMT(0.05/12,60,10000,0,1)", 0},
+      {L"PPMT(0.05/12,7,60,10000,0,1)+IPMT(0.05/12,7,60,10000,0,1)-PMT(0.05/12,60,10000,0,1)", 0},
   });
 }
 

@@ -58,6 +58,10 @@ TEST(LogicalFunctions, IfMissingAndEmptyBranches) {
   EXPECT_TRUE(IsBoolean(Evaluate(L"IF(FALSE,1)"), false));
   EXPECT_TRUE(IsNumber(Evaluate(L"IF(TRUE,,1)"), 0));
   EXPECT_TRUE(IsNumber(Evaluate(L"IF(FALSE,1,)"), 0));
+  // The empty branch is 0 itself, not a blank that a cell shows as 0.
+  EXPECT_TRUE(IsText(Evaluate(L"IF(FALSE,1,)&\"x\""), L"0x"));
+  EXPECT_TRUE(IsText(Evaluate(L"IF(TRUE,,1)&\"x\""), L"0x"));
+  EXPECT_TRUE(IsText(Evaluate(L"IFERROR(1/0,)&\"x\""), L"0x"));
   EXPECT_TRUE(IsText(Evaluate(L"IF(\"true\",\"y\",\"n\")"), L"y"));
   EXPECT_TRUE(IsError(Evaluate(L"IF(\"1\",1,2)"), ErrorCode::Value));
   EXPECT_TRUE(IsError(Evaluate(L"IF(1/0,1,2)"), ErrorCode::Div0));

@@ -288,6 +288,23 @@ TEST(LookupFunctions, ChooseIndirectRowAndColumn) {
   EXPECT_EQ(columns, EvalValue::Array(ValueArray{1, 2, {Num(2), Num(3)}})) << Describe(columns);
 }
 
+TEST(LookupFunctions, ReferencesOfSeveralAreas) {
+  auto book = NewWorkbook();
+  Fill(*book, {4, 4}, {{N(1), N(2), N(3), N(4), CellValue(), N(10), N(20), N(30)}});
+  ExpectAll(*book, {
+                       {L"AREAS((D4:G4,I4:J4,K4:N4))", Num(3)},
+                       {L"AREAS((D4:G4,(I4:J4,K4)))", Num(3)},
+                       // Rows and columns of several areas have no one answer.
+                       {L"COLUMNS((D4:G4,I4:J4,K4:N4))", Err(ErrorCode::Ref)},
+                       {L"ROWS((D4:G4,I4:J4))", Err(ErrorCode::Ref)},
+                       {L"SUM((D4:G4,I4:J4,K4:N4))", Num(70)},
+                       {L"SUM(INDEX((D4:G4,I4:J4),,,2))", Num(30)},
+                       {L"COLUMNS(INDEX((D4:G4,I4:J4),,,2))", Num(2)},
+                       {L"SUM((D4:G4,I4:J4) G3:G11)", Num(4)},
+                       {L"SUM(((F4:G4,I4:J4) G3:I11))", Num(14)},
+                   });
+}
+
 TEST(LookupFunctions, AddressForms) {
   auto book = NewWorkbook();
   ExpectAll(*book, {

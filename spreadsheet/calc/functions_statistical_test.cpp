@@ -569,6 +569,38 @@ TEST(DistributionFunctions, TTestTypes) {
               });
 }
 
+TEST(DistributionFunctions, TestsOfFitAndVarianceAndRangesOfOutcomes) {
+  const Expected na = ErrorCode::NA;
+  const Expected num = ErrorCode::Num;
+  const Expected div0 = ErrorCode::Div0;
+  // Microsoft's examples, to the digits they print.
+  ExpectCases({
+      {L"CHISQ.TEST({58,35;11,25;10,23},{45.35,47.65;17.56,18.44;16.09,16.91})", 0.0003082, 2e-4},
+      {L"CHITEST({58,35;11,25;10,23},{45.35,47.65;17.56,18.44;16.09,16.91})", 0.0003082, 2e-4},
+      {L"F.TEST({6,7,9,15,21},{20,28,31,38,40})", 0.64831785, 1e-8},
+      {L"FTEST({20,28,31,38,40},{6,7,9,15,21})", 0.64831785, 1e-8},
+      {L"PROB({0,1,2,3},{0.2,0.3,0.1,0.4},2)", 0.1},
+      {L"PROB({0,1,2,3},{0.2,0.3,0.1,0.4},1,3)", 0.8},
+      {L"BINOM.DIST.RANGE(60,0.75,48)", 0.084, 1e-2},
+      {L"BINOM.DIST.RANGE(60,0.75,45,50)", 0.524, 1e-3},
+      // A single row's degrees of freedom are its length less one.
+      {L"CHISQ.TEST({10,20,30},{20,20,20})", 0.006737947, 1e-9},
+      // Excel checks only the probabilities' sum.
+      {L"PROB({1,2,3},{1.5,-0.5,0},1)", 1.5},
+      {L"BINOM.DIST.RANGE(10,0.5,0,10)", 1.0},
+      {L"CHISQ.TEST({1,2,3},{1,2})", na},
+      {L"CHISQ.TEST({5},{4})", na},
+      {L"CHISQ.TEST({1,2},{0,3})", div0},
+      {L"F.TEST({1},{1,2})", div0},
+      {L"F.TEST({3,3,3},{1,2})", div0},
+      {L"PROB({1,2},{0.5,0.4},1)", num},
+      {L"PROB({1,2},{1},1)", na},
+      {L"BINOM.DIST.RANGE(60,0.75,50,45)", num},
+      {L"BINOM.DIST.RANGE(60,1.5,1)", num},
+      {L"BINOM.DIST.RANGE(10,0.5,11)", num},
+  });
+}
+
 TEST(DistributionFunctions, InversesUndoTheirDistributions) {
   auto book = NewWorkbook();
   ExpectCases(*book, {

@@ -141,8 +141,9 @@ std::optional<NumberText> CNumberFormat::Format(double value, bool date1904,
       }
       return result;
     case SectionKind::Date:
-      // Only the 1904 system shows negative dates and times, as "-" and their magnitude.
-      if (minus && !date1904) return std::nullopt;
+      // Only the 1904 system shows negative dates and times, as "-" and their magnitude; a
+      // lone elapsed count ("[h]") shows negative in both.
+      if (minus && !date1904 && !section.signedElapsed) return std::nullopt;
       if (minus) result.text += L'-';
       if (!RenderDateSection(section, magnitude, date1904, result.text)) return std::nullopt;
       return result;

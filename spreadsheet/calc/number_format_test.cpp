@@ -52,6 +52,8 @@ TEST(NumberFormat, DigitPlaceholdersAndDecimals) {
       {123456, L"0", L"123456"},
       {1e20, L"0", L"100000000000000000000"},
       {123456789012345678.0, L"0", L"123456789012346000"},
+      // A '#' after the last significant decimal shows nothing, even before a '0'.
+      {890123.456789, L"#.#####00#0", L"890123.45678900"},
   });
 }
 
@@ -91,6 +93,19 @@ TEST(NumberFormat, ThousandsSeparatorsScalingAndPercent) {
       {0.125, L"0.0%", L"12.5%"},
       {-0.05, L"0%", L"-5%"},
       {0.0115, L"0.0%", L"1.2%"},
+  });
+}
+
+TEST(NumberFormat, CommasActOnlyRightAfterAPlaceholder) {
+  // Excel's answers: a comma after text is text; one after a placeholder groups only when a
+  // placeholder follows it straight away, and otherwise shows nothing.
+  ExpectFormats({
+      {890123.456789, L"#,#.##.##,#", L"890,123.45.679"},
+      {890123.456789, L"0,x#.00.0", L"89012x3.45.7"},
+      {890123.456789, L"#x,0x#.00.0", L"8901x,2x3.45.7"},
+      {890123.456789, L"#x,0,#.00.0", L"890,1x,23.45.7"},
+      {890123.456789, L"#.###,x##", L"890123.456x79"},
+      {890123.456789, L"#.###,x,##", L"890123.456x,79"},
   });
 }
 
@@ -240,6 +255,17 @@ TEST(NumberFormat, ElapsedTimeBeyondADay) {
       {0.0625, L"[mm]:ss", L"90:00"},
       {1.0 / 1440, L"[ss]", L"60"},
       {0.99999999, L"[h]", L"24"},
+      // Durations need no calendar: past 9999 and, for a lone count, below zero.
+      {71003160, L"[hh]", L"1704075840"},
+      {2958466, L"[h]", L"71003184"},
+      {2958466, L"yy", nullptr},
+      {-1, L"[h]", L"-24"},
+      {-1, L"[m]", L"-1440"},
+      {-1, L"[s]", L"-86400"},
+      {-1, L"[h]:m", nullptr},
+      {-1, L"[s].000", nullptr},
+      {0, L"[s].000", L"0.000"},
+      {-1, L"h", nullptr},
   });
 }
 
@@ -346,7 +372,10 @@ TEST(NumberFormat, UnreadableCodesGiveNoText) {
   const std::wstring tooLong(kMaxFormatCodeLength + 1, L'0');
   for (const std::wstring& code :
        {std::wstring(L"\"abc"), std::wstring(L"[Red"), std::wstring(L"0;0;0;0;0"),
-        std::wstring(L"0\\"), std::wstring(L"[>abc]0"), std::wstring(L"[>]0"), tooLong}) {
+        std::wstring(L"0\\"), std::wstring(L"[>abc]0"), std::wstring(L"[>]0"), tooLong,
+        // Text beside numbers, text outside the last section, dates beside numbers.
+        std::wstring(L"#,#\"ZZ\"#.0\"YY\"00@"), std::wstring(L";-  ##.0;\"ZERO\"@;\"X\""),
+        std::wstring(L"@;0"), std::wstring(L"#,#\"ZZ\"#.0Y00"), std::wstring(L"#,#\"ZZ\"#.0y00")}) {
     EXPECT_FALSE(FormatNumber(5, code, false).has_value()) << Narrow(code).substr(0, 20);
     EXPECT_FALSE(CNumberFormat(code).IsValid());
   }

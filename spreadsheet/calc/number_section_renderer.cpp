@@ -105,16 +105,12 @@ std::wstring ToDigits(std::int64_t value) {
   return digits;
 }
 
-// How many decimal placeholders show a digit: trailing zeros under '#' and '?' are dropped
-// ('?' leaving a space), up to the last '0' placeholder.
-int ShownDecimals(const FormatSection& section, const CDisplayDecimal& number) {
-  const std::wstring& symbols = section.fractionSymbols;
-  int shown = static_cast<int>(symbols.size());
-  while (shown > 0 && number.DigitAt(-shown) == L'0' &&
-         symbols[static_cast<std::size_t>(shown - 1)] != L'0') {
-    --shown;
-  }
-  return shown;
+// How many decimals hold a digit other than a trailing zero. Past them a '#' shows nothing and
+// a '?' a space, even before a '0' ("#.#####00#0" shows 0.456789 as ".45678900").
+int SignificantDecimals(const FormatSection& section, const CDisplayDecimal& number) {
+  int significant = static_cast<int>(section.fractionSymbols.size());
+  while (significant > 0 && number.DigitAt(-significant) == L'0') --significant;
+  return significant;
 }
 
 // The tokens of a number or scientific section over a rounded number (for scientific, the
@@ -124,7 +120,7 @@ void RenderDigits(const FormatSection& section, const CDisplayDecimal& number, i
   CSlotWriter integer(number, section.integerDigits, section.grouping);
   const std::wstring exponentText = ToDigits(std::abs(exponent));
   CSlotWriter exponentWriter(exponentText, section.exponentDigits, false);
-  const int shownDecimals = ShownDecimals(section, number);
+  const int significantDecimals = SignificantDecimals(section, number);
   int decimal = 0;
   for (const auto& token : section.tokens) {
     switch (token.kind) {
@@ -133,7 +129,7 @@ void RenderDigits(const FormatSection& section, const CDisplayDecimal& number, i
           integer.Write(token.symbol, out);
         } else if (token.part == DigitPart::Fraction) {
           ++decimal;
-          if (decimal <= shownDecimals) {
+          if (decimal <= significantDecimals || token.symbol == L'0') {
             out += number.DigitAt(-decimal);
           } else if (token.symbol == L'?') {
             out += L' ';

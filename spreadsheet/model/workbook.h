@@ -23,6 +23,18 @@ struct DefinedName {
   bool hidden = false;
 };
 
+// How circular references are calculated (the workbook's calcPr): without iteration a circle is
+// calculated once around; with it, again and again up to `maxIterations` times, until no value
+// changes by `maxChange` or more (Application.Iteration, MaxIterations, MaxChange).
+struct CalculationSettings {
+  static constexpr std::int32_t kDefaultMaxIterations = 100;
+  static constexpr double kDefaultMaxChange = 0.001;
+  bool iterate = false;
+  std::int32_t maxIterations = kDefaultMaxIterations;
+  double maxChange = kDefaultMaxChange;
+  friend bool operator==(const CalculationSettings&, const CalculationSettings&) = default;
+};
+
 // Excel's XlFileFormat numbers of the two kinds read and written.
 constexpr std::int32_t kFileFormatXlsx = 51;
 constexpr std::int32_t kFileFormatXlsm = 52;
@@ -41,6 +53,8 @@ class CWorkbook {
   void SetFileFormat(std::int32_t format) { fileFormat_ = format; }
   bool Date1904() const { return date1904_; }
   void SetDate1904(bool on) { date1904_ = on; }
+  const CalculationSettings& Calculation() const { return calculation_; }
+  void SetCalculation(const CalculationSettings& settings) { calculation_ = settings; }
 
   // Sheets by position, from 1, as Worksheets.Item counts them.
   std::int32_t SheetCount() const { return static_cast<std::int32_t>(sheets_.size()); }
@@ -73,6 +87,7 @@ class CWorkbook {
   std::wstring fullName_;
   std::int32_t fileFormat_ = kFileFormatXlsx;
   bool date1904_ = false;
+  CalculationSettings calculation_;
   std::vector<std::unique_ptr<CWorksheet>> sheets_;
   std::int32_t activeSheet_ = 1;
   std::vector<DefinedName> names_;

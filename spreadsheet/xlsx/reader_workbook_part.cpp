@@ -1,10 +1,32 @@
 // The workbook part.
 #include "spreadsheet/xlsx/reader_workbook_part.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "spreadsheet/xlsx/reader_text.h"
 #include "spreadsheet/xlsx/xml_stream_parser.h"
 
 namespace spreadsheet {
+namespace {
+
+// Excel's own bounds on Maximum Iterations; a file asking for more gets Excel's most.
+constexpr std::uint32_t kMaxIterations = 32767;
+
+CalculationSettings ReadCalculation(const XmlAttributes& attributes) {
+  CalculationSettings settings;
+  settings.iterate = ParseXmlBoolean(attributes.Value("iterate")).value_or(false);
+  if (const auto count = ParseXmlUnsigned(attributes.Value("iterateCount"))) {
+    settings.maxIterations = static_cast<std::int32_t>(std::clamp(*count, 1u, kMaxIterations));
+  }
+  if (const auto delta = ParseXmlNumber(attributes.Value("iterateDelta"));
+      delta && std::isfinite(*delta) && *delta >= 0.0) {
+    settings.maxChange = *delta;
+  }
+  return settings;
+}
+
+}  // namespace
 
 void CWorkbookPartReader::OnStart(CXmlStreamParser& parser, const XmlName& name,
                                   const XmlAttributes& attributes) {
@@ -19,6 +41,8 @@ void CWorkbookPartReader::OnStart(CXmlStreamParser& parser, const XmlName& name,
   }
   if (local == "workbookPr") {
     out_.date1904 = ParseXmlBoolean(attributes.Value("date1904")).value_or(false);
+  } else if (local == "calcPr") {
+    out_.calculation = ReadCalculation(attributes);
   } else if (local == "workbookView" && !viewSeen_) {
     viewSeen_ = true;
     out_.activeTab = ParseXmlUnsigned(attributes.Value("activeTab")).value_or(0);

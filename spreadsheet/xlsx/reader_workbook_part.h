@@ -1,7 +1,7 @@
 // CWorkbookPartReader: the workbook part (xl/workbook.xml): the sheets in tab order with their
 // names, visibility and relationship ids, the defined names, the external references, the date
-// system and the active tab. What it gathers is turned into the model by the caller, once the
-// parts it points to are read.
+// system, the calculation of circular references and the active tab. What it gathers is turned
+// into the model by the caller, once the parts it points to are read.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "spreadsheet/model/workbook.h"
 #include "spreadsheet/model/worksheet.h"
 #include "spreadsheet/xlsx/xlsx_reader_limits.h"
 #include "spreadsheet/xlsx/xml_content_handler.h"
@@ -32,7 +33,8 @@ struct WorkbookPart {
   std::vector<Name> names;
   std::vector<std::string> externalReferenceIds;  // [1], [2] ... in order.
   bool date1904 = false;
-  std::uint32_t activeTab = 0;  // Position in `sheets`, from 0.
+  CalculationSettings calculation;  // From calcPr; out-of-range counts and changes are clamped.
+  std::uint32_t activeTab = 0;      // Position in `sheets`, from 0.
 };
 
 class CWorkbookPartReader final : public IXmlContentHandler {

@@ -248,7 +248,17 @@ void CXlsxWriter::RenderWorkbookPart(const WriterPackageLayout& layout,
     }
     xml.Raw("</definedNames>");
   }
-  xml.Raw("<calcPr calcId=\"191029\"/></workbook>");
+  // Iteration settings go back only when they differ from Excel's defaults, as Excel writes them.
+  const CalculationSettings& calculation = book.Calculation();
+  xml.Raw("<calcPr calcId=\"191029\"");
+  if (calculation.iterate) xml.Raw(" iterate=\"1\"");
+  if (calculation.maxIterations != CalculationSettings::kDefaultMaxIterations) {
+    xml.Attribute("iterateCount", std::int64_t{calculation.maxIterations});
+  }
+  if (calculation.maxChange != CalculationSettings::kDefaultMaxChange) {
+    xml.AttributeNumber("iterateDelta", calculation.maxChange);
+  }
+  xml.Raw("/></workbook>");
 }
 
 XlsxWriteResult WriteXlsxFile(const CWorkbook& workbook, const std::filesystem::path& path) {

@@ -13,6 +13,7 @@
 #include "spreadsheet/xlsx/xlsx_writer_test_workbook.h"
 #include "tests/support/temporary_folder.h"
 #include "tests/support/workbook_differences.h"
+#include "tests/support/xlsx_package_builder.h"
 
 namespace spreadsheet {
 namespace {
@@ -230,6 +231,47 @@ TEST_F(XlsxWriterRoundTrip, TablesWithoutHeaderOrWithTotalsSurvive) {
 }
 
 // Every real Excel workbook of the shared corpus, read, saved and read again, is the same.
+TEST_F(XlsxWriterRoundTrip, IterationSettingsSurviveASave) {
+  CWorkbook book;
+  book.AddSheet(L"Sheet1");
+  const auto copyOf = [&](const CalculationSettings& settings) {
+    book.SetCalculation(settings);
+    const auto copy = RoundTrip(book);
+    return copy ? copy->Calculation() : CalculationSettings{};
+  };
+  const CalculationSettings iterating{true, 500, 0.0005};
+  EXPECT_EQ(iterating, copyOf(iterating));
+  const CalculationSettings off{false, 7, 0.25};
+  EXPECT_EQ(off, copyOf(off));
+  EXPECT_EQ(CalculationSettings{}, copyOf(CalculationSettings{}));
+}
+
+TEST_F(XlsxWriterRoundTrip, IterationSettingsOutOfRangeAreClamped) {
+  struct Case {
+    const char* calcPr;
+    CalculationSettings expected;
+  };
+  const Case cases[] = {
+      {"<calcPr calcId=\"191029\" iterate=\"1\" iterateCount=\"10000\" iterateDelta=\"0.01\"/>",
+       {true, 10000, 0.01}},
+      {"<calcPr iterate=\"true\" iterateCount=\"999999\" iterateDelta=\"-1\"/>",
+       {true, 32767, 0.001}},
+      {"<calcPr iterateCount=\"0\" iterateDelta=\"x\"/>", {false, 1, 0.001}},
+      {"<calcPr/>", {}},
+  };
+  int index = 0;
+  for (const Case& c : cases) {
+    const auto path = folder_ / ("calc" + std::to_string(index++) + ".xlsx");
+    test_support::CXlsxPackageBuilder()
+        .Sheet("Sheet1", "<sheetData/>")
+        .WorkbookTail(c.calcPr)
+        .Write(path);
+    XlsxReadResult read = ReadXlsxFile(path);
+    ASSERT_TRUE(read.Ok()) << WideToUtf8(read.error);
+    EXPECT_EQ(c.expected, read.workbook->Calculation()) << c.calcPr;
+  }
+}
+
 TEST_F(XlsxWriterRoundTrip, CorpusWorkbooksSurviveASave) {
   const std::filesystem::path corpus =
       std::filesystem::path(TRELVANE_SOURCE_DIR) / ".." / "shared" / "corpus";
