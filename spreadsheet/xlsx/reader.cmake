@@ -8,6 +8,7 @@ add_library(trelvane_spreadsheet_xlsx_reader STATIC
   reader_shared_strings.cpp
   reader_table_part.cpp
   reader_text.cpp
+  reader_warnings.cpp
   reader_workbook_part.cpp
   sheet_reader.cpp
   styles_reader.cpp

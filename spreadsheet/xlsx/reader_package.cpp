@@ -16,9 +16,13 @@ std::string Lower(std::string_view text) {
   return out;
 }
 
+// A part name as the package's text writes it, made the zip entry's name: no leading "/", and
+// "/" for a "\", which a part name cannot hold and some writers put for "/" (see CZipReader).
 std::string WithoutLeadingSlash(std::string_view name) {
-  while (!name.empty() && name.front() == '/') name.remove_prefix(1);
-  return std::string(name);
+  std::string out(name);
+  std::replace(out.begin(), out.end(), '\\', '/');
+  out.erase(0, out.find_first_not_of('/'));
+  return out;
 }
 
 class CContentTypesHandler final : public IXmlContentHandler {
@@ -113,12 +117,12 @@ std::string CPackageReader::ReadRelationships(std::string_view source,
 
 std::string CPackageReader::ResolveTarget(std::string_view source, std::string_view target) {
   std::string path;
-  if (!target.empty() && target.front() == '/') {
+  if (!target.empty() && (target.front() == '/' || target.front() == '\\')) {
     path = WithoutLeadingSlash(target);
   } else {
     const std::size_t slash = source.find_last_of('/');
     path = std::string(slash == std::string_view::npos ? std::string_view() : source.substr(0, slash + 1));
-    path += target;
+    path += WithoutLeadingSlash(target);
   }
   // Resolves "." and ".." segments.
   std::vector<std::string> segments;

@@ -34,6 +34,8 @@ class CPackageReader {
   std::string ContentTypeOf(std::string_view part) const;
 
   bool Has(std::string_view part) const { return zip_->Has(part); }
+  // The first zip entry named with "\" for "/", or "" (such entries are read by their "/" names).
+  const std::string& BackslashEntry() const { return zip_->BackslashName(); }
   // Streams `part` through `handler`. Empty text on success, else "part: what went wrong".
   std::string Parse(std::string_view part, IXmlContentHandler& handler);
   // The relationships of `source` ("" for the package's own, _rels/.rels). A part without a
@@ -41,7 +43,7 @@ class CPackageReader {
   std::string ReadRelationships(std::string_view source, std::vector<Relationship>& out);
 
   // A relationship target made a part name: relative to the folder of `source`, or absolute
-  // ("/xl/...") within the package.
+  // ("/xl/...") within the package; a "\" in it reads as "/".
   static std::string ResolveTarget(std::string_view source, std::string_view target);
 
  private:

@@ -19,7 +19,9 @@ void CTablePartReader::OnStart(CXmlStreamParser& parser, const XmlName& name,
     const std::string_view ref = attributes.Value("ref");
     const ParsedRange range = ParseRangeReference(ref);
     if (range.status != ReferenceStatus::Ok) {
-      parser.Fail("table range \"" + std::string(ref) + "\" is not a range on the sheet");
+      problem_ =
+          "table range \"" + std::string(ref.substr(0, 40)) + "\" is not a range on the sheet";
+      parser.SkipElement();
       return;
     }
     out_.range = range.range;

@@ -20,10 +20,13 @@ class CTablePartReader final : public IXmlContentHandler {
 
   // Whether the part gave a table at all (a <table> element with a range on the sheet).
   bool Complete() const { return seenTable_; }
+  // Why a <table> element gave no table (its range is not one on the sheet), or "".
+  const std::string& Problem() const { return problem_; }
 
  private:
   Table& out_;
   bool seenTable_ = false;
+  std::string problem_;
 };
 
 }  // namespace spreadsheet

@@ -3,7 +3,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <stdexcept>
+#include <utility>
 
 #include "spreadsheet/model/formula_shift.h"
 #include "spreadsheet/xlsx/reader_cell_reference.h"
@@ -27,6 +29,16 @@ constexpr double kMaxDigitWidth = 7.0;
 bool Is(const char* name, char c) { return name[0] == c && name[1] == '\0'; }
 bool Is(const char* name, std::string_view text) { return text == name; }
 
+// Text from the file quoted in a warning, cut short: a value may be a megabyte long.
+constexpr std::size_t kQuotedBytes = 40;
+
+std::string Quoted(std::string_view text) {
+  if (text.size() <= kQuotedBytes) return "\"" + std::string(text) + "\"";
+  std::size_t cut = kQuotedBytes;
+  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+  return "\"" + std::string(text.substr(0, cut)) + "...\"";
+}
+
 double ColumnWidthInCharacters(double fileWidth) {
   if (!(fileWidth > 0.0)) return 0.0;
   const double pixels = std::floor(fileWidth * kMaxDigitWidth + 0.5);
@@ -37,10 +49,23 @@ double ColumnWidthInCharacters(double fileWidth) {
 
 }  // namespace
 
-CSheetReader::CSheetReader(CWorksheet& sheet, const SheetReadContext& context)
-    : sheet_(sheet), context_(context) {}
+CSheetReader::CSheetReader(CWorksheet& sheet, const SheetReadContext& context, std::string part)
+    : sheet_(sheet), context_(context), part_(std::move(part)) {}
 
 std::string CSheetReader::CellPrefix() const { return "cell " + CellText(cell_) + ": "; }
+
+std::string CSheetReader::AtCell(CellCoord cell) const {
+  return part_ + ", cell " + CellText(cell) + ": ";
+}
+
+std::string CSheetReader::AtLine(const CXmlStreamParser& parser) const {
+  return part_ + ", line " + std::to_string(parser.Line()) + ": ";
+}
+
+const char* CSheetReader::ValueLost() const {
+  return formulaType_ == FormulaType::None ? "; the cell is read as empty"
+                                           : "; the formula is read without its cached value";
+}
 
 std::wstring CSheetReader::FormulaText(std::string_view utf8) const {
   std::wstring text = WideFromUtf8(utf8);
@@ -156,22 +181,15 @@ void CSheetReader::OnEnd(CXmlStreamParser& parser, const XmlName& name, std::str
 }
 
 void CSheetReader::StartRow(CXmlStreamParser& parser, const XmlAttributes& attributes) {
-  inRow_ = true;
   std::optional<double> height;
   bool customHeight = false;
   bool hidden = false;
-  bool numbered = false;
+  std::optional<std::string_view> number;
   for (const char** pair = attributes.Pairs(); *pair != nullptr; pair += 2) {
     const char* key = pair[0];
     const std::string_view value = pair[1];
     if (Is(key, 'r')) {
-      const auto row = ParseXmlInteger(value);
-      if (!row || *row < 1 || *row > kMaxRows) {
-        parser.Fail("row number \"" + std::string(value) + "\" is off the sheet");
-        return;
-      }
-      row_ = static_cast<std::int32_t>(*row);
-      numbered = true;
+      number = value;
     } else if (Is(key, "ht")) {
       height = ParseXmlNumber(value);
     } else if (Is(key, "customHeight")) {
@@ -180,13 +198,29 @@ void CSheetReader::StartRow(CXmlStreamParser& parser, const XmlAttributes& attri
       hidden = ParseXmlBoolean(value).value_or(false);
     }
   }
-  if (!numbered) {
-    if (row_ >= kMaxRows) {
-      parser.Fail("a row past row " + std::to_string(kMaxRows) + " is off the sheet");
+  if (number) {
+    const auto row = ParseXmlInteger(*number);
+    if (!row || *row < 1 || *row > kMaxRows) {
+      context_.warnings.Add([&] {
+        return AtLine(parser) + "row number " + Quoted(*number) +
+               " is not a row of the sheet (1 to " + std::to_string(kMaxRows) +
+               "); the row is left out";
+      });
+      parser.SkipElement();
       return;
     }
+    row_ = static_cast<std::int32_t>(*row);
+  } else if (row_ >= kMaxRows) {
+    context_.warnings.Add([&] {
+      return AtLine(parser) + "a row without a number follows row " + std::to_string(kMaxRows) +
+             ", the last of the sheet; the row is left out";
+    });
+    parser.SkipElement();
+    return;
+  } else {
     ++row_;
   }
+  inRow_ = true;
   nextColumn_ = 1;
   // Excel's RowHeight reads 0 for a hidden row.
   if (hidden) {
@@ -197,7 +231,6 @@ void CSheetReader::StartRow(CXmlStreamParser& parser, const XmlAttributes& attri
 }
 
 void CSheetReader::StartCell(CXmlStreamParser& parser, const XmlAttributes& attributes) {
-  inCell_ = true;
   inInline_ = false;
   hasValue_ = false;
   value_.clear();
@@ -210,23 +243,34 @@ void CSheetReader::StartCell(CXmlStreamParser& parser, const XmlAttributes& attr
   format_ = context_.cellFormats.empty() ? 0 : context_.cellFormats[0];
   styled_ = false;
   bool placed = false;
+  std::optional<std::string_view> badStyle;
   for (const char** pair = attributes.Pairs(); *pair != nullptr; pair += 2) {
     const char* key = pair[0];
     const std::string_view value = pair[1];
     if (Is(key, 'r')) {
       const ParsedCell parsed = ParseCellReference(value);
       if (parsed.status != ReferenceStatus::Ok) {
-        parser.Fail("cell reference \"" + std::string(value) + "\" " +
-                    (parsed.status == ReferenceStatus::OffSheet ? "is off the sheet"
-                                                                : "is malformed"));
+        context_.warnings.Add([&] {
+          return AtLine(parser) + "cell reference " + Quoted(value) +
+                 (parsed.status == ReferenceStatus::OffSheet ? " is off the sheet"
+                                                             : " is malformed") +
+                 "; the cell is left out";
+        });
+        parser.SkipElement();
         return;
       }
       cell_ = parsed.cell;
       placed = true;
     } else if (Is(key, 's')) {
-      const auto index = ParseXmlUnsigned(value);
       // A format index past the table is a cosmetic fault: the cell keeps the default format.
-      format_ = index && *index < context_.cellFormats.size() ? context_.cellFormats[*index] : 0;
+      // Index 0 is the default format whether or not the file has a table.
+      const auto index = ParseXmlUnsigned(value);
+      if (index && *index < context_.cellFormats.size()) {
+        format_ = context_.cellFormats[*index];
+      } else {
+        format_ = 0;
+        if (!index || *index != 0) badStyle = value;
+      }
       styled_ = true;
     } else if (Is(key, 't')) {
       if (value == "s") type_ = CellType::SharedString;
@@ -237,19 +281,31 @@ void CSheetReader::StartCell(CXmlStreamParser& parser, const XmlAttributes& attr
       else if (value == "e") type_ = CellType::Error;
       else if (value == "d") type_ = CellType::Date;
       else {
-        parser.Fail("cell type \"" + std::string(value) + "\" is unknown");
-        return;
+        type_ = CellType::Unknown;  // Said when there is a value to lose.
+        typeText_.assign(value);
       }
     }
   }
   if (!placed) {
     if (nextColumn_ > kMaxColumns || row_ < 1) {
-      parser.Fail("a cell without a reference falls off the sheet");
+      context_.warnings.Add([&] {
+        return AtLine(parser) + "a cell without a reference falls past the last column of row " +
+               std::to_string(row_) + "; the cell is left out";
+      });
+      parser.SkipElement();
       return;
     }
     cell_ = {row_, nextColumn_};
   }
   nextColumn_ = cell_.column + 1;
+  inCell_ = true;
+  if (badStyle) {
+    context_.warnings.Add([&] {
+      return AtCell(cell_) + "style index " + Quoted(*badStyle) +
+             " names no cell format (the file has " +
+             std::to_string(context_.cellFormats.size()) + "); the cell keeps the default format";
+    });
+  }
 }
 
 void CSheetReader::StartFormula(const XmlAttributes& attributes) {
@@ -269,6 +325,12 @@ void CSheetReader::StartFormula(const XmlAttributes& attributes) {
       if (value == "shared") formulaType_ = FormulaType::Shared;
       else if (value == "array") formulaType_ = FormulaType::Array;
       else if (value == "dataTable") formulaType_ = FormulaType::DataTable;
+      else if (value != "normal") {
+        context_.warnings.Add([&] {
+          return AtCell(cell_) + "formula type " + Quoted(value) +
+                 " is unknown; it is read as a plain formula";
+        });
+      }
     } else if (Is(key, "ref")) {
       formulaRef_.assign(value);
       formulaHasRef_ = true;
@@ -292,8 +354,8 @@ void CSheetReader::StartFormula(const XmlAttributes& attributes) {
   if (formulaType_ == FormulaType::DataTable) {
     // Excel shows a data table as {=TABLE(row input, column input)}; a one-input table leaves
     // the other side empty, and a deleted input cell reads #REF!.
-    const std::string first = deleted1 ? "#REF!" : std::string(r1);
-    const std::string second = deleted2 ? "#REF!" : std::string(r2);
+    const std::string first = DataTableInput(r1, deleted1);
+    const std::string second = DataTableInput(r2, deleted2);
     if (twoInputs) {
       dataTableText_ = "TABLE(" + first + "," + second + ")";
     } else if (rowInput) {
@@ -304,125 +366,149 @@ void CSheetReader::StartFormula(const XmlAttributes& attributes) {
   }
 }
 
-bool CSheetReader::ReadValue(CXmlStreamParser& parser, CellValue& value) {
+std::string CSheetReader::DataTableInput(std::string_view cell, bool deleted) {
+  if (deleted) return "#REF!";
+  // The input goes into formula text, so nothing but a cell reference may pass.
+  if (cell.empty() || ParseCellReference(cell).status == ReferenceStatus::Ok) {
+    return std::string(cell);
+  }
+  context_.warnings.Add([&] {
+    return AtCell(cell_) + "data table input " + Quoted(cell) +
+           " is not a cell of the sheet; it reads as #REF!";
+  });
+  return "#REF!";
+}
+
+CellValue CSheetReader::ReadValue() {
   if (type_ == CellType::InlineString) {
     std::wstring text = WideFromUtf8(inline_.empty() ? value_ : inline_);
     DecodeXstringEscapes(text);
-    value = CellValue::Text(std::move(text));
-    return true;
+    return CellValue::Text(std::move(text));
   }
-  if (!hasValue_) return true;
+  if (!hasValue_) return {};
   switch (type_) {
     case CellType::Number: {
-      if (value_.empty()) return true;
-      const auto number = ParseXmlNumber(value_);
-      if (!number) {
-        parser.Fail(CellPrefix() + "\"" + value_ + "\" is not a number");
-        return false;
-      }
-      value = CellValue::Number(*number);
-      return true;
+      if (value_.empty()) return {};
+      if (const auto number = ParseXmlNumber(value_)) return CellValue::Number(*number);
+      context_.warnings.Add(
+          [&] { return AtCell(cell_) + Quoted(value_) + " is not a number" + ValueLost(); });
+      return {};
     }
     case CellType::SharedString: {
       const auto index = ParseXmlUnsigned(value_);
-      if (!index || *index >= context_.sharedStrings.size()) {
-        parser.Fail(CellPrefix() + "shared string index \"" + value_ +
-                    "\" is out of range (the table holds " +
-                    std::to_string(context_.sharedStrings.size()) + ")");
-        return false;
+      if (index && *index < context_.sharedStrings.size()) {
+        return CellValue::Text(context_.sharedStrings[*index]);
       }
-      value = CellValue::Text(context_.sharedStrings[*index]);
-      return true;
+      context_.warnings.Add([&] {
+        return AtCell(cell_) + "shared string index " + Quoted(value_) +
+               (index ? " is past the table, which holds " +
+                            std::to_string(context_.sharedStrings.size())
+                      : std::string(" is not a number")) +
+               ValueLost();
+      });
+      return {};
     }
     case CellType::FormulaString: {
       std::wstring text = WideFromUtf8(value_);
       DecodeXstringEscapes(text);
-      value = CellValue::Text(std::move(text));
-      return true;
+      return CellValue::Text(std::move(text));
     }
     case CellType::Boolean: {
-      const auto truth = ParseXmlBoolean(value_);
-      if (!truth) {
-        parser.Fail(CellPrefix() + "\"" + value_ + "\" is not a Boolean");
-        return false;
-      }
-      value = CellValue::Boolean(*truth);
-      return true;
+      if (const auto truth = ParseXmlBoolean(value_)) return CellValue::Boolean(*truth);
+      context_.warnings.Add(
+          [&] { return AtCell(cell_) + Quoted(value_) + " is not a Boolean" + ValueLost(); });
+      return {};
     }
     case CellType::Error:
-      // Error values of later Excel versions (#BLOCKED!, #FIELD! ...) read as #VALUE!.
-      value = CellValue::Error(ParseErrorText(WideFromUtf8(value_)).value_or(ErrorCode::Value));
-      return true;
-    case CellType::Date: {
-      if (value_.empty()) return true;
-      const auto serial = ParseIsoDateTime(value_, context_.date1904);
-      if (!serial) {
-        parser.Fail(CellPrefix() + "\"" + value_ + "\" is not a date");
-        return false;
+      if (value_.empty()) {
+        context_.warnings.Add(
+            [&] { return AtCell(cell_) + "the error value is empty" + std::string(ValueLost()); });
+        return {};
       }
-      value = CellValue::Number(*serial);
-      return true;
+      // Error values of later Excel versions (#BLOCKED!, #FIELD! ...) read as #VALUE!.
+      return CellValue::Error(ParseErrorText(WideFromUtf8(value_)).value_or(ErrorCode::Value));
+    case CellType::Date: {
+      if (value_.empty()) return {};
+      if (const auto serial = ParseIsoDateTime(value_, context_.date1904)) {
+        return CellValue::Number(*serial);
+      }
+      context_.warnings.Add(
+          [&] { return AtCell(cell_) + Quoted(value_) + " is not a date" + ValueLost(); });
+      return {};
     }
-    case CellType::InlineString: return true;
+    case CellType::Unknown:
+      context_.warnings.Add([&] {
+        return AtCell(cell_) + "cell type " + Quoted(typeText_) + " is unknown" + ValueLost();
+      });
+      return {};
+    case CellType::InlineString: break;
   }
-  return true;
+  return {};
 }
 
 void CSheetReader::EndCell(CXmlStreamParser& parser) {
-  CellValue value;
-  if (!ReadValue(parser, value)) return;
+  const CellValue value = ReadValue();
   const bool hasFormula = formulaType_ != FormulaType::None;
   if (!hasFormula && value.IsEmpty() && (format_ == 0 || !styled_)) return;  // Nothing to store.
   if (!CountCell(&parser)) return;  // A cell written twice counts twice; the bound stays safe.
   if (hasFormula) {
-    StoreFormula(parser, value);
+    StoreFormula(value);
   } else if (!value.IsEmpty()) {
     sheet_.SetValue(cell_, value);
   }
   if (format_ != 0) sheet_.SetFormat(cell_, format_);
 }
 
-void CSheetReader::StoreFormula(CXmlStreamParser& parser, const CellValue& value) {
-  const auto range = [&](CellRect& out) {
-    if (!formulaHasRef_ || formulaRef_.empty()) {
-      out = CellRect::Of(cell_);
-      return true;
-    }
-    const ParsedRange parsed = ParseRangeReference(formulaRef_);
-    if (parsed.status != ReferenceStatus::Ok || !parsed.range.Contains(cell_)) {
-      parser.Fail(CellPrefix() + "formula range \"" + formulaRef_ +
-                  "\" is not a range on the sheet that holds the cell");
-      return false;
-    }
-    out = parsed.range;
-    return true;
-  };
+CellRect CSheetReader::FormulaRange(std::string_view kind, std::string_view otherwise) {
+  if (!formulaHasRef_ || formulaRef_.empty()) return CellRect::Of(cell_);
+  const ParsedRange parsed = ParseRangeReference(formulaRef_);
+  if (parsed.status == ReferenceStatus::Ok && parsed.range.Contains(cell_)) return parsed.range;
+  context_.warnings.Add([&] {
+    return AtCell(cell_) + std::string(kind) + " range " + Quoted(formulaRef_) +
+           " is not a range on the sheet that holds the cell; " + std::string(otherwise);
+  });
+  return CellRect::Of(cell_);
+}
+
+void CSheetReader::AddSingleFormula(CellCoord cell, std::wstring text) {
+  const std::uint32_t record = sheet_.AddFormulaRecord(
+      {FormulaRecord::Kind::Single, std::move(text), cell, CellRect::Of(cell)});
+  sheet_.AttachFormula(cell, record);
+}
+
+void CSheetReader::StoreFormula(const CellValue& value) {
   bool attached = false;
   switch (formulaType_) {
     case FormulaType::None: break;
     case FormulaType::Normal:
       if (!formula_.empty()) {
-        const std::uint32_t record = sheet_.AddFormulaRecord(
-            {FormulaRecord::Kind::Single, FormulaText(formula_), cell_, CellRect::Of(cell_)});
-        sheet_.AttachFormula(cell_, record);
+        AddSingleFormula(cell_, FormulaText(formula_));
         attached = true;
       }
       break;
     case FormulaType::Shared: {
       const auto si = formulaHasSi_ ? ParseXmlUnsigned(formulaSi_) : std::nullopt;
       if (!si) {
-        // A shared formula without a group reads as the formula it writes, if any.
+        // Without a group the cell can only have the formula it writes, if any.
+        context_.warnings.Add([&] {
+          return AtCell(cell_) +
+                 (formulaHasSi_ ? "shared formula group " + Quoted(formulaSi_) + " is not a number"
+                                : std::string("shared formula names no group")) +
+                 (formula_.empty() ? "; the cell keeps only its value"
+                                   : "; its text is read as the cell's own formula");
+        });
         if (!formula_.empty()) {
-          const std::uint32_t record = sheet_.AddFormulaRecord(
-              {FormulaRecord::Kind::Single, FormulaText(formula_), cell_, CellRect::Of(cell_)});
-          sheet_.AttachFormula(cell_, record);
+          AddSingleFormula(cell_, FormulaText(formula_));
           attached = true;
         }
         break;
       }
       if (formulaHasRef_ && !formula_.empty()) {
-        CellRect group;
-        if (!range(group)) return;
+        // A group range that does not hold its master cannot be trusted to hold its members:
+        // the master alone is the group, and each member gets the formula moved to it.
+        const CellRect group = FormulaRange(
+            "shared formula", "the other cells of group " + std::to_string(*si) +
+                                  " each get the formula moved to them");
         const std::uint32_t record = sheet_.AddFormulaRecord(
             {FormulaRecord::Kind::Shared, FormulaText(formula_), cell_, group});
         shared_[*si] = record;
@@ -441,10 +527,16 @@ void CSheetReader::StoreFormula(CXmlStreamParser& parser, const CellValue& value
     }
     case FormulaType::Array:
     case FormulaType::DataTable: {
-      CellRect block;
-      if (!range(block)) return;
-      std::wstring text = formulaType_ == FormulaType::DataTable ? WideFromUtf8(dataTableText_)
-                                                                 : FormulaText(formula_);
+      const bool table = formulaType_ == FormulaType::DataTable;
+      if (!table && formula_.empty()) {
+        context_.warnings.Add([&] {
+          return AtCell(cell_) + "array formula has no text; the cell keeps only its value";
+        });
+        break;
+      }
+      const CellRect block = FormulaRange(table ? "data table" : "array formula",
+                                          "the formula is read for the cell alone");
+      std::wstring text = table ? WideFromUtf8(dataTableText_) : FormulaText(formula_);
       const std::uint32_t record =
           sheet_.AddFormulaRecord({FormulaRecord::Kind::Array, std::move(text), cell_, block});
       sheet_.AttachFormula(cell_, record);
@@ -468,11 +560,8 @@ void CSheetReader::AttachSharedMember(CellCoord cell, std::uint32_t record) {
   }
   // A member outside its group's range (not as Excel writes it): the master's formula moved
   // to the cell, as a formula of its own.
-  std::wstring text = ShiftFormula(master.text, cell.row - master.origin.row,
-                                   cell.column - master.origin.column);
-  const std::uint32_t own =
-      sheet_.AddFormulaRecord({FormulaRecord::Kind::Single, std::move(text), cell, CellRect::Of(cell)});
-  sheet_.AttachFormula(cell, own);
+  AddSingleFormula(cell, ShiftFormula(master.text, cell.row - master.origin.row,
+                                       cell.column - master.origin.column));
 }
 
 void CSheetReader::ReadColumn(const XmlAttributes& attributes) {
@@ -495,7 +584,10 @@ void CSheetReader::ReadMerge(CXmlStreamParser& parser, const XmlAttributes& attr
   const std::string_view ref = attributes.Value("ref");
   const ParsedRange parsed = ParseRangeReference(ref);
   if (parsed.status != ReferenceStatus::Ok) {
-    parser.Fail("merged range \"" + std::string(ref) + "\" is not a range on the sheet");
+    context_.warnings.Add([&] {
+      return AtLine(parser) + "merged range " + Quoted(ref) +
+             " is not a range on the sheet; it is left out";
+    });
     return;
   }
   if (parsed.range.IsSingleCell()) return;
@@ -509,13 +601,23 @@ void CSheetReader::ReadMerge(CXmlStreamParser& parser, const XmlAttributes& attr
   } catch (const std::invalid_argument&) {
     // Overlaps an earlier merged range: Excel repairs such a file by dropping it, and so does
     // this reader.
+    context_.warnings.Add([&] {
+      return AtLine(parser) + "merged range " + Quoted(ref) +
+             " overlaps an earlier one; it is left out";
+    });
   }
 }
 
 std::string CSheetReader::Finish() {
   for (const PendingMember& member : pending_) {
     const auto master = shared_.find(member.si);
-    if (master == shared_.end()) continue;  // A group that never appears: the value stays.
+    if (master == shared_.end()) {
+      context_.warnings.Add([&] {
+        return AtCell(member.cell) + "shared formula group " + std::to_string(member.si) +
+               " has no master cell; the cell keeps only its value";
+      });
+      continue;
+    }
     const Cell* stored = sheet_.Find(member.cell);
     if (stored != nullptr && stored->HasFormula()) continue;
     AttachSharedMember(member.cell, master->second);

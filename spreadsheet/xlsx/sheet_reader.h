@@ -6,10 +6,17 @@
 // met before their master, array members the file leaves out, column widths) is settled by
 // Finish. The sheet's <dimension> is never trusted: the used range follows from the cells.
 //
-// Bad input: a cell reference that is malformed or off the sheet, a shared string index past the
-// table, a value that does not parse as its type, a formula range that does not hold its cell,
-// or more cells than the workbook's budget refuse the part. A style index past the cell formats
-// falls back to the default format; a merged range overlapping an earlier one is dropped.
+// Bad input: what is wrong with one cell or item is read around, with a warning that names the
+// part, the cell (or the line) and what became of it. A value that does not parse as its type
+// (a shared string index that is no number or past the table among them) or a cell type that
+// is unknown reads as empty, and a formula keeps its text without a cached value; a cell
+// reference that is malformed or off the sheet leaves the cell out, a row number off the sheet
+// the row; a style index past the cell formats gives the default format; a formula range that
+// does not hold its cell makes the formula the cell's own (a shared group's other cells each
+// get the formula moved to them); a shared formula cell whose group has no master keeps its
+// value; a data table input that is no cell reads #REF!; a merged range off the sheet or over
+// an earlier one is left out. Only the bounds of XlsxReadLimits (cells, text, merged ranges)
+// refuse the part.
 #pragma once
 
 #include <cstdint>
@@ -19,6 +26,7 @@
 #include <vector>
 
 #include "spreadsheet/model/worksheet.h"
+#include "spreadsheet/xlsx/reader_warnings.h"
 #include "spreadsheet/xlsx/xlsx_reader_limits.h"
 #include "spreadsheet/xlsx/xml_content_handler.h"
 
@@ -31,12 +39,14 @@ struct SheetReadContext {
   const std::vector<std::wstring>& externalBooks;
   const XlsxReadLimits& limits;
   std::uint64_t& cellsStored;  // Across the workbook, against limits.maxCells.
+  CReadWarnings& warnings;
   bool date1904 = false;
 };
 
 class CSheetReader final : public IXmlContentHandler {
  public:
-  CSheetReader(CWorksheet& sheet, const SheetReadContext& context);
+  // `part` names the sheet's part in warnings.
+  CSheetReader(CWorksheet& sheet, const SheetReadContext& context, std::string part);
 
   void OnStart(CXmlStreamParser& parser, const XmlName& name,
                const XmlAttributes& attributes) override;
@@ -49,24 +59,35 @@ class CSheetReader final : public IXmlContentHandler {
 
  private:
   enum class CellType : std::uint8_t { Number, SharedString, FormulaString, InlineString,
-                                       Boolean, Error, Date };
+                                       Boolean, Error, Date, Unknown };
   enum class FormulaType : std::uint8_t { None, Normal, Shared, Array, DataTable };
 
   void StartRow(CXmlStreamParser& parser, const XmlAttributes& attributes);
   void StartCell(CXmlStreamParser& parser, const XmlAttributes& attributes);
   void StartFormula(const XmlAttributes& attributes);
+  std::string DataTableInput(std::string_view cell, bool deleted);
   void EndCell(CXmlStreamParser& parser);
-  bool ReadValue(CXmlStreamParser& parser, CellValue& value);
-  void StoreFormula(CXmlStreamParser& parser, const CellValue& value);
+  CellValue ReadValue();
+  void StoreFormula(const CellValue& value);
+  // The cell's own formula range ("ref"), or the cell alone when the file gives none or gives
+  // one that does not hold the cell (with a warning ending in `otherwise`).
+  CellRect FormulaRange(std::string_view kind, std::string_view otherwise);
+  void AddSingleFormula(CellCoord cell, std::wstring text);
   void AttachSharedMember(CellCoord cell, std::uint32_t record);
   void ReadColumn(const XmlAttributes& attributes);
   void ReadMerge(CXmlStreamParser& parser, const XmlAttributes& attributes);
   bool CountCell(CXmlStreamParser* parser);
   std::wstring FormulaText(std::string_view utf8) const;
   std::string CellPrefix() const;
+  // The openings of warnings: "xl/worksheets/sheet1.xml, cell B7: " and "..., line 12: ".
+  std::string AtCell(CellCoord cell) const;
+  std::string AtLine(const CXmlStreamParser& parser) const;
+  // What becomes of the cell being read when its value cannot be read.
+  const char* ValueLost() const;
 
   CWorksheet& sheet_;
   SheetReadContext context_;
+  std::string part_;
 
   // Where the stream is.
   bool inSheetData_ = false;
@@ -82,6 +103,7 @@ class CSheetReader final : public IXmlContentHandler {
   std::uint32_t format_ = 0;
   bool styled_ = false;  // The cell names its format ("s").
   CellType type_ = CellType::Number;
+  std::string typeText_;  // The "t" of a type this reader does not know.
   bool hasValue_ = false;
   std::string value_;
   std::string inline_;

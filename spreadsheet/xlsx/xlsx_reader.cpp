@@ -14,6 +14,7 @@
 #include "spreadsheet/xlsx/reader_shared_strings.h"
 #include "spreadsheet/xlsx/reader_table_part.h"
 #include "spreadsheet/xlsx/reader_text.h"
+#include "spreadsheet/xlsx/reader_warnings.h"
 #include "spreadsheet/xlsx/reader_workbook_part.h"
 #include "spreadsheet/xlsx/sheet_reader.h"
 #include "spreadsheet/xlsx/styles_reader.h"
@@ -50,15 +51,25 @@ bool IsOtherSheetType(std::string_view type) {
          type == "xlIntlMacrosheet";
 }
 
-// One reading of one file. Every step returns empty text or "part: what went wrong".
+// A part of no known type that may still say what wrote it.
+class CIgnoreContent final : public IXmlContentHandler {
+ public:
+  void OnStart(CXmlStreamParser&, const XmlName&, const XmlAttributes&) override {}
+  void OnEnd(CXmlStreamParser&, const XmlName&, std::string_view) override {}
+};
+
+// One reading of one file. Every step returns empty text or "part: what went wrong"; what it
+// reads around instead goes to the warnings.
 class CWorkbookLoader {
  public:
   CWorkbookLoader(const std::filesystem::path& path, const XlsxReadLimits& limits)
-      : path_(path), limits_(limits) {}
+      : path_(path), limits_(limits), warnings_(limits.maxWarningsKept) {}
 
   std::string Load(CWorkbook& workbook);
+  const CReadWarnings& Warnings() const { return warnings_; }
 
  private:
+  std::string WhyNotAWorkbook(CPackageReader& package, std::string reason);
   std::string ReadExternalLinks(CPackageReader& package, const std::vector<Relationship>& rels);
   std::string ReadSheets(CPackageReader& package, const std::vector<Relationship>& rels,
                          CWorkbook& workbook);
@@ -76,7 +87,18 @@ class CWorkbookLoader {
   std::vector<std::wstring> externalBooks_;
   std::vector<std::int32_t> sheetIndex_;  // File sheet position to model index; 0 for none.
   std::uint64_t cellsStored_ = 0;
+  CReadWarnings warnings_;
 };
+
+// A workbook part of an unknown type, or none named, may be the SpreadsheetML of a pre-release
+// of Excel 2007, which the XML parser recognises and names; else `reason` stands.
+std::string CWorkbookLoader::WhyNotAWorkbook(CPackageReader& package, std::string reason) {
+  const std::string part = workbookPart_.empty() ? "xl/workbook.xml" : workbookPart_;
+  if (!package.Has(part)) return reason;
+  CIgnoreContent ignore;
+  if (std::string error = package.Parse(part, ignore); !error.empty()) return error;
+  return reason;
+}
 
 std::string CWorkbookLoader::Load(CWorkbook& workbook) {
   std::string error;
@@ -87,13 +109,20 @@ std::string CWorkbookLoader::Load(CWorkbook& workbook) {
     return "[Content_Types].xml: missing part, so not an .xlsx package";
   }
   if (error = package.ReadContentTypes(); !error.empty()) return error;
+  if (const std::string& name = package.BackslashEntry(); !name.empty()) {
+    warnings_.Add([&] {
+      return "zip entries are named with \"\\\" for \"/\" (\"" + name +
+             "\"), as some writers other than Excel save them; they are read as \"/\"";
+    });
+  }
 
   std::vector<Relationship> packageRels;
   if (error = package.ReadRelationships("", packageRels); !error.empty()) return error;
   if (const Relationship* main = FindRelationship(packageRels, "officeDocument")) {
     workbookPart_ = main->target;
   } else {
-    return "_rels/.rels: names no workbook part (no officeDocument relationship)";
+    return WhyNotAWorkbook(
+        package, "_rels/.rels: names no workbook part (no officeDocument relationship)");
   }
   const std::string contentType = package.ContentTypeOf(workbookPart_);
   const auto format = FileFormatOf(contentType);
@@ -101,13 +130,15 @@ std::string CWorkbookLoader::Load(CWorkbook& workbook) {
     if (contentType.find("binary") != std::string::npos) {
       return workbookPart_ + ": a binary workbook (.xlsb), which this reader does not read";
     }
-    return workbookPart_ + ": not a workbook part (content type \"" + contentType + "\")";
+    return WhyNotAWorkbook(
+        package, workbookPart_ + ": not a workbook part (content type \"" + contentType + "\")");
   }
   workbook.SetFileFormat(*format);
 
   CWorkbookPartReader workbookReader(limits_, parts_);
   if (error = package.Parse(workbookPart_, workbookReader); !error.empty()) return error;
   workbook.SetDate1904(parts_.date1904);
+  workbook.SetCalculation(parts_.calculation);
   std::vector<Relationship> rels;
   if (error = package.ReadRelationships(workbookPart_, rels); !error.empty()) return error;
 
@@ -165,7 +196,7 @@ std::string CWorkbookLoader::ReadSheets(CPackageReader& package,
                                         CWorkbook& workbook) {
   sheetIndex_.assign(parts_.sheets.size(), 0);
   SheetReadContext context{sharedStrings_, cellFormats_, externalBooks_, limits_, cellsStored_,
-                           parts_.date1904};
+                           warnings_, parts_.date1904};
   for (std::size_t i = 0; i < parts_.sheets.size(); ++i) {
     const WorkbookPart::Sheet& entry = parts_.sheets[i];
     const std::string name = WideToUtf8(entry.name);
@@ -185,7 +216,7 @@ std::string CWorkbookLoader::ReadSheets(CPackageReader& package,
     sheet.SetVisible(entry.visibility);
     sheetIndex_[i] = workbook.SheetCount();
 
-    CSheetReader reader(sheet, context);
+    CSheetReader reader(sheet, context, rel->target);
     if (std::string error = package.Parse(rel->target, reader); !error.empty()) return error;
     if (std::string error = reader.Finish(); !error.empty()) return rel->target + ": " + error;
     if (std::string error = ReadTables(package, rel->target, reader.TablePartIds(), sheet);
@@ -202,18 +233,35 @@ std::string CWorkbookLoader::ReadTables(CPackageReader& package, const std::stri
   if (ids.empty()) return {};
   std::vector<Relationship> rels;
   if (std::string error = package.ReadRelationships(sheetPart, rels); !error.empty()) return error;
+  // A table that cannot be read is left out: its cells are read all the same, and formulas
+  // naming it read as they would in a workbook without it.
   for (const std::string& id : ids) {
     const Relationship* rel = FindRelationshipById(rels, id);
     if (rel == nullptr || rel->type != "table") {
-      return sheetPart + ": table part \"" + id + "\" has no table relationship";
+      warnings_.Add([&] {
+        return sheetPart + ": table part \"" + id +
+               "\" has no table relationship; the table is left out";
+      });
+      continue;
     }
     Table table;
     CTablePartReader reader(table);
     if (std::string error = package.Parse(rel->target, reader); !error.empty()) return error;
-    if (!reader.Complete()) return rel->target + ": not a table part";
+    if (!reader.Complete()) {
+      warnings_.Add([&] {
+        return rel->target + ": " +
+               (reader.Problem().empty() ? std::string("no table in the part") : reader.Problem()) +
+               "; the table is left out";
+      });
+      continue;
+    }
     if (table.columns.size() != static_cast<std::size_t>(table.range.Columns())) {
-      return rel->target + ": the table names " + std::to_string(table.columns.size()) +
-             " columns for a range " + std::to_string(table.range.Columns()) + " wide";
+      warnings_.Add([&] {
+        return rel->target + ": the table names " + std::to_string(table.columns.size()) +
+               " columns for a range " + std::to_string(table.range.Columns()) +
+               " wide; the table is left out";
+      });
+      continue;
     }
     sheet.Tables().push_back(std::move(table));
   }
@@ -253,6 +301,7 @@ XlsxReadResult ReadXlsxFile(const std::filesystem::path& path, const XlsxReadLim
     error = loader.Load(*workbook);
     if (error.empty()) {
       result.workbook = std::move(workbook);
+      result.warnings = loader.Warnings().Texts();
       return result;
     }
   } catch (const std::bad_alloc&) {

@@ -1,6 +1,7 @@
 // XlsxReadLimits: the bounds the .xlsx reader holds untrusted files to. Each bound stops one way a
 // crafted or broken file could make the reader inflate, allocate or loop without end; a file that
-// passes one is refused with a message naming the bound, never read in part.
+// passes one is refused with a message naming the bound, never read in part. (maxWarningsKept is
+// the one bound that refuses nothing: past it, warnings are counted instead of kept.)
 #pragma once
 
 #include <cstdint>
@@ -42,6 +43,9 @@ struct XlsxReadLimits {
   std::uint32_t maxMergedRanges = 65'536;
   // Defined names of the workbook; the model looks each new one up among all others.
   std::uint32_t maxDefinedNames = 100'000;
+  // Warning texts kept (cells read as empty, items left out); the rest are only counted. Twenty
+  // say what is wrong with a file; a bad cell in every row must not print a line per row.
+  std::uint32_t maxWarningsKept = 20;
 };
 
 }  // namespace spreadsheet

@@ -1,13 +1,18 @@
 // Unreadable input: each way a file can be broken or hostile is refused with a message that
-// names the file and the part, quickly and without exceptions, crashes or runaway memory.
+// names the file and the part, quickly and without exceptions, crashes or runaway memory; and
+// each fault of one cell or item is read around with a warning instead.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <fstream>
+#include <optional>
+#include <vector>
 
+#include "spreadsheet/xlsx/reader_package.h"
 #include "spreadsheet/xlsx/xlsx_reader.h"
 #include "tests/support/xlsx_package_builder.h"
 
@@ -218,17 +223,6 @@ TEST_F(XlsxReaderRefuses, AZipBombWithoutInflatingItAll) {
   EXPECT_LT(std::chrono::steady_clock::now() - again, std::chrono::seconds(2));
 }
 
-TEST_F(XlsxReaderRefuses, CellReferencesOffTheSheet) {
-  EXPECT_THAT(ErrorOf(WithSheet("<row r=\"1\"><c r=\"XFE1\"><v>1</v></c></row>")),
-              HasSubstr("xl/worksheets/sheet1.xml: cell reference \"XFE1\" is off the sheet at line 1"));
-  EXPECT_THAT(ErrorOf(WithSheet("<row r=\"1048577\"><c><v>1</v></c></row>")),
-              HasSubstr("row number \"1048577\" is off the sheet"));
-  EXPECT_THAT(ErrorOf(WithSheet("<row r=\"1\"><c r=\"1A\"><v>1</v></c></row>")),
-              HasSubstr("cell reference \"1A\" is malformed"));
-  EXPECT_THAT(ErrorOf(WithSheet("").Sheet("T", "<mergeCells><mergeCell ref=\"A1:XFE2\"/></mergeCells>")),
-              HasSubstr("xl/worksheets/sheet2.xml: merged range \"A1:XFE2\" is not a range on the sheet"));
-}
-
 TEST_F(XlsxReaderRefuses, NothingPerCellForRangesClaimingTheWholeSheet) {
   // A dimension, a shared formula group, an array formula and a merge each claiming all
   // 17 billion cells: read in a moment, storing only the cells the file has.
@@ -251,29 +245,6 @@ TEST_F(XlsxReaderRefuses, NothingPerCellForRangesClaimingTheWholeSheet) {
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
 }
 
-TEST_F(XlsxReaderRefuses, AbsurdIndexes) {
-  EXPECT_THAT(ErrorOf(WithSheet("<row r=\"1\"><c r=\"B7\" t=\"s\"><v>4000000000</v></c></row>")
-                          .SharedStrings({"one"})),
-              HasSubstr("cell B7: shared string index \"4000000000\" is out of range (the table holds 1)"));
-  EXPECT_THAT(ErrorOf(WithSheet("<row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c></row>")),
-              HasSubstr("out of range (the table holds 0)"));
-  // A style index past the table is cosmetic: the cell keeps the default format.
-  EXPECT_EQ("", ErrorOf(WithSheet("<row r=\"1\"><c r=\"A1\" s=\"99999999999\"><v>1</v></c></row>")));
-}
-
-TEST_F(XlsxReaderRefuses, ValuesThatDoNotParseAsTheirType) {
-  EXPECT_THAT(ErrorOf(WithSheet("<row r=\"1\"><c r=\"A1\"><v>12abc</v></c></row>")),
-              HasSubstr("cell A1: \"12abc\" is not a number"));
-  EXPECT_THAT(ErrorOf(WithSheet("<row r=\"1\"><c r=\"A1\" t=\"b\"><v>2</v></c></row>")),
-              HasSubstr("is not a Boolean"));
-  EXPECT_THAT(ErrorOf(WithSheet("<row r=\"1\"><c r=\"A1\" t=\"zz\"><v>2</v></c></row>")),
-              HasSubstr("cell type \"zz\" is unknown"));
-  EXPECT_THAT(ErrorOf(WithSheet("<row r=\"3\"><c r=\"A3\"><f t=\"shared\" ref=\"B1:B9\" si=\"0\">1"
-                                "</f></c></row>")),
-              HasSubstr("cell A3: formula range \"B1:B9\" is not a range on the sheet that holds "
-                        "the cell"));
-}
-
 TEST_F(XlsxReaderRefuses, MoreCellsOrLongerTextThanTheLimits) {
   std::string rows;
   for (int row = 1; row <= 20; ++row) rows += "<row><c><v>1</v></c></row>";
@@ -292,26 +263,278 @@ TEST_F(XlsxReaderRefuses, MoreCellsOrLongerTextThanTheLimits) {
               HasSubstr("xl/sharedStrings.xml: more shared strings than the 2 allowed"));
 }
 
-TEST_F(XlsxReaderRefuses, SheetNamesTwiceOrTablesOfTheWrongWidth) {
+TEST_F(XlsxReaderRefuses, SheetNamesTwice) {
   EXPECT_THAT(ErrorOf(CXlsxPackageBuilder().Sheet("Data", "").Sheet("DATA", "")),
               HasSubstr("xl/workbook.xml: sheet name \"DATA\" is empty or taken"));
-  EXPECT_THAT(
-      ErrorOf(WithSheet("")
-                  .Part("xl/worksheets/sheet1.xml",
-                        "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/"
-                        "main\" xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/"
-                        "relationships\"><tableParts><tablePart r:id=\"rId1\"/></tableParts>"
-                        "</worksheet>")
-                  .Part("xl/worksheets/_rels/sheet1.xml.rels",
-                        "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/"
-                        "relationships\"><Relationship Id=\"rId1\" Type=\"http://schemas."
-                        "openxmlformats.org/officeDocument/2006/relationships/table\" "
-                        "Target=\"../tables/table1.xml\"/></Relationships>")
-                  .Part("xl/tables/table1.xml",
-                        "<table xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
-                        "name=\"T\" ref=\"A1:C3\"><tableColumns><tableColumn name=\"x\"/>"
-                        "</tableColumns></table>")),
-      HasSubstr("xl/tables/table1.xml: the table names 1 columns for a range 3 wide"));
+}
+
+// The SpreadsheetML of Excel 2007's betas, whether or not the content types give the workbook
+// part a type this reader knows.
+TEST_F(XlsxReaderRefuses, APreReleaseWorkbookWithAMessageSayingSo) {
+  const std::string beta = "http://schemas.microsoft.com/office/excel/2006/2";
+  const std::string workbook =
+      "<workbook xmlns=\"" + beta + "\" xmlns:r=\"" + test_support::kRelationshipsNamespace +
+      "\"><sheets><sheet name=\"S\" sheetId=\"1\" r:id=\"rIdS1\"/></sheets></workbook>";
+  const CXlsxPackageBuilder package = WithSheet("").Part("xl/workbook.xml", workbook);
+  const std::string expected =
+      "book.xlsx: xl/workbook.xml: saved by a pre-release (beta) of Excel 2007 (SpreadsheetML "
+      "namespace " + beta + "), not in the format of the released Excel; it must be re-saved";
+  EXPECT_THAT(ErrorOf(package), HasSubstr(expected));
+
+  auto entries = package.Entries();
+  for (auto& [name, bytes] : entries) {
+    if (name != "[Content_Types].xml") continue;
+    const std::string known = "spreadsheetml.sheet.main+xml";
+    bytes.replace(bytes.find(known), known.size(), "spreadsheetml.beta.main+xml");
+  }
+  test_support::WriteZip(folder_ / "beta.xlsx", entries);
+  EXPECT_THAT(ErrorOfFile(folder_ / "beta.xlsx"), HasSubstr("saved by a pre-release (beta)"));
+}
+
+TEST_F(XlsxReaderRefuses, ZipEntriesThatNameOnePartOnceBackslashesReadAsSlashes) {
+  auto entries = WithSheet("<row r=\"1\"><c r=\"A1\"><v>1</v></c></row>").Entries();
+  entries.emplace_back("xl\\worksheets\\sheet1.xml", "<worksheet/>");
+  test_support::WriteZip(folder_ / "twice.xlsx", entries);
+  EXPECT_THAT(ErrorOfFile(folder_ / "twice.xlsx"),
+              HasSubstr("twice.xlsx: the zip entries \"xl/worksheets/sheet1.xml\" and "
+                        "\"xl\\worksheets\\sheet1.xml\" name the same part"));
+}
+
+// What is wrong with one cell or item is read around: a warning naming the part, the cell or
+// line and what became of it, and the rest of the sheet read as usual.
+class XlsxReaderReadsAround : public XlsxReaderRefuses {
+ protected:
+  XlsxReadResult Read(const CXlsxPackageBuilder& package, const XlsxReadLimits& limits = {}) {
+    const auto path = folder_ / "book.xlsx";
+    package.Write(path);
+    XlsxReadResult result = ReadXlsxFile(path, limits);
+    EXPECT_TRUE(result.Ok()) << Narrow(result.error);
+    return result;
+  }
+  static std::vector<std::string> NarrowAll(const std::vector<std::wstring>& texts) {
+    std::vector<std::string> out;
+    for (const std::wstring& text : texts) out.push_back(Narrow(text));
+    return out;
+  }
+};
+
+struct BadCellCase {
+  const char* name;
+  std::string rows;     // Rows of sheetData (the shared strings table holds "one").
+  std::string warning;  // The one warning, after "xl/worksheets/sheet1.xml, ".
+  CellCoord at;         // The cell read around, and what it holds after.
+  std::optional<std::wstring> formula;
+  CellValue value;
+};
+
+class XlsxReaderReadsAroundCell : public XlsxReaderReadsAround,
+                                  public testing::WithParamInterface<BadCellCase> {};
+
+TEST_P(XlsxReaderReadsAroundCell, WithOneWarningAndTheRestOfTheSheetRead) {
+  const BadCellCase& bad = GetParam();
+  const XlsxReadResult result =
+      Read(WithSheet(bad.rows + "<row r=\"20\"><c r=\"A20\"><v>42</v></c></row>")
+               .SharedStrings({"one"}));
+  ASSERT_TRUE(result.Ok());
+  EXPECT_THAT(NarrowAll(result.warnings),
+              testing::ElementsAre("xl/worksheets/sheet1.xml, " + bad.warning));
+  const CWorksheet& sheet = result.workbook->Sheet(1);
+  EXPECT_EQ(bad.formula, sheet.Formula(bad.at));
+  EXPECT_EQ(bad.value, sheet.Value(bad.at));
+  EXPECT_EQ(CellValue::Number(42), sheet.Value({20, 1}));
+}
+
+const CellValue kEmpty;
+
+INSTANTIATE_TEST_SUITE_P(
+    EachKindOfFault, XlsxReaderReadsAroundCell,
+    testing::Values(
+        BadCellCase{"EmptySharedStringIndex", "<row r=\"7\"><c r=\"B7\" t=\"s\"><v/></c></row>",
+                    "cell B7: shared string index \"\" is not a number; the cell is read as empty",
+                    {7, 2}, std::nullopt, kEmpty},
+        BadCellCase{"SharedStringIndexPastTheTable",
+                    "<row r=\"7\"><c r=\"B7\" t=\"s\"><v>4000000000</v></c></row>",
+                    "cell B7: shared string index \"4000000000\" is past the table, which holds "
+                    "1; the cell is read as empty",
+                    {7, 2}, std::nullopt, kEmpty},
+        BadCellCase{"NotANumber", "<row r=\"1\"><c r=\"A1\"><v>12abc</v></c></row>",
+                    "cell A1: \"12abc\" is not a number; the cell is read as empty", {1, 1},
+                    std::nullopt, kEmpty},
+        BadCellCase{"NotABoolean", "<row r=\"1\"><c r=\"A1\" t=\"b\"><v>2</v></c></row>",
+                    "cell A1: \"2\" is not a Boolean; the cell is read as empty", {1, 1},
+                    std::nullopt, kEmpty},
+        BadCellCase{"NotADate", "<row r=\"1\"><c r=\"A1\" t=\"d\"><v>yesterday</v></c></row>",
+                    "cell A1: \"yesterday\" is not a date; the cell is read as empty", {1, 1},
+                    std::nullopt, kEmpty},
+        BadCellCase{"EmptyErrorValue", "<row r=\"1\"><c r=\"A1\" t=\"e\"><v></v></c></row>",
+                    "cell A1: the error value is empty; the cell is read as empty", {1, 1},
+                    std::nullopt, kEmpty},
+        BadCellCase{"UnknownCellType", "<row r=\"1\"><c r=\"A1\" t=\"zz\"><v>2</v></c></row>",
+                    "cell A1: cell type \"zz\" is unknown; the cell is read as empty", {1, 1},
+                    std::nullopt, kEmpty},
+        BadCellCase{"AFormulasCachedValue",
+                    "<row r=\"1\"><c r=\"A1\" t=\"b\"><f>1&lt;2</f><v>yes</v></c></row>",
+                    "cell A1: \"yes\" is not a Boolean; the formula is read without its cached "
+                    "value",
+                    {1, 1}, L"=1<2", kEmpty},
+        BadCellCase{"ALongValueQuotedCutShort",
+                    "<row r=\"1\"><c r=\"A1\"><v>" + std::string(100, '7') + "x</v></c></row>",
+                    "cell A1: \"" + std::string(40, '7') +
+                        "...\" is not a number; the cell is read as empty",
+                    {1, 1}, std::nullopt, kEmpty},
+        BadCellCase{"CellReferenceOffTheSheet",
+                    "<row r=\"1\"><c r=\"ZZZZ1\"><v>1</v></c><c><v>2</v></c></row>",
+                    "line 1: cell reference \"ZZZZ1\" is off the sheet; the cell is left out",
+                    {1, 1}, std::nullopt, CellValue::Number(2)},
+        BadCellCase{"CellReferenceMalformed", "<row r=\"1\"><c r=\"1A\"><v>1</v></c></row>",
+                    "line 1: cell reference \"1A\" is malformed; the cell is left out", {1, 1},
+                    std::nullopt, kEmpty},
+        BadCellCase{"CellPastTheLastColumn",
+                    "<row r=\"1\"><c r=\"XFD1\"><v>1</v></c><c><v>2</v></c></row>",
+                    "line 1: a cell without a reference falls past the last column of row 1; "
+                    "the cell is left out",
+                    {1, 16384}, std::nullopt, CellValue::Number(1)},
+        BadCellCase{"RowOffTheSheet",
+                    "<row r=\"1048577\"><c><v>1</v></c></row><row><c><v>3</v></c></row>",
+                    "line 1: row number \"1048577\" is not a row of the sheet (1 to 1048576); "
+                    "the row is left out",
+                    {1, 1}, std::nullopt, CellValue::Number(3)},
+        BadCellCase{"RowPastTheLast",
+                    "<row r=\"1048576\"><c><v>1</v></c></row><row><c><v>3</v></c></row>",
+                    "line 1: a row without a number follows row 1048576, the last of the sheet; "
+                    "the row is left out",
+                    {1048576, 1}, std::nullopt, CellValue::Number(1)},
+        BadCellCase{"StyleIndexPastTheFormats",
+                    "<row r=\"1\"><c r=\"A1\" s=\"99999999999\"><v>1</v></c></row>",
+                    "cell A1: style index \"99999999999\" names no cell format (the file has 0); "
+                    "the cell keeps the default format",
+                    {1, 1}, std::nullopt, CellValue::Number(1)},
+        BadCellCase{"UnknownFormulaType",
+                    "<row r=\"1\"><c r=\"A1\"><f t=\"weird\">2+3</f><v>5</v></c></row>",
+                    "cell A1: formula type \"weird\" is unknown; it is read as a plain formula",
+                    {1, 1}, L"=2+3", CellValue::Number(5)},
+        BadCellCase{"SharedGroupNotANumber",
+                    "<row r=\"1\"><c r=\"A1\"><f t=\"shared\" si=\"x\">2+3</f><v>5</v></c></row>",
+                    "cell A1: shared formula group \"x\" is not a number; its text is read as the "
+                    "cell's own formula",
+                    {1, 1}, L"=2+3", CellValue::Number(5)},
+        BadCellCase{"SharedFormulaWithoutItsMaster",
+                    "<row r=\"2\"><c r=\"D2\"><f t=\"shared\" si=\"5\"/><v>9</v></c></row>",
+                    "cell D2: shared formula group 5 has no master cell; the cell keeps only its "
+                    "value",
+                    {2, 4}, std::nullopt, CellValue::Number(9)},
+        BadCellCase{"SharedRangeWithoutItsMaster",
+                    "<row r=\"3\"><c r=\"A3\"><f t=\"shared\" ref=\"B1:B9\" si=\"0\">C1*2</f>"
+                    "<v>1</v></c></row><row r=\"4\"><c r=\"A4\"><f t=\"shared\" si=\"0\"/><v>2</v>"
+                    "</c></row>",
+                    "cell A3: shared formula range \"B1:B9\" is not a range on the sheet that "
+                    "holds the cell; the other cells of group 0 each get the formula moved to "
+                    "them",
+                    {4, 1}, L"=C2*2", CellValue::Number(2)},
+        BadCellCase{"ArrayRangeMalformed",
+                    "<row r=\"1\"><c r=\"A1\"><f t=\"array\" ref=\"A1:ZZZZ9\">1+1</f><v>2</v></c>"
+                    "<c r=\"B1\"><v>2</v></c></row>",
+                    "cell A1: array formula range \"A1:ZZZZ9\" is not a range on the sheet that "
+                    "holds the cell; the formula is read for the cell alone",
+                    {1, 2}, std::nullopt, CellValue::Number(2)},
+        BadCellCase{"ArrayWithoutText",
+                    "<row r=\"1\"><c r=\"A1\"><f t=\"array\" ref=\"A1\"/><v>2</v></c></row>",
+                    "cell A1: array formula has no text; the cell keeps only its value", {1, 1},
+                    std::nullopt, CellValue::Number(2)},
+        BadCellCase{"DataTableInputThatIsNoCell",
+                    "<row r=\"5\"><c r=\"C5\"><f t=\"dataTable\" ref=\"C5:C6\" dt2D=\"0\" "
+                    "dtr=\"0\" r1=\"A9)+SUM(B1\"/><v>1</v></c></row>",
+                    "cell C5: data table input \"A9)+SUM(B1\" is not a cell of the sheet; it "
+                    "reads as #REF!",
+                    {6, 3}, L"=TABLE(,#REF!)", kEmpty}),
+    [](const testing::TestParamInfo<BadCellCase>& param) { return std::string(param.param.name); });
+
+TEST_F(XlsxReaderReadsAround, MergedRangesOffTheSheetOrOverAnother) {
+  const XlsxReadResult result =
+      Read(WithSheet("").Sheet("T", "<mergeCells><mergeCell ref=\"A1:XFE2\"/>"
+                                    "<mergeCell ref=\"A1:B2\"/><mergeCell ref=\"B2:C3\"/>"
+                                    "</mergeCells>"));
+  ASSERT_TRUE(result.Ok());
+  EXPECT_THAT(NarrowAll(result.warnings),
+              testing::ElementsAre("xl/worksheets/sheet2.xml, line 1: merged range \"A1:XFE2\" "
+                                   "is not a range on the sheet; it is left out",
+                                   "xl/worksheets/sheet2.xml, line 1: merged range \"B2:C3\" "
+                                   "overlaps an earlier one; it is left out"));
+  EXPECT_EQ((std::vector<CellRect>{{{1, 1}, {2, 2}}}), result.workbook->Sheet(2).Merges());
+}
+
+TEST_F(XlsxReaderReadsAround, TablesThatCannotBeRead) {
+  const auto withTable = [](const std::string& table) {
+    return CXlsxPackageBuilder()
+        .Sheet("S", "<sheetData><row r=\"1\"><c r=\"A1\"><v>1</v></c></row></sheetData>"
+                    "<tableParts><tablePart r:id=\"rId1\"/><tablePart r:id=\"rId9\"/></tableParts>")
+        .Part("xl/worksheets/_rels/sheet1.xml.rels",
+              "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/"
+              "relationships\"><Relationship Id=\"rId1\" Type=\"http://schemas."
+              "openxmlformats.org/officeDocument/2006/relationships/table\" "
+              "Target=\"../tables/table1.xml\"/></Relationships>")
+        .Part("xl/tables/table1.xml", "<table xmlns=\"" +
+                                          std::string(test_support::kMainNamespace) +
+                                          "\" name=\"T\" " + table + "</table>");
+  };
+  const XlsxReadResult narrow =
+      Read(withTable("ref=\"A1:C3\"><tableColumns><tableColumn name=\"x\"/></tableColumns>"));
+  EXPECT_THAT(NarrowAll(narrow.warnings),
+              testing::ElementsAre(
+                  "xl/tables/table1.xml: the table names 1 columns for a range 3 wide; the table "
+                  "is left out",
+                  "xl/worksheets/sheet1.xml: table part \"rId9\" has no table relationship; the "
+                  "table is left out"));
+  ASSERT_TRUE(narrow.Ok());
+  EXPECT_TRUE(narrow.workbook->Sheet(1).Tables().empty());
+  EXPECT_EQ(CellValue::Number(1), narrow.workbook->Sheet(1).Value({1, 1}));
+
+  const XlsxReadResult offSheet = Read(withTable("ref=\"A1:XFE3\">"));
+  ASSERT_FALSE(offSheet.warnings.empty());
+  EXPECT_EQ("xl/tables/table1.xml: table range \"A1:XFE3\" is not a range on the sheet; the "
+            "table is left out",
+            Narrow(offSheet.warnings[0]));
+}
+
+TEST_F(XlsxReaderReadsAround, ManyBadCellsAsTwentyWarningsAndACount) {
+  std::string rows;
+  for (int row = 1; row <= 1000; ++row) {
+    rows += "<row><c t=\"b\"><v>maybe</v></c><c><v>1</v></c></row>";
+  }
+  const XlsxReadResult result = Read(WithSheet(rows));
+  ASSERT_TRUE(result.Ok());
+  ASSERT_EQ(21u, result.warnings.size());
+  EXPECT_EQ("xl/worksheets/sheet1.xml, cell A20: \"maybe\" is not a Boolean; the cell is read as "
+            "empty",
+            Narrow(result.warnings[19]));
+  EXPECT_EQ(L"980 more warnings not shown", result.warnings[20]);
+  EXPECT_EQ(1000u, result.workbook->Sheet(1).CellCount());
+
+  XlsxReadLimits limits;
+  limits.maxWarningsKept = 0;
+  EXPECT_EQ((std::vector<std::wstring>{L"1000 more warnings not shown"}),
+            Read(WithSheet(rows), limits).warnings);
+}
+
+TEST_F(XlsxReaderReadsAround, ZipEntriesNamedWithBackslashes) {
+  auto entries = WithSheet("<row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c></row>")
+                     .SharedStrings({"found"})
+                     .Entries();
+  for (auto& [name, bytes] : entries) std::replace(name.begin(), name.end(), '/', '\\');
+  const auto path = folder_ / "backslashes.xlsx";
+  test_support::WriteZip(path, entries);
+  const XlsxReadResult result = ReadXlsxFile(path);
+  ASSERT_TRUE(result.Ok()) << Narrow(result.error);
+  EXPECT_THAT(NarrowAll(result.warnings),
+              testing::ElementsAre("zip entries are named with \"\\\" for \"/\" "
+                                   "(\"_rels\\.rels\"), as some writers other than Excel save "
+                                   "them; they are read as \"/\""));
+  EXPECT_EQ(CellValue::Text(L"found"), result.workbook->Sheet(1).Value({1, 1}));
+  // Writers that name entries so may write relationship targets so too.
+  EXPECT_EQ("xl/worksheets/sheet1.xml",
+            CPackageReader::ResolveTarget("xl/workbook.xml", "worksheets\\sheet1.xml"));
+  EXPECT_EQ("xl/sharedStrings.xml",
+            CPackageReader::ResolveTarget("xl/worksheets/sheet1.xml", "..\\sharedStrings.xml"));
 }
 
 TEST_F(XlsxReaderRefuses, NeverToWriteTheInputFile) {

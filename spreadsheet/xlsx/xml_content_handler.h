@@ -21,6 +21,7 @@ enum class XmlNamespace : std::uint8_t {
   ContentTypes,          // [Content_Types].xml.
   Drawing,               // DrawingML (the theme part).
   MarkupCompatibility,   // mc:AlternateContent; handled by the parser itself.
+  PreReleaseMain,        // SpreadsheetML of Excel 2007's pre-releases; the parser refuses it.
   Other,
 };
 

@@ -3,6 +3,7 @@
 
 #include <expat.h>
 
+#include <cstring>
 #include <new>
 #include <utility>
 
@@ -26,6 +27,10 @@ XmlNamespace ClassifyNamespace(std::string_view uri) {
       {"http://purl.oclc.org/ooxml/spreadsheetml/main", XmlNamespace::Main},
       {"http://purl.oclc.org/ooxml/officeDocument/relationships", XmlNamespace::Relationships},
       {"http://purl.oclc.org/ooxml/drawingml/main", XmlNamespace::Drawing},
+      // Beta 1 technical refresh, beta 2 and its technical refresh of Excel 2007.
+      {"http://schemas.microsoft.com/office/excel/2006/2", XmlNamespace::PreReleaseMain},
+      {"http://schemas.openxmlformats.org/spreadsheetml/2006/5/main", XmlNamespace::PreReleaseMain},
+      {"http://schemas.openxmlformats.org/spreadsheetml/2006/7/main", XmlNamespace::PreReleaseMain},
   };
   for (const Known& known : kKnown) {
     if (uri == known.uri) return known.ns;
@@ -66,9 +71,15 @@ bool CXmlStreamParser::Parse(std::string_view chunk, bool last) {
 }
 
 void CXmlStreamParser::Fail(std::string message) {
+  Refuse(std::move(message) + " at line " + std::to_string(XML_GetCurrentLineNumber(parser_)));
+}
+
+std::uint64_t CXmlStreamParser::Line() const { return XML_GetCurrentLineNumber(parser_); }
+
+void CXmlStreamParser::Refuse(std::string message) {
   if (failed_) return;
   failed_ = true;
-  error_ = std::move(message) + " at line " + std::to_string(XML_GetCurrentLineNumber(parser_));
+  error_ = std::move(message);
   XML_StopParser(parser_, XML_FALSE);
 }
 
@@ -135,6 +146,14 @@ void CXmlStreamParser::OnStart(const char* name, const char** attributes) {
   }
   if (skipDepth_ != 0) return;
   const XmlName element = XmlName::FromExpat(name);
+  if (element.ns == XmlNamespace::PreReleaseMain) {
+    const char* separator = std::strchr(name, kXmlNamespaceSeparator);
+    Refuse("saved by a pre-release (beta) of Excel 2007 (SpreadsheetML namespace " +
+           std::string(name, static_cast<std::size_t>(separator - name)) +
+           "), not in the format of the released Excel; it must be re-saved as a current .xlsx "
+           "workbook to be read");
+    return;
+  }
   if (element.ns == XmlNamespace::MarkupCompatibility) {
     // AlternateContent and its Fallback are transparent; a Choice needs an application's own
     // extension, which this reader is not, and anything else of the namespace means nothing.

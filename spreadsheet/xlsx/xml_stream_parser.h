@@ -1,7 +1,9 @@
 // CXmlStreamParser: expat, made safe for untrusted parts. Refuses any document type declaration
-// (so no entity is ever declared or expanded), nesting past a depth, and text nodes past a
-// length; resolves markup compatibility (mc:AlternateContent reads as its mc:Fallback); reports
-// elements with their namespace to an IXmlContentHandler.
+// (so no entity is ever declared or expanded), nesting past a depth, text nodes past a length,
+// and the SpreadsheetML of Excel 2007's pre-releases (saying so, since a reader of the released
+// vocabulary would otherwise find nothing it knows); resolves markup compatibility
+// (mc:AlternateContent reads as its mc:Fallback); reports elements with their namespace to an
+// IXmlContentHandler.
 #pragma once
 
 #include <cstdint>
@@ -34,6 +36,8 @@ class CXmlStreamParser {
   void Fail(std::string message);
   void SkipElement() { skipDepth_ = depth_; }
   void CollectText();
+  // The line the parser stands at, for messages that name no cell.
+  std::uint64_t Line() const;
 
  private:
   static void StartElement(void* self, const char* name, const char** attributes);
@@ -45,6 +49,7 @@ class CXmlStreamParser {
   void OnStart(const char* name, const char** attributes);
   void OnEnd(const char* name);
   void Abort();
+  void Refuse(std::string message);
 
   XML_ParserStruct* parser_;
   IXmlContentHandler& handler_;  // Not owned.

@@ -4,6 +4,8 @@
 #include <zip.h>
 
 #include <array>
+#include <cctype>
+#include <cstring>
 #include <fstream>
 #include <vector>
 
@@ -28,6 +30,19 @@ std::string ZipErrorText(int code) {
   std::string text = zip_error_strerror(&error);
   zip_error_fini(&error);
   return text;
+}
+
+// An entry name as a part name: "/" for "\", no leading "/", lower case (part names compare
+// without regard to case).
+std::string SlashName(std::string_view name) {
+  std::string out;
+  out.reserve(name.size());
+  for (const char c : name) {
+    const char slash = c == '\\' ? '/' : c;
+    if (slash == '/' && out.empty()) continue;
+    out += static_cast<char>(std::tolower(static_cast<unsigned char>(slash)));
+  }
+  return out;
 }
 
 struct FileCloser {
@@ -58,7 +73,37 @@ std::unique_ptr<CZipReader> CZipReader::Open(const std::filesystem::path& path,
             std::to_string(limits.maxZipEntries) + " allowed";
     return nullptr;
   }
+  error = reader->IndexBackslashNames(static_cast<std::uint64_t>(entries));
+  if (!error.empty()) return nullptr;
   return reader;
+}
+
+std::string CZipReader::IndexBackslashNames(std::uint64_t entries) {
+  for (std::uint64_t i = 0; i < entries && backslashName_.empty(); ++i) {
+    const char* name = zip_get_name(archive_, i, 0);
+    if (name != nullptr && std::strchr(name, '\\') != nullptr) backslashName_ = name;
+  }
+  if (backslashName_.empty()) return {};
+  slashNames_.reserve(static_cast<std::size_t>(entries));
+  for (std::uint64_t i = 0; i < entries; ++i) {
+    const char* name = zip_get_name(archive_, i, 0);
+    const std::size_t length = name == nullptr ? 0 : std::strlen(name);
+    // Folder entries hold no part.
+    if (length == 0 || name[length - 1] == '/' || name[length - 1] == '\\') continue;
+    const auto [at, added] = slashNames_.emplace(SlashName(name), i);
+    if (added) continue;
+    const char* other = zip_get_name(archive_, at->second, 0);
+    // Names apart only in case and written with "/" are the archive's own business, found as
+    // before (the exact name first); a backslash name that meets another is not.
+    if (std::strchr(name, '\\') == nullptr && other != nullptr &&
+        std::strchr(other, '\\') == nullptr) {
+      continue;
+    }
+    return std::string("the zip entries \"") + (other != nullptr ? other : "") + "\" and \"" +
+           name + "\" name the same part once \"\\\" is read as \"/\", so the package is "
+           "ambiguous";
+  }
+  return {};
 }
 
 CZipReader::~CZipReader() { zip_discard(archive_); }
@@ -66,6 +111,10 @@ CZipReader::~CZipReader() { zip_discard(archive_); }
 std::int64_t CZipReader::Locate(std::string_view name) const {
   const std::string key(name);
   zip_int64_t index = zip_name_locate(archive_, key.c_str(), 0);
+  if (index < 0 && !slashNames_.empty()) {
+    const auto found = slashNames_.find(SlashName(name));
+    if (found != slashNames_.end()) index = static_cast<zip_int64_t>(found->second);
+  }
   if (index < 0) index = zip_name_locate(archive_, key.c_str(), ZIP_FL_NOCASE);
   return index;
 }
