@@ -24,6 +24,7 @@ std::wstring EvaluateToText(const ExcelObject& worksheets, std::wstring_view exp
 
 // An evaluation result as text: a range reads as its sheet's name in apostrophes, "!" and its
 // absolute address ("'Data'!$B$2"), or the address alone when the sheet's name cannot be read;
+// a union's address names the sheet once, as Excel writes it ("'Data'!$A$1:$A$2,$C$1");
 // anything else by EvaluationText.
 std::wstring ResultText(const CVariant& value);
 

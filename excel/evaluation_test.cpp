@@ -54,12 +54,38 @@ TEST_F(Evaluation, ExpressionsAsText) {
       {L"INDIRECT(\"C\"&3)", 1, L"'Sheet1'!$C$3"},
       {L"\"a\"&\"b\"", 1, L"ab"},
       {L"2*3.5", 1, L"7"},
-      {L"{1,2;3,4}*2", 1, L"#ERROR!"},  // An array has no text.
+      {L"{1,2;3,4}*2", 1, L"{2,4;6,8}"},
+      {L"IF(FALSE,1,)", 1, L"0"},
+      {L"TRUE()", 1, L"TRUE"},
+      // A union reads as Excel writes its address: the sheet once, then every area.
+      {L"(A1:A2,B1:C1,E1)", 1, L"'Sheet1'!$A$1:$A$2,$B$1:$C$1,$E$1"},
+      {L"((F4:G4,G4:I4) G3:G11)", 2, L"'Data'!$G$4,$G$4"},
+      {L"INDEX((A1:B2,D1:E2),1,1,2)", 1, L"'Sheet1'!$D$1"},
+      {L"AREAS((D4:G4,I4:J4,K4:N4))", 1, L"3"},
       {L"1+", 1, L"#ERROR!"},
       {L"1+1", 3, L""},  // No such sheet: nothing evaluated, the empty value.
   };
   for (const Case& c : cases) {
     EXPECT_EQ(c.text, excel::EvaluateToText(worksheets_, c.expression, c.sheet)) << c.expression;
+  }
+}
+
+TEST_F(Evaluation, ArraysReadAsExcelsEvaluateFormulaShowsThem) {
+  const double row[] = {10, 20, 0, 1, 2};  // B1:F1
+  for (int32_t i = 0; i < 5; ++i) Sheet1().SetValue({1, 2 + i}, CellValue::Number(row[i]));
+  for (int32_t i = 0; i < 3; ++i) Sheet1().SetValue({1 + i, 7}, CellValue::Number(7 + i));
+  struct Case {
+    const wchar_t* expression;
+    const wchar_t* text;
+  };
+  const Case cases[] = {
+      {L"B1:C1+E1:F1", L"{11,22}"},      {L"MOD(G1:G3,3)", L"{1;2;0}"},
+      {L"G1:G3*2", L"{14;16;18}"},       {L"SUM(G1:G3*2)", L"48"},
+      {L"TRANSPOSE(G1:G3)", L"{7,8,9}"}, {L"MMULT(G1:G2,B1:C1)", L"{70,140;80,160}"},
+      {L"1/{1,0}", L"{1,#ERROR!}"},      {L"{\"a\",TRUE;1.5,-2}", L"{\"a\",TRUE;1.5,-2}"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.text, excel::EvaluateToText(worksheets_, c.expression, 1)) << c.expression;
   }
 }
 

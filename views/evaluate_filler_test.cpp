@@ -167,6 +167,40 @@ TEST_F(EvaluateTree, OperatorsAndCallsAreSubExpressionsWithTheirValues) {
   EXPECT_EQ(L"C1*", filler_->ItemText(b1Formula[0], 4));
 }
 
+// Each sub-expression shows what Excel gives for it: an empty argument keeps its place (and is
+// no item), TRUE() is a call, and a union is a range of every area.
+TEST_F(EvaluateTree, EmptyArgumentsTrueCallsAndUnionsShowExcelsValues) {
+  Number(1, 1, 3);
+  Number(1, 2, 4);
+  Number(3, 1, 5);
+  Formula(2, 1, L"=IF(A1=2,5,)");
+  Formula(2, 2, L"=IF(TRUE(),A1,)+FALSE()");
+  Formula(2, 3, L"=SUM((A1:A2,C1))");
+
+  Open(CellRef(2, 1));
+  ASSERT_EQ(1u, Children(Top()).size());
+  const TreeItem call = Children(Top())[0];
+  EXPECT_EQ((Shown{L"IF(A1=2, 5,)", L"0", kEvaluateImageExpression}), See(call));
+  const std::vector<TreeItem> arguments = Children(call);
+  ASSERT_EQ(2u, arguments.size());
+  EXPECT_EQ((Shown{L"A1=2", L"FALSE", kEvaluateImageExpression}), See(arguments[0]));
+
+  Open(CellRef(2, 2));
+  const TreeItem sum = Children(Top())[0];
+  EXPECT_EQ((Shown{L"IF(TRUE(), A1,)+FALSE()", L"3", kEvaluateImageExpression}), See(sum));
+  EXPECT_EQ((Shown{L"TRUE()", L"TRUE", kEvaluateImageExpression}),
+            See(Children(Children(sum)[0])[0]));
+  EXPECT_EQ((Shown{L"FALSE()", L"FALSE", kEvaluateImageExpression}), See(Children(sum)[2]));
+
+  Open(CellRef(2, 3));
+  const TreeItem areas = Children(Children(Top())[0])[0];
+  EXPECT_EQ((Shown{L"(A1:A2,C1)", L"'Sheet1'!$A$1:$A$2,$C$1", kEvaluateImageExpression}),
+            See(areas));
+  EXPECT_EQ(
+      (std::vector<Shown>{{L"A1:A2", L"", kEvaluateImageRange}, {L"C1", L"5", kEvaluateImageCell}}),
+      SeeChildren(areas));
+}
+
 TEST_F(EvaluateTree, ARangeOpensAlongRowsAndOnlyOnce) {
   for (int32_t row = 1; row <= 2; ++row) {
     for (int32_t column = 1; column <= 2; ++column) Number(column, row, column * 10 + row);

@@ -7,13 +7,14 @@
 #include "spreadsheet/objects/language_settings_object.h"
 #include "spreadsheet/objects/object_arguments.h"
 #include "spreadsheet/objects/object_factory.h"
+#include "spreadsheet/objects/range_areas.h"
 #include "spreadsheet/objects/worksheet_object.h"
 
 namespace spreadsheet {
 namespace {
 
-// Excel's Intersect takes up to thirty ranges.
-constexpr std::size_t kMaxIntersectArguments = 30;
+// Excel's Intersect and Union take up to thirty ranges.
+constexpr std::size_t kMaxRangeArguments = 30;
 
 enum Id : DISPID {
   kApplication = 1,
@@ -35,6 +36,7 @@ enum Id : DISPID {
   kWindows,
   kLanguageSettings,
   kIntersect,
+  kUnion,
   kCalculate,
   kEvaluate,
 };
@@ -59,6 +61,7 @@ constexpr std::array kMembers = {
     Member{L"Windows", kWindows, MemberKind::ReadOnlyProperty},
     Member{L"LanguageSettings", kLanguageSettings, MemberKind::ReadOnlyProperty},
     Member{L"Intersect", kIntersect, MemberKind::Method},
+    Member{L"Union", kUnion, MemberKind::Method},
     Member{L"Calculate", kCalculate, MemberKind::Method},
     Member{L"Evaluate", kEvaluate, MemberKind::Method},
 };
@@ -165,6 +168,8 @@ HRESULT CApplicationObject::Call(const Member& member, bool put, const CArgument
       return S_OK;
     case kIntersect:
       return Intersect(args, result);
+    case kUnion:
+      return Union(args, result);
     case kCalculate:
       if (const HRESULT hr = CheckArguments(args, 0, 0); FAILED(hr)) return hr;
       app.Calculate();
@@ -183,36 +188,52 @@ HRESULT CApplicationObject::Call(const Member& member, bool put, const CArgument
   }
 }
 
-HRESULT CApplicationObject::Intersect(const CArguments& args, CVariant* result) {
-  if (const HRESULT hr = CheckArguments(args, 2, kMaxIntersectArguments); FAILED(hr)) return hr;
-  ObjectContext common;
-  std::optional<CellRect> overlap;
-  bool empty = false;
+HRESULT CApplicationObject::ReadRanges(const CArguments& args, std::wstring_view method,
+                                       ObjectContext* common,
+                                       std::vector<std::vector<CellRect>>* ranges) {
+  if (const HRESULT hr = CheckArguments(args, 2, kMaxRangeArguments); FAILED(hr)) return hr;
   for (std::size_t i = 0; i < args.Count(); ++i) {
     const VARIANT* value = args.At(i);
     if (value == nullptr) continue;  // Arguments after the second are optional.
     ObjectContext context;
-    CellRect range;
-    if (value->vt != VT_DISPATCH || !ReadRangeObject(value->pdispVal, &context, &range)) {
+    std::vector<CellRect> areas;
+    if (value->vt != VT_DISPATCH || !ReadRangeAreas(value->pdispVal, &context, &areas)) {
       return DISP_E_TYPEMISMATCH;
     }
-    if (!overlap && !empty) {
-      common = context;
-      overlap = range;
-      continue;
+    if (ranges->empty()) {
+      *common = context;
+    } else if (context.sheet != common->sheet) {
+      return RuntimeError(L"Method '" + std::wstring(method) +
+                          L"' of object '_Application' failed");
     }
-    if (context.sheet != common.sheet) {
-      return RuntimeError(L"Method 'Intersect' of object '_Application' failed");
-    }
-    if (overlap && overlap->Intersects(range)) {
-      overlap = overlap->Intersection(range);
-    } else {
-      overlap.reset();
-      empty = true;
-    }
+    ranges->push_back(std::move(areas));
+  }
+  return S_OK;
+}
+
+HRESULT CApplicationObject::Intersect(const CArguments& args, CVariant* result) {
+  ObjectContext common;
+  std::vector<std::vector<CellRect>> ranges;
+  if (const HRESULT hr = ReadRanges(args, L"Intersect", &common, &ranges); FAILED(hr)) return hr;
+  std::vector<CellRect> overlap = std::move(ranges.front());
+  for (std::size_t i = 1; i < ranges.size() && !overlap.empty(); ++i) {
+    auto next = IntersectAreas(overlap, ranges[i]);
+    if (!next) return RuntimeError(L"Method 'Intersect' of object '_Application' failed");
+    overlap = std::move(*next);
   }
   // No common cell is Excel's Nothing, which GetObject reads as a failure.
-  *result = ObjectValue(overlap ? CreateRangeObject(common, *overlap) : nullptr);
+  *result = ObjectValue(overlap.empty() ? nullptr : CreateAreasRangeObject(common, overlap));
+  return S_OK;
+}
+
+HRESULT CApplicationObject::Union(const CArguments& args, CVariant* result) {
+  ObjectContext common;
+  std::vector<std::vector<CellRect>> ranges;
+  if (const HRESULT hr = ReadRanges(args, L"Union", &common, &ranges); FAILED(hr)) return hr;
+  std::vector<CellRect> areas;
+  for (const std::vector<CellRect>& range : ranges)
+    areas.insert(areas.end(), range.begin(), range.end());
+  *result = ObjectValue(CreateAreasRangeObject(common, JoinAreas(areas)));
   return S_OK;
 }
 

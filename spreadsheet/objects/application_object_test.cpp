@@ -154,6 +154,56 @@ TEST_F(ApplicationObject, IntersectsRangesOfOneSheet) {
   }
 }
 
+// Areas that make one rectangle join; others stay apart, overlapping or not, as in Excel.
+TEST_F(ApplicationObject, UnitesAndIntersectsRangesOfManyAreas) {
+  session_.book->AddSheet(L"Data");
+  const CComPtr<IDispatch> sheet = session_.Sheet(1);
+  const auto range = [&](const wchar_t* text) {
+    return Arg(GetObjectOf(sheet.Get(), L"Range", {Arg(text)}));
+  };
+  const struct {
+    const wchar_t* method;
+    std::vector<CVariant> args;
+    const wchar_t* address;  // null: Nothing
+    LONG count;
+  } cases[] = {
+      {L"Union", {range(L"A1"), range(L"A2")}, L"$A$1:$A$2", 2},
+      {L"Union", {range(L"A1:B2"), range(L"A1")}, L"$A$1:$B$2", 4},
+      {L"Union", {range(L"A1"), range(L"A1:B2")}, L"$A$1:$B$2", 4},
+      {L"Union", {range(L"A1:A3"), range(L"A2:A5")}, L"$A$1:$A$5", 5},
+      {L"Union", {range(L"A1:B2"), range(L"B2:C3")}, L"$A$1:$B$2,$B$2:$C$3", 8},
+      {L"Union",
+       {range(L"A1"), range(L"C1"), CVariant::Missing(), range(L"B1,E5")},
+       L"$A$1:$C$1,$E$5",
+       4},
+      {L"Union", {range(L"A1"), range(L"A3")}, L"$A$1,$A$3", 2},
+      {L"Intersect", {range(L"A1:A5,C1:C5"), range(L"2:3")}, L"$A$2:$A$3,$C$2:$C$3", 4},
+      {L"Intersect", {range(L"A1:A5,C1:C5"), range(L"C4:D9,B1")}, L"$C$4:$C$5", 2},
+      {L"Intersect", {range(L"A1,C1"), range(L"B1")}, nullptr, 0},
+  };
+  for (const auto& c : cases) {
+    const auto answer = Call(App(), c.method, c.args);
+    ASSERT_EQ(S_OK, answer.hr) << c.method;
+    if (c.address == nullptr) {
+      EXPECT_FALSE(answer.Object());
+      continue;
+    }
+    EXPECT_EQ(c.address, Get(answer.Object().Get(), L"Address").Text()) << c.method;
+    EXPECT_EQ(c.count, Get(answer.Object().Get(), L"Count").Long()) << c.address;
+  }
+  const auto other = Arg(GetObjectOf(session_.Sheet(2).Get(), L"Range", {Arg(L"A1")}));
+  EXPECT_EQ(DISP_E_EXCEPTION, Call(App(), L"Union", {range(L"A1"), other}).hr);
+  EXPECT_EQ(DISP_E_PARAMNOTFOUND, Call(App(), L"Union", {range(L"A1")}).hr);
+  EXPECT_EQ(DISP_E_TYPEMISMATCH, Call(App(), L"Union", {range(L"A1"), Arg(L"B1")}).hr);
+
+  // More overlapping pairs than any caller could use fail rather than run on.
+  std::vector<CellRect> many;
+  for (std::int32_t row = 1; row <= 1100; ++row) many.push_back(CellRect::Of({row, 1}));
+  const ObjectContext context{session_.app, session_.book, &session_.book->Sheet(1)};
+  const auto column = Arg(CreateAreasRangeObject(context, many));
+  EXPECT_EQ(DISP_E_EXCEPTION, Call(App(), L"Intersect", {column, column}).hr);
+}
+
 TEST_F(ApplicationObject, HandsOutObjectsWithOneReferenceEach) {
   const CComPtr<IDispatch> sheet = session_.Sheet(1);
   struct Case {

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
+#include <vector>
 
 #include "platform/com_ptr.h"
 #include "spreadsheet/model/coordinates.h"
@@ -35,7 +37,14 @@ CComPtr<IDispatch> CreateWindowObject(const ObjectContext& context);
 
 // A range on context.sheet.
 CComPtr<IDispatch> CreateRangeObject(const ObjectContext& context, const CellRect& range);
-// The sheet and rectangle of a range object of this spreadsheet; false for anything else.
+// A range of one or more areas on context.sheet, a union such as "A1:A2,B1:C1"; null when there
+// is no area or one lies off the sheet.
+CComPtr<IDispatch> CreateAreasRangeObject(const ObjectContext& context,
+                                          std::span<const CellRect> areas);
+// The sheet and rectangle of a range object of this spreadsheet (the first area of a union);
+// false for anything else.
 bool ReadRangeObject(IDispatch* object, ObjectContext* context, CellRect* range);
+// The same with every area of the range, in order.
+bool ReadRangeAreas(IDispatch* object, ObjectContext* context, std::vector<CellRect>* areas);
 
 }  // namespace spreadsheet

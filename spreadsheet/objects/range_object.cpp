@@ -8,6 +8,7 @@
 #include "platform/bstr.h"
 #include "spreadsheet/calc/number_format.h"
 #include "spreadsheet/objects/a1_address.h"
+#include "spreadsheet/objects/areas_object.h"
 #include "spreadsheet/objects/borders_object.h"
 #include "spreadsheet/objects/font_object.h"
 #include "spreadsheet/objects/interior_object.h"
@@ -70,9 +71,10 @@ enum Id : DISPID {
   kWidth,
   kLeft,
   kTop,
+  kAreas,
 };
 
-constexpr std::array<Member, 48> kMembers = {{
+constexpr std::array<Member, 49> kMembers = {{
     {L"_Default", kDefault, MemberKind::Property},
     {L"Value", kValue, MemberKind::Property},
     {L"Value2", kValue2, MemberKind::Property},
@@ -121,6 +123,7 @@ constexpr std::array<Member, 48> kMembers = {{
     {L"Width", kWidth, MemberKind::ReadOnlyProperty},
     {L"Left", kLeft, MemberKind::ReadOnlyProperty},
     {L"Top", kTop, MemberKind::ReadOnlyProperty},
+    {L"Areas", kAreas, MemberKind::ReadOnlyProperty},
 }};
 
 constexpr wchar_t kSelectFailed[] = L"Select method of Range class failed";
@@ -216,6 +219,28 @@ HRESULT CRangeObject::NewRange(const CellRect& range, RangeShape shape, CVariant
   return S_OK;
 }
 
+std::vector<CellRect> CRangeObject::Areas() const {
+  std::vector<CellRect> areas;
+  areas.reserve(1 + otherAreas_.size());
+  areas.push_back(Range());
+  areas.insert(areas.end(), otherAreas_.begin(), otherAreas_.end());
+  return areas;
+}
+
+template <class Write>
+HRESULT CRangeObject::WriteEachArea(Write write) {
+  if (HRESULT hr = Written(Range(), write(Range())); FAILED(hr)) return hr;
+  for (const CellRect& area : otherAreas_) {
+    if (HRESULT hr = Written(area, write(area)); FAILED(hr)) return hr;
+  }
+  return S_OK;
+}
+
+HRESULT CRangeObject::WriteValues(const VARIANT& value) {
+  return WriteEachArea(
+      [&](const CellRect& area) { return CRangeContent(Sheet(), area).WriteValues(value); });
+}
+
 HRESULT CRangeObject::Written(const CellRect& range, RangeOutcome outcome) {
   // Even a refused write may have written some cells before it stopped.
   CWorkbook& workbook = *Context().workbook;
@@ -235,12 +260,12 @@ HRESULT CRangeObject::CallMember(const Member& member, bool put, const CArgument
     case kValue:
     case kValue2:
       if (HRESULT hr = AllowArguments(args, 1); FAILED(hr)) return hr;
-      if (put) return Written(range, content.WriteValues(*args.PutValue()));
+      if (put) return WriteValues(*args.PutValue());
       return Report(content.ReadValues(result));
     case kFormula:
     case kFormulaLocal:
       if (HRESULT hr = AllowArguments(args, 0); FAILED(hr)) return hr;
-      if (put) return Written(range, content.WriteValues(*args.PutValue()));
+      if (put) return WriteValues(*args.PutValue());
       return Report(content.ReadFormulas(result));
     case kFormulaArray: {
       if (HRESULT hr = AllowArguments(args, 0); FAILED(hr)) return hr;
@@ -269,6 +294,11 @@ HRESULT CRangeObject::CallMember(const Member& member, bool put, const CArgument
     case kAddress:
     case kAddressLocal:
       return Address(args, result);
+    case kAreas: {
+      CComPtr<IDispatch> object;
+      object.Attach(new CAreasObject(Context(), Areas()));
+      return ObjectResult(object, result);
+    }
     case kRow:
       *result = CVariant(static_cast<LONG>(range.first.row));
       return S_OK;
@@ -284,7 +314,9 @@ HRESULT CRangeObject::CallMember(const Member& member, bool put, const CArgument
     case kCount:
       return Count(result);
     case kCells:
-      if (args.Count() == 0 && !put) return NewRange(range, RangeShape::Cells, result);
+      if (args.Count() == 0 && !put) {
+        return ObjectResult(CreateAreasRangeObject(Context(), Areas()), result);
+      }
       return Item(args, put, shape_, result);
     case kItem:
       return Item(args, put, shape_, result);
@@ -309,11 +341,16 @@ HRESULT CRangeObject::CallMember(const Member& member, bool put, const CArgument
     case kActivate:
       return Select(member.id == kActivate);
     case kClear:
-      return Written(range, content.Clear());
+      return WriteEachArea(
+          [&](const CellRect& area) { return CRangeContent(Sheet(), area).Clear(); });
     case kClearContents:
-      return Written(range, content.ClearContents());
+      return WriteEachArea(
+          [&](const CellRect& area) { return CRangeContent(Sheet(), area).ClearContents(); });
     case kClearFormats:
-      return Report(content.ClearFormats());
+      for (const CellRect& area : Areas()) {
+        if (HRESULT hr = Report(CRangeContent(Sheet(), area).ClearFormats()); FAILED(hr)) return hr;
+      }
+      return S_OK;
     case kShowPrecedents:
     case kShowDependents:
       // Tracer arrows are drawn by Excel's window; this spreadsheet has none to draw on.
@@ -416,7 +453,9 @@ HRESULT CRangeObject::Item(const CArguments& args, bool put, RangeShape countedA
 
 HRESULT CRangeObject::Count(CVariant* result) {
   const CellRect& range = Range();
+  // A union counts every area's cells, those of overlapping areas twice, as Excel does.
   std::int64_t count = range.CellCount();
+  for (const CellRect& area : otherAreas_) count += area.CellCount();
   if (shape_ == RangeShape::Rows) count = range.Rows();
   if (shape_ == RangeShape::Columns) count = range.Columns();
   // Excel's Count is a 32-bit long: a whole sheet overflows it.
@@ -456,7 +495,9 @@ HRESULT CRangeObject::Address(const CArguments& args, CVariant* result) {
     }
     style.relativeTo = relativeRange.first;
   }
+  // A union's areas apart by commas; the external form names the sheet once, before them all.
   std::wstring text = FormatRangeAddress(Range(), style);
+  for (const CellRect& area : otherAreas_) text += L',' + FormatRangeAddress(area, style);
   if (external) text = ExternalAddressPrefix(Workbook().Name(), Sheet().Name()) + text;
   *result = CVariant(std::wstring_view(text));
   return S_OK;
@@ -695,6 +736,26 @@ CComPtr<IDispatch> CreateRangeObject(const ObjectContext& context, const CellRec
   CComPtr<IDispatch> object;
   object.Attach(new CRangeObject(context, range));
   return object;
+}
+
+CComPtr<IDispatch> CreateAreasRangeObject(const ObjectContext& context,
+                                          std::span<const CellRect> areas) {
+  if (context.sheet == nullptr || !context.workbook || areas.empty()) return nullptr;
+  for (const CellRect& area : areas) {
+    if (!IsOnSheet(area)) return nullptr;
+  }
+  CComPtr<IDispatch> object;
+  object.Attach(new CRangeObject(context, areas.front(), RangeShape::Cells,
+                                 std::vector<CellRect>(areas.begin() + 1, areas.end())));
+  return object;
+}
+
+bool ReadRangeAreas(IDispatch* object, ObjectContext* context, std::vector<CellRect>* areas) {
+  const CRangeObject* ours = CDispatchObject::As<CRangeObject>(object);
+  if (ours == nullptr) return false;
+  if (context != nullptr) *context = ours->Context();
+  if (areas != nullptr) *areas = ours->Areas();
+  return true;
 }
 
 bool ReadRangeObject(IDispatch* object, ObjectContext* context, CellRect* range) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include "spreadsheet/objects/range_bound_object.h"
 
@@ -13,14 +14,26 @@ namespace spreadsheet {
 // out ranges of the same cells counted their way.
 enum class RangeShape : std::uint8_t { Cells, Rows, Columns };
 
+// A union (Worksheet.Evaluate of "(A1:A2,B1:C1)", Range("A1,B2"), Application.Union) holds
+// several areas; Range() is the first. As in Excel, Address, Areas, Count, Cells and the writes
+// of values, formulas and clearing cover every area; every other member reads the first area
+// (Value of a union is its first area's), and the ranges derived from one (Rows, Item, Offset,
+// Resize, End) start from it.
+//
 // Invariant (beyond the base's): the object never outlives its workbook's sheet, which the
-// context's shared workbook keeps alive.
+// context's shared workbook keeps alive; every other area lies on the same sheet, and a range
+// counted by rows or columns has one area.
 class CRangeObject final : public CRangeBoundObject {
  public:
-  CRangeObject(ObjectContext context, const CellRect& range, RangeShape shape = RangeShape::Cells)
-      : CRangeBoundObject(std::move(context), range), shape_(shape) {}
+  CRangeObject(ObjectContext context, const CellRect& range, RangeShape shape = RangeShape::Cells,
+               std::vector<CellRect> otherAreas = {})
+      : CRangeBoundObject(std::move(context), range),
+        shape_(shape),
+        otherAreas_(std::move(otherAreas)) {}
 
   RangeShape Shape() const { return shape_; }
+  // Every area, the first first.
+  std::vector<CellRect> Areas() const;
 
  protected:
   std::span<const Member> Members() const override;
@@ -31,6 +44,10 @@ class CRangeObject final : public CRangeBoundObject {
   // Reports a write and lets the application recalculate what depends on the range.
   HRESULT Written(const CellRect& range, RangeOutcome outcome);
   HRESULT NewRange(const CellRect& range, RangeShape shape, CVariant* result);
+  // Applies a write to every area in turn, stopping at the first that fails.
+  template <class Write>
+  HRESULT WriteEachArea(Write write);
+  HRESULT WriteValues(const VARIANT& value);
   // The range Item(...) or Cells(...) names, counting from this range's top-left cell.
   // `countedAs` says what a single index counts: cells row by row, rows or columns.
   HRESULT ResolveItem(const CArguments& args, RangeShape countedAs, CellRect* item,
@@ -50,6 +67,7 @@ class CRangeObject final : public CRangeBoundObject {
   HRESULT RowHeight(bool put, const CArguments& args, CVariant* result);
 
   RangeShape shape_;
+  std::vector<CellRect> otherAreas_;  // after the first, of a union; empty for one rectangle
 };
 
 }  // namespace spreadsheet

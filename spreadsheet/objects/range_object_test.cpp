@@ -217,6 +217,40 @@ TEST_F(RangeObject, MovesWithEndAsCtrlArrowDoes) {
   EXPECT_EQ(DISP_E_PARAMNOTFOUND, Get(At(L"A1").Get(), L"End").hr);
 }
 
+TEST_F(RangeObject, EndMovesOverAMergedAreaAsOneBlock) {
+  // A title merged over G2:K2 with filled cells right below it in H; an empty merge over
+  // M2:M4; a vertical merge over B5:B7 whose hidden cell B6 still holds a stale number.
+  sheet_->AddMerge({{2, 7}, {2, 11}});
+  Number(L"G2", 1);
+  for (const wchar_t* cell : {L"H3", L"H4", L"H5", L"H9", L"M6", L"B2", L"B9"}) Number(cell, 1);
+  sheet_->AddMerge({{2, 13}, {4, 13}});
+  sheet_->AddMerge({{5, 2}, {7, 2}});
+  Number(L"B5", 1);
+  Number(L"B6", 2);
+  struct Case {
+    const wchar_t* from;
+    Direction direction;
+    const wchar_t* to;
+  };
+  const Case cases[] = {
+      {L"H2", Direction::Down, L"$H$5"},    // From the filled title: to the end of the run.
+      {L"H1", Direction::Down, L"$H$2"},    // Blank above it: the title block is the next.
+      {L"H6", Direction::Up, L"$H$5"},      // Filled run H3:H5 reached from below.
+      {L"H3", Direction::Up, L"$H$2"},      // The run goes on into the title.
+      {L"M1", Direction::Down, L"$M$6"},    // An empty merged area is passed like blanks.
+      {L"M3", Direction::Down, L"$M$6"},
+      {L"B3", Direction::Down, L"$B$5"},    // The vertical block is reached at its top.
+      {L"B6", Direction::Down, L"$B$9"},    // Its hidden number does not count.
+      {L"B8", Direction::Up, L"$B$7"},      // Reached from below at its bottom.
+      {L"F2", Direction::ToRight, L"$G$2"},
+      {L"G2", Direction::ToRight, L"$XFD$2"},  // Nothing right of the block's far side.
+  };
+  for (const Case& c : cases) {
+    const auto end = Get(At(c.from).Get(), L"End", {Arg(static_cast<int>(c.direction))});
+    EXPECT_EQ(c.to, AddressOf(end)) << c.from << " " << static_cast<int>(c.direction);
+  }
+}
+
 TEST_F(RangeObject, ResizesKeepingWhatIsMissing) {
   auto range = At(L"B2:C3");
   struct Case {
@@ -331,6 +365,58 @@ TEST_F(RangeObject, WritesAddressesInEveryForm) {
       DISP_E_TYPEMISMATCH,
       Get(At(L"B3").Get(), L"Address", {Arg(false), Arg(false), r1c1, Arg(false), Arg(1)}).hr);
   EXPECT_EQ(DISP_E_EXCEPTION, Get(At(L"B3").Get(), L"Address", {missing, missing, Arg(7)}).hr);
+}
+
+// --- Unions -------------------------------------------------------------------------------------
+
+// Address, Areas, Count, Cells and writes cover every area; reads and derived ranges the first.
+TEST_F(RangeObject, AUnionAnswersForEveryAreaAndReadsItsFirst) {
+  const CellRect areas[] = {*ParseA1Range(L"A1:A2"), *ParseA1Range(L"B1:C1"), *ParseA1Range(L"E1")};
+  const auto range = CreateAreasRangeObject({app_, book_, sheet_}, areas);
+  ASSERT_TRUE(range);
+  Number(L"A1", 1);
+  Number(L"A2", 2);
+  Number(L"B1", 3);
+  const CVariant missing = CVariant::Missing();
+  EXPECT_EQ(L"$A$1:$A$2,$B$1:$C$1,$E$1", Get(range.Get(), L"Address").Text());
+  EXPECT_EQ(L"A1:A2,B1:C1,E1", Get(range.Get(), L"Address", {Arg(false), Arg(false)}).Text());
+  EXPECT_EQ(L"[Book1.xlsx]Sheet1!$A$1:$A$2,$B$1:$C$1,$E$1",
+            Get(range.Get(), L"Address", {missing, missing, missing, Arg(true)}).Text());
+  EXPECT_EQ(5, Get(range.Get(), L"Count").Long());
+
+  const auto areasObject = Get(range.Get(), L"Areas").Object();
+  EXPECT_EQ(3, Get(areasObject.Get(), L"Count").Long());
+  EXPECT_EQ(L"$B$1:$C$1", AddressOf(Get(areasObject.Get(), L"Item", {Arg(2)})));
+  EXPECT_EQ(L"$E$1", AddressOf(Get(areasObject.Get(), L"item", {Arg(3.0)})));
+  EXPECT_EQ(DISP_E_BADINDEX, Get(areasObject.Get(), L"Item", {Arg(4)}).hr);
+  EXPECT_EQ(L"$A$1:$A$2,$B$1:$C$1,$E$1", AddressOf(Get(areasObject.Get(), L"Parent")));
+
+  const auto cells = Get(range.Get(), L"Cells").Object();
+  EXPECT_EQ(5, Get(cells.Get(), L"Count").Long());
+  EXPECT_EQ(L"$A$1:$A$2,$B$1:$C$1,$E$1", Get(cells.Get(), L"Address").Text());
+  // An index counts through the first area and on below it, as in Excel.
+  EXPECT_EQ(L"$A$3", AddressOf(Get(cells.Get(), L"Item", {Arg(3)})));
+  EXPECT_EQ(2, Get(Get(range.Get(), L"Rows").Object().Get(), L"Count").Long());
+
+  const auto first = SeeBlock(Get(range.Get(), L"Value").value);
+  ASSERT_TRUE(first.has_value());
+  EXPECT_EQ(2, first->rows);
+  EXPECT_EQ(1, first->columns);
+  EXPECT_EQ(2.0, first->At(2, 1).Get()->dblVal);
+
+  ASSERT_EQ(S_OK, Put(range.Get(), L"Value", Arg(7)).hr);
+  for (const wchar_t* cell : {L"A1", L"A2", L"B1", L"C1", L"E1"}) {
+    EXPECT_EQ(CellValue::Number(7), sheet_->Value(ParseA1Range(cell)->first)) << cell;
+  }
+  EXPECT_EQ(VT_EMPTY, Get(At(L"D1").Get(), L"Value").value.Kind());
+  ASSERT_EQ(S_OK, Call(range.Get(), L"ClearContents").hr);
+  EXPECT_EQ(VT_EMPTY, Get(At(L"E1").Get(), L"Value").value.Kind());
+
+  // One rectangle is one area.
+  const auto single = Get(At(L"B2:C3").Get(), L"Areas").Object();
+  EXPECT_EQ(1, Get(single.Get(), L"Count").Long());
+  EXPECT_EQ(L"$B$2:$C$3", AddressOf(Get(single.Get(), L"Item", {Arg(1)})));
+  EXPECT_FALSE(CreateAreasRangeObject({app_, book_, sheet_}, {}));
 }
 
 // --- Protection, arrays and merged cells

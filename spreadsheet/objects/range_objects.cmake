@@ -1,12 +1,14 @@
 # Range, Interior, Font, Borders and Border objects:
 # target_sources(trelvane_spreadsheet_objects PRIVATE ...) and their tests.
 target_sources(trelvane_spreadsheet_objects PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/areas_object.cpp
   ${CMAKE_CURRENT_LIST_DIR}/border_edge.cpp
   ${CMAKE_CURRENT_LIST_DIR}/border_object.cpp
   ${CMAKE_CURRENT_LIST_DIR}/borders_object.cpp
   ${CMAKE_CURRENT_LIST_DIR}/font_object.cpp
   ${CMAKE_CURRENT_LIST_DIR}/interior_object.cpp
   ${CMAKE_CURRENT_LIST_DIR}/range_address.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/range_areas.cpp
   ${CMAKE_CURRENT_LIST_DIR}/range_bound_object.cpp
   ${CMAKE_CURRENT_LIST_DIR}/range_color.cpp
   ${CMAKE_CURRENT_LIST_DIR}/range_content.cpp

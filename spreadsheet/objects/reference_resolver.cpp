@@ -18,6 +18,30 @@ std::wstring_view Trim(std::wstring_view text) {
   return text;
 }
 
+// The parts of a union's text, split at the commas outside quoted sheet names and workbook
+// brackets ("'a,b'!A1,[x,y.xlsx]S!B2" is two parts).
+std::vector<std::wstring_view> SplitUnion(std::wstring_view text) {
+  std::vector<std::wstring_view> parts;
+  bool quoted = false;
+  bool bracketed = false;
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const wchar_t c = text[i];
+    if (c == L'\'') {
+      quoted = !quoted;  // A doubled apostrophe closes and reopens: still inside.
+    } else if (!quoted && c == L'[') {
+      bracketed = true;
+    } else if (!quoted && c == L']') {
+      bracketed = false;
+    } else if (!quoted && !bracketed && c == L',') {
+      parts.push_back(text.substr(start, i - start));
+      start = i + 1;
+    }
+  }
+  parts.push_back(text.substr(start));
+  return parts;
+}
+
 }  // namespace
 
 std::wstring_view DisplayedName(const DefinedName& name) {
@@ -98,6 +122,31 @@ std::optional<SheetRange> CReferenceResolver::Resolve(std::wstring_view text, Na
     text = name->refersTo;  // Owned by the workbook, which outlives this call.
   }
   return std::nullopt;
+}
+
+std::optional<std::vector<SheetRange>> CReferenceResolver::ResolveAreas(
+    std::wstring_view text) const {
+  std::vector<std::wstring_view> parts = SplitUnion(text);
+  std::int32_t onSheet = currentSheet_;
+  if (parts.size() == 1) {
+    if (const auto single = Resolve(text)) return std::vector<SheetRange>{*single};
+    // A name of a union, its text read where the name's own text is read.
+    const DefinedName* name = FindName(text);
+    if (name == nullptr) return std::nullopt;
+    std::wstring_view refersTo = Trim(name->refersTo);
+    if (!refersTo.empty() && refersTo.front() == L'=') refersTo.remove_prefix(1);
+    parts = SplitUnion(refersTo);
+    if (parts.size() == 1) return std::nullopt;
+    if (name->scope != 0) onSheet = name->scope;
+  }
+  const CReferenceResolver scope(workbook_, onSheet);
+  std::vector<SheetRange> areas;
+  for (const std::wstring_view part : parts) {
+    const auto area = scope.Resolve(part);
+    if (!area) return std::nullopt;
+    areas.push_back(*area);
+  }
+  return areas;
 }
 
 const DefinedName* CReferenceResolver::FindName(std::wstring_view text) const {

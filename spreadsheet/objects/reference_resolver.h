@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "spreadsheet/model/coordinates.h"
 #include "spreadsheet/model/workbook.h"
@@ -22,7 +23,8 @@ struct SheetRange {
 // Reference text: an optional "=", an optional sheet qualifier ("Data!", "'My data'!", or
 // "[Book.xlsx]Data!" naming this workbook), then A1 text ("B2", "$A$1:$C$3", "A:C", "2:5") or a
 // defined name that refers to such text. Unqualified text is on the current sheet. Anything else
-// (unions, 3-D references, other workbooks, formulas) resolves to nothing.
+// (3-D references, other workbooks, formulas, and unions but through ResolveAreas) resolves to
+// nothing.
 class CReferenceResolver {
  public:
   // `currentSheet` is the index from 1 of the sheet the text is read on; 0 for none.
@@ -31,6 +33,10 @@ class CReferenceResolver {
 
   enum class Names : std::uint8_t { Followed, Refused };
   std::optional<SheetRange> Resolve(std::wstring_view text, Names names = Names::Followed) const;
+  // The same for a union as Range("A1:A2,B1") reads it: parts apart by commas, each read as
+  // above, or a defined name whose text is such a list. Nothing when any part resolves to
+  // nothing; one area for text without a comma.
+  std::optional<std::vector<SheetRange>> ResolveAreas(std::wstring_view text) const;
 
   // A defined name as a formula on the current sheet sees it: "Local" finds the sheet's own
   // name before the workbook's, "Data!Local" the name of sheet Data. Nothing when none matches.

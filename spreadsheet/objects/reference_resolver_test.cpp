@@ -57,6 +57,26 @@ TEST_F(ReferenceResolver, FollowsNamesAsTheSheetSeesThem) {
   EXPECT_FALSE(Resolve(L"Total", 1, CReferenceResolver::Names::Refused).has_value());
 }
 
+TEST_F(ReferenceResolver, ReadsUnionsPartByPart) {
+  workbook_.AddSheet(L"a,b");
+  workbook_.AddName({L"Pair", L"=Data!$A$1,'My Sheet'!$B$2", 0, false});
+  workbook_.AddName({L"Nearby", L"=$A$1,$C$3:$D$4", 2, false});
+  const auto areas = [&](const wchar_t* text, std::int32_t sheet = 1) {
+    return CReferenceResolver(workbook_, sheet).ResolveAreas(text);
+  };
+  using Areas = std::vector<SheetRange>;
+  EXPECT_EQ((Areas{{1, {{1, 1}, {2, 1}}}, {1, {{1, 2}, {1, 3}}}, {1, {{1, 5}, {1, 5}}}}),
+            areas(L"A1:A2,B1:C1, E1"));
+  EXPECT_EQ((Areas{{3, {{1, 1}, {1, 1}}}, {1, {{2, 2}, {9, 2}}}}), areas(L"'a,b'!A1,Total"));
+  EXPECT_EQ((Areas{{1, {{1, 1}, {1, 1}}}, {2, {{2, 2}, {2, 2}}}}), areas(L"Pair"));
+  // A sheet's name of a union reads its unqualified parts on that sheet, whoever asks.
+  EXPECT_EQ((Areas{{2, {{1, 1}, {1, 1}}}, {2, {{3, 3}, {4, 4}}}}), areas(L"'My Sheet'!Nearby"));
+  EXPECT_EQ((Areas{{1, {{2, 2}, {9, 2}}}}), areas(L"Total"));
+  for (const wchar_t* unreadable : {L"A1,", L",A1", L"A1,Nope", L"A1,,B2", L"Rate", L"Ping"}) {
+    EXPECT_FALSE(areas(unreadable).has_value()) << unreadable;
+  }
+}
+
 TEST_F(ReferenceResolver, FindsNamesWithoutRegardToCaseOrBuiltInPrefix) {
   const CReferenceResolver onData(workbook_, 1);
   ASSERT_NE(nullptr, onData.FindName(L"RATE"));

@@ -11,12 +11,21 @@ EvaluationResult ToEvaluationResult(const CWorkbook& workbook, const EvalValue& 
   EvaluationResult result;
   switch (value.GetKind()) {
     case EvalValue::Kind::Reference: {
-      // A union or another workbook's cells have no Range here; their first cell's value does.
-      const Area& area = value.AsAreas().front();
+      // Another workbook's cells have no Range here; their first cell's value does. A union is
+      // a Range of several areas, as in Excel; one that spans sheets (a 3-D reference) gives
+      // its first sheet's area.
+      const std::vector<Area>& areas = value.AsAreas();
+      const Area& area = areas.front();
       if (area.workbook == &workbook) {
         result.kind = EvaluationResult::Kind::Reference;
         result.sheet = area.sheet;
         result.range = area.rect;
+        const bool oneSheet = std::all_of(areas.begin(), areas.end(), [&](const Area& other) {
+          return other.workbook == area.workbook && other.sheet == area.sheet;
+        });
+        if (oneSheet) {
+          for (std::size_t i = 1; i < areas.size(); ++i) result.otherAreas.push_back(areas[i].rect);
+        }
         return result;
       }
       result.values.push_back(area.workbook->Sheet(area.sheet).Value(area.rect.first));

@@ -63,6 +63,8 @@ struct EvaluationResult {
   std::int32_t columns = 1;
   std::int32_t sheet = 0;  // Reference: the sheet index (from 1) and the rectangle.
   CellRect range;
+  // Reference: the areas after the first of a union ("(A1:A2,B1:C1)"), on the same sheet.
+  std::vector<CellRect> otherAreas;
 };
 
 // Evaluates an expression on a sheet (index from 1) of a workbook. Nothing means the evaluator

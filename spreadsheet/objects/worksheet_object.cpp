@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cwchar>
 #include <cwctype>
+#include <vector>
 
 #include "spreadsheet/model/error_code.h"
 #include "spreadsheet/objects/object_arguments.h"
@@ -148,7 +149,12 @@ std::optional<CVariant> AnswerValue(const ObjectContext& context, const Evaluati
         return std::nullopt;
       }
       const ObjectContext on{context.application, context.workbook, &workbook.Sheet(answer.sheet)};
-      return ObjectValue(CreateRangeObject(on, answer.range));
+      if (answer.otherAreas.empty()) return ObjectValue(CreateRangeObject(on, answer.range));
+      std::vector<CellRect> areas{answer.range};
+      areas.insert(areas.end(), answer.otherAreas.begin(), answer.otherAreas.end());
+      CComPtr<IDispatch> range = CreateAreasRangeObject(on, areas);
+      if (!range) return std::nullopt;
+      return ObjectValue(range);
     }
     case EvaluationResult::Kind::Array:
       if (answer.rows < 1 || answer.columns < 1 ||
@@ -334,30 +340,39 @@ HRESULT CWorksheetObject::Range(const CArguments& args, CVariant* result) {
   if (const HRESULT hr = CheckArguments(args, 1, 2); FAILED(hr)) return hr;
   const std::int32_t index = Index();
   const CReferenceResolver resolver(*context_.workbook, index);
+  std::vector<CellRect> areas;
   std::optional<CellRect> whole;
+  std::size_t given = 0;
   for (std::size_t i = 0; i < args.Count(); ++i) {
     const VARIANT* value = args.At(i);
     if (value == nullptr) continue;
-    CellRect range;
+    ++given;
+    areas.clear();
     if (value->vt == VT_DISPATCH) {
       ObjectContext context;
-      if (!ReadRangeObject(value->pdispVal, &context, &range)) return DISP_E_TYPEMISMATCH;
+      if (!ReadRangeAreas(value->pdispVal, &context, &areas)) return DISP_E_TYPEMISMATCH;
       if (context.sheet != context_.sheet) {
         return RuntimeError(L"Method 'Range' of object '_Worksheet' failed");
       }
     } else {
       std::wstring text;
       if (const HRESULT hr = args.GetText(i, &text); FAILED(hr)) return hr;
-      const auto found = resolver.Resolve(text);
-      if (!found || found->sheet != index) {
-        return RuntimeError(L"Method 'Range' of object '_Worksheet' failed");
+      const auto found = resolver.ResolveAreas(text);
+      if (!found) return RuntimeError(L"Method 'Range' of object '_Worksheet' failed");
+      for (const SheetRange& area : *found) {
+        if (area.sheet != index)
+          return RuntimeError(L"Method 'Range' of object '_Worksheet' failed");
+        areas.push_back(area.range);
       }
-      range = found->range;
     }
     // Two corners give the rectangle that holds both, as Range(Cell1, Cell2) does.
-    whole = whole ? whole->Union(range) : range;
+    for (const CellRect& area : areas) whole = whole ? whole->Union(area) : area;
   }
-  *result = ObjectValue(CreateRangeObject(context_, *whole));
+  if (given == 1) {
+    *result = ObjectValue(CreateAreasRangeObject(context_, areas));  // "A1:A2,B1" is a union
+  } else {
+    *result = ObjectValue(CreateRangeObject(context_, *whole));
+  }
   return S_OK;
 }
 

@@ -217,7 +217,7 @@ TEST_F(WorksheetObject, AnswersRangesFromAddressesNamesAndCorners) {
       {{Arg(L"A1:B2"), Arg(d7)}, CellRect{{1, 1}, {7, 4}}},
       {{Arg(L"Data!A1")}, std::nullopt},
       {{Arg(L"Elsewhere")}, std::nullopt},
-      {{Arg(L"A1,B2")}, std::nullopt},
+      {{Arg(L"A1,Data!B2")}, std::nullopt},  // a union on two sheets
       {{Arg(L"NoSuchName")}, std::nullopt},
       {{Arg(L"")}, std::nullopt},
       {{Arg(GetObjectOf(session_.Sheet(2).Get(), L"Range", {Arg(L"A1")}))}, std::nullopt},
@@ -234,6 +234,57 @@ TEST_F(WorksheetObject, AnswersRangesFromAddressesNamesAndCorners) {
   EXPECT_EQ(DISP_E_BADPARAMCOUNT,
             Get(sheet.Get(), L"Range", {Arg(L"A1"), Arg(L"B2"), Arg(L"C3")}).hr);
   EXPECT_EQ(DISP_E_TYPEMISMATCH, Get(sheet.Get(), L"Range", {Arg(sheet)}).hr);
+}
+
+// Range("A1,B2") and the names of unions give one range of every area, as in Excel.
+TEST_F(WorksheetObject, AnswersUnionsWithEveryArea) {
+  const CComPtr<IDispatch> sheet = session_.Sheet(1);
+  session_.book->AddName({L"Pair", L"=Sheet1!$A$1,Sheet1!$C$3:$D$4", 0, false});
+  const struct {
+    std::vector<CVariant> args;
+    const wchar_t* address;
+    LONG areas;
+  } cases[] = {
+      {{Arg(L"A1:A2,B1:C1,E1")}, L"$A$1:$A$2,$B$1:$C$1,$E$1", 3},
+      {{Arg(L"Sheet1!B2,'Sheet1'!A1")}, L"$B$2,$A$1", 2},
+      {{Arg(L"pair")}, L"$A$1,$C$3:$D$4", 2},
+      {{Arg(L"A1,B2"), CVariant::Missing()}, L"$A$1,$B$2", 2},
+      // Two corners take in every area of both.
+      {{Arg(L"A1,C3"), Arg(L"B5")}, L"$A$1:$C$5", 1},
+      {{Arg(GetObjectOf(sheet.Get(), L"Range", {Arg(L"B2,D4")})), Arg(L"A1")}, L"$A$1:$D$4", 1},
+  };
+  for (const auto& c : cases) {
+    const auto range = GetObjectOf(sheet.Get(), L"Range", c.args);
+    ASSERT_TRUE(range) << c.address;
+    EXPECT_EQ(c.address, Get(range.Get(), L"Address").Text());
+    EXPECT_EQ(c.areas, Get(GetObjectOf(range.Get(), L"Areas").Get(), L"Count").Long()) << c.address;
+  }
+}
+
+// The evaluator's union is one Range of every area: "(A1:A2,B1:C1,E1)" as Excel answers it, and
+// an intersection taken with each area of a union.
+TEST_F(WorksheetObject, EvaluatesAUnionToARangeOfEveryArea) {
+  const CComPtr<IDispatch> sheet = session_.Sheet(2);
+  const struct {
+    const wchar_t* expression;
+    const wchar_t* address;
+    LONG areas;
+    LONG count;
+  } cases[] = {
+      {L"(A1:A2,B1:C1,E1)", L"$A$1:$A$2,$B$1:$C$1,$E$1", 3, 5},
+      {L"((F4:G4,G4:I4) G3:G11)", L"$G$4,$G$4", 2, 2},
+      {L"INDEX((A1:B2,D1:E2),1,1,2)", L"$D$1", 1, 1},
+      {L"B2:C3", L"$B$2:$C$3", 1, 4},
+  };
+  for (const auto& c : cases) {
+    const auto answer = Call(sheet.Get(), L"Evaluate", {Arg(c.expression)});
+    ASSERT_EQ(VT_DISPATCH, answer.value.Kind()) << c.expression;
+    const auto range = answer.Object();
+    EXPECT_EQ(c.address, Get(range.Get(), L"Address").Text());
+    EXPECT_EQ(L"Data", Get(GetObjectOf(range.Get(), L"Parent").Get(), L"Name").Text());
+    EXPECT_EQ(c.areas, Get(GetObjectOf(range.Get(), L"Areas").Get(), L"Count").Long());
+    EXPECT_EQ(c.count, Get(range.Get(), L"Count").Long()) << c.expression;
+  }
 }
 
 TEST_F(WorksheetObject, EvaluatesAddressesNamesAndConstantsWithoutAnEvaluator) {
