@@ -11,16 +11,18 @@
 
 // Levels of formula cells, computed on demand and kept: a cell's level is 0 when it refers to no
 // formula, else one more than the highest level among the formulas it refers to. Defined names
-// and external references are not followed; a rectangle is followed on its first sheet. An edge
-// back to a cell whose level is still being computed closes a circle and is ignored, so which
-// edge of a circle is dropped depends on the order of the questions. The walk keeps its own work
-// list, so chains of any depth are followed.
+// are followed to their range, or through their definition when it is a formula; a rectangle is
+// followed on every sheet it spans; a cell of an array formula leads to the array's own cell.
+// External references are not followed. An edge back to a cell whose level is still being
+// computed closes a circle and is ignored, so which edge of a circle is dropped depends on the
+// order of the questions. The walk keeps its own work list, so chains of any depth are followed.
 class CCalculationLevels {
  public:
   // A cell that holds no formula.
   static constexpr int32_t kNoFormula = -1;
 
-  explicit CCalculationLevels(const CDependencyContainer& container) : container_(container) {}
+  // Reading a name's definition may parse it, hence the container is not const.
+  explicit CCalculationLevels(CDependencyContainer& container) : container_(container) {}
 
   // The cell's level, or kNoFormula when the formula index does not hold the cell.
   int32_t CalculationLevel(const CellPos& cell);
@@ -36,12 +38,13 @@ class CCalculationLevels {
   void FormulaCellsOf(const CellReference& reference, std::vector<CellPos>* cells) const;
   bool StartFrame(const CellPos& cell, std::vector<Frame>* frames);
 
-  const CDependencyContainer& container_;
+  CDependencyContainer& container_;
   std::map<CellPos, int32_t, CellPosOrder> levels_;
   std::set<CellPos, CellPosOrder> onPath_;
 };
 
 // Empties and fills the container's calculation chain: all formulas, collected first unless done
-// since the last refresh, by increasing level and within a level by sheet, column and row. Answers
-// the new list, which is empty for a workbook without formulas.
+// since the last refresh, by increasing level and within a level by sheet, column and row. Every
+// cell of an array formula is listed, at its array's level. Answers the new list, which is empty
+// for a workbook without formulas.
 SharedReferenceList BuildCalculationChain(CDependencyContainer& container);

@@ -112,6 +112,39 @@ TEST_F(CalculationChain, OrdersFormulasByLevel) {
   }
 }
 
+TEST_F(CalculationChain, NamesEverySheetOfA3DRangeAndEveryCellOfAnArrayCount) {
+  spreadsheet::CWorkbook& book = *session_->book;
+  book.AddSheet(L"Second");
+  book.AddName({L"Total", L"=Sheet1!$G$1", 0, false});
+  book.AddName({L"Rate", L"=Second!$B$5*12", 0, false});
+  for (int32_t row = 1; row <= 3; ++row) Number(1, row, row);
+  book.Sheet(1).SetArrayFormula({{1, 5}, {3, 5}}, L"=A1:A3*2");
+  Formula(6, 1, L"=E2+1");                 // a later cell of the array
+  Formula(7, 1, L"=SUM(E1:E3)");
+  Formula(2, 1, L"=Total*2");              // a name of a range
+  Formula(8, 1, L"=Rate*2");               // a name whose definition is a formula
+  Formula(3, 1, L"=SUM(Sheet1:Second!D1)");  // the formula is on the last sheet
+  book.Sheet(2).SetFormula({1, 4}, L"=Sheet1!F1*2");
+  book.Sheet(2).SetFormula({5, 2}, L"=Sheet1!A1");
+  const auto container = Attach();
+
+  const std::vector<std::pair<CellPos, int32_t>> expected = {
+      {At(1, 5, 1), 0}, {At(1, 5, 2), 0}, {At(1, 5, 3), 0}, {At(2, 2, 5), 0},
+      {At(1, 6, 1), 1}, {At(1, 7, 1), 1}, {At(1, 8, 1), 1},
+      {At(1, 2, 1), 2}, {At(2, 4, 1), 2},
+      {At(1, 3, 1), 3}};
+  const SharedReferenceList chain = BuildCalculationChain(*container);
+  ASSERT_EQ(expected.size(), chain->size());
+  CCalculationLevels levels(*container);
+  for (size_t i = 0; i < expected.size(); ++i) {
+    EXPECT_EQ(expected[i].first, (*chain)[i].first) << "item " << i;
+    EXPECT_TRUE((*chain)[i].IsSingleCell());
+    // The array's cells stand at the level of its own cell.
+    const CellPos asked = expected[i].first.column == 5 ? At(1, 5, 1) : expected[i].first;
+    EXPECT_EQ(expected[i].second, levels.CalculationLevel(asked)) << "item " << i;
+  }
+}
+
 TEST_F(CalculationChain, WorkbookWithoutFormulasGivesEmptyChainUntilOneIsCollected) {
   Number(1, 1, 3);
   const auto container = Attach();

@@ -7,6 +7,7 @@
 #include <string>
 #include <utility>
 
+#include "engine/name_definitions.h"
 #include "views/population_tree_progress.h"
 #include "views/progress_window.h"
 
@@ -129,7 +130,8 @@ class CPathSearch {
       if (static_cast<long>(visited_.size()) % kReportEvery == 0) {
         progress_.SetMessage(FormatCount(L"Cells processed: %ld", Processed()));
       }
-      SharedReferenceList related = ListRelated(container_, cell, kind_);
+      // A path through a formula name runs on to the cells its definition refers to.
+      SharedReferenceList related = WithNamesFollowed(container_, ListRelated(container_, cell, kind_));
       if (!related || related->empty()) continue;
       for (const CellReference& reference : *related) {
         if (const auto reached = FirstCellInTarget(reference, target)) {

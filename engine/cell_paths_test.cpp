@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "spreadsheet/model/cell_value.h"
 #include "tests/support/attached_container.h"
 #include "tests/support/spreadsheet_session.h"
 #include "views/progress_display.h"
@@ -100,6 +101,15 @@ TEST_F(CellPaths, FollowsTheWindowsRelation) {
   Formula(1, 1, L"=B1+C1");
   Formula(3, 1, L"=D1");
   Formula(3, 5, L"=SUM(A1:B2)");
+  session_.book->AddSheet(L"Second");
+  session_.book->AddSheet(L"Third");
+  session_.book->AddName({L"Rate", L"=Third!$B$2*12", 0, false});
+  Formula(5, 1, L"=Rate*2");
+  Formula(6, 1, L"=SUM(Sheet1:Third!G1)");
+  for (int32_t sheet = 1; sheet <= 3; ++sheet) {
+    session_.book->Sheet(sheet).SetValue({1, 7}, spreadsheet::CellValue::Number(sheet));
+  }
+  session_.book->Sheet(3).SetValue({2, 2}, spreadsheet::CellValue::Number(4));
   const auto container = Attach();
   struct Case {
     const char* name;
@@ -124,6 +134,16 @@ TEST_F(CellPaths, FollowsTheWindowsRelation) {
        Rect(At(1, 2, 1), At(1, 2, 10)),
        TraceKind::kPrecedents,
        {At(1, 3, 5), At(1, 2, 1)}},
+      {"through a name whose definition is a formula",
+       Single(At(1, 5, 1)),
+       Single(At(3, 2, 2)),
+       TraceKind::kPrecedents,
+       {At(1, 5, 1), At(3, 2, 2)}},
+      {"inputs of a 3-D reference on its last sheet",
+       Single(At(1, 6, 1)),
+       Single(At(3, 7, 1)),
+       TraceKind::kInputs,
+       {At(1, 6, 1), At(3, 7, 1)}},
       {"a root range is searched cell by cell",
        Rect(At(1, 3, 4), At(1, 3, 5)),
        Single(At(1, 4, 1)),

@@ -50,6 +50,8 @@ void CDependencyContainer::ClearRefreshedTables() {
   externalTable_.Clear();
   definedNames_.Clear();
   rectangleNames_.clear();
+  nameReferences_.clear();
+  nameTargets_.clear();
   inputsCache_.clear();
   formulaIndex_.clear();
   dependentsIndex_.reset();

@@ -114,10 +114,14 @@ TEST_F(DependencyContainer, NamesGetIdsWorkbookScopeFirstAndSheetNamesTwice) {
   EXPECT_EQ(1, rate.record->notRange);
   EXPECT_EQ(CellPos{}, rate.record->first);
 
-  // Both listings report the sheet-level name qualified; its own sheet finds its own entry.
-  EXPECT_EQ(4, container.DefinedNameLookup(L"'My Data'!Local", 2).id);
+  // Both listings report the sheet-level name qualified. The workbook's entry keeps that text,
+  // as other sheets write it; on its own sheet the name is found as formulas there write it.
+  EXPECT_EQ(4, container.DefinedNameLookup(L"Local", 2).id);
   EXPECT_EQ(2, container.DefinedNameLookup(L"'My Data'!Local", 1).id);
-  EXPECT_FALSE(container.DefinedNameLookup(L"Local", 2).IsFound());
+  EXPECT_EQ(2, container.DefinedNameLookup(L"'My Data'!Local", 2).id);
+  EXPECT_FALSE(container.DefinedNameLookup(L"Local", 1).IsFound());
+  EXPECT_EQ(2, container.definedNames_.ScopeOf(4));
+  EXPECT_EQ(0, container.definedNames_.ScopeOf(2));
   // A sheet index beyond the list falls back to the workbook's names.
   EXPECT_EQ(1, container.DefinedNameLookup(L"Total", 40).id);
   EXPECT_FALSE(container.DefinedNameLookup(L"total", 1).IsFound());

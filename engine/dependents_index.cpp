@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "engine/name_definitions.h"
+
 namespace {
 
 constexpr int32_t kBlockColumns = 16;
@@ -38,11 +40,12 @@ uint64_t CDependentsIndex::BlockKey(int32_t sheet, int32_t column, int32_t row) 
          static_cast<uint64_t>(static_cast<uint32_t>(row / kBlockRows));
 }
 
-CDependentsIndex::CDependentsIndex(const CellListMap& formulas)
-    : indexedFormulas_(formulas.size()) {
-  for (const auto& [formula, references] : formulas) {
-    if (!references) continue;
-    for (const CellReference& reference : *references) Add(formula, reference);
+CDependentsIndex::CDependentsIndex(CDependencyContainer& container)
+    : indexedFormulas_(container.formulaIndex_.size()) {
+  for (const auto& [formula, references] : container.formulaIndex_) {
+    const SharedReferenceList followed = WithNamesFollowed(container, references);
+    if (!followed) continue;
+    for (const CellReference& reference : *followed) Add(formula, reference);
   }
 }
 

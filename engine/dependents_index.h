@@ -13,7 +13,9 @@
 
 class CDependentsIndex {
  public:
-  explicit CDependentsIndex(const CellListMap& formulas);
+  // Formula names in the formulas are indexed by what they lead to; reading their definitions
+  // may parse them, hence the container is not const.
+  explicit CDependentsIndex(CDependencyContainer& container);
 
   // The formula index's size when this was built; entries are only ever added, so another size
   // means the index is stale.

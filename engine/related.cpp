@@ -7,6 +7,7 @@
 
 #include "engine/calculation_chain.h"
 #include "engine/dependents_index.h"
+#include "engine/name_definitions.h"
 #include "excel/cell_range.h"
 #include "scan/cell_collection.h"
 #include "scan/precedent_walks.h"
@@ -89,12 +90,14 @@ SharedReferenceList DependentsOf(CDependencyContainer& container, const CellPos&
   bool stopped = false;
   if (!container.dependentsIndex_ ||
       container.dependentsIndex_->IndexedFormulas() != container.formulaIndex_.size()) {
-    container.dependentsIndex_ = std::make_shared<CDependentsIndex>(container.formulaIndex_);
+    container.dependentsIndex_ = std::make_shared<CDependentsIndex>(container);
   }
   for (const CellPos& formulaCell : container.dependentsIndex_->Candidates(cell)) {
     const auto entry = container.formulaIndex_.find(formulaCell);
     if (entry == container.formulaIndex_.end() || !entry->second) continue;
-    for (const CellReference& reference : *entry->second) {
+    // A formula name used by the formula stands for what its definition refers to.
+    const SharedReferenceList references = WithNamesFollowed(container, entry->second);
+    for (const CellReference& reference : *references) {
       if (++counted % kDependentsReportEvery == 0) {
         progress.SetMessage(FormatCount(format, counted));
         stopped = progress.StopRequested();

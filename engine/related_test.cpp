@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/counting_dispatch.h"
+#include "engine/name_definitions.h"
 #include "formula/reference_functions.h"
 #include "spreadsheet/model/cell_value.h"
 #include "tests/support/attached_container.h"
@@ -33,6 +34,11 @@ struct Expected {
   CellPos last;
   uint32_t flags = 0;
   std::wstring text;
+};
+
+struct DefinedNameCase {
+  const wchar_t* name;
+  const wchar_t* refersTo;
 };
 
 void ExpectList(const std::vector<Expected>& expected, const SharedReferenceList& list) {
@@ -279,6 +285,89 @@ TEST_F(RelatedCells, DependentsMatchAWalkOverEveryFormula) {
     if (!walked.empty()) ++read;
   }
   EXPECT_GE(read, probes.size() / 2);  // most probes are read, so the comparison means something
+}
+
+TEST_F(RelatedCells, ASheetLevelNameWinsOnItsSheetAndIsReachedByItsQualifiedText) {
+  session_.book->AddSheet(L"Summary");
+  session_.book->AddName({L"ReportMonth", L"=Sheet1!$B$9", 0, false});
+  session_.book->AddName({L"ReportMonth", L"=Summary!$B$1", 2, false});
+  Formula(2, 3, 1, L"=ReportMonth*2");
+  Formula(1, 3, 1, L"=ReportMonth+1");
+  Formula(1, 3, 2, L"=Summary!ReportMonth");
+  const auto container = Attach();
+
+  struct Case {
+    CellPos formula;
+    CellPos named;
+    std::wstring text;
+  };
+  const Case cases[] = {
+      {At(2, 3, 1), At(2, 2, 1), L"ReportMonth"},  // the sheet's own name, not the workbook's
+      {At(1, 3, 1), At(1, 2, 9), L"ReportMonth"},
+      {At(1, 3, 2), At(2, 2, 1), L"Summary!ReportMonth"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.formula.sheet << "," << c.formula.column);
+    const SharedReferenceList precedents = PrecedentsOf(*container, c.formula);
+    ExpectList({{c.named, c.named, 0, c.text}}, precedents);
+    EXPECT_NE(0, precedents->front().nameId);
+  }
+  ExpectList({{At(1, 3, 2), At(1, 3, 2)}, {At(2, 3, 1), At(2, 3, 1)}},
+             DependentsOf(*container, At(2, 2, 1)));
+  ExpectList({{At(1, 3, 1), At(1, 3, 1)}}, DependentsOf(*container, At(1, 2, 9)));
+}
+
+TEST_F(RelatedCells, FormulaNamesLeadToWhatTheirDefinitionsRead) {
+  ReferenceFunctions::Add(L"OFFSET");
+  session_.book->AddSheet(L"Inputs");
+  for (const DefinedNameCase& name : std::vector<DefinedNameCase>{
+           {L"Rate", L"=Inputs!$B$2*12"},
+           {L"h", L"=Inputs!$C$2"},
+           {L"i", L"=SUM(Inputs!$M$4:$N$5,h)"},
+           {L"p", L"=q+1"},  // p and q read each other
+           {L"q", L"=p+Inputs!$B$3"},
+           {L"dyn", L"=SUM(OFFSET(Inputs!$A$1,0,0,3,1))"},
+           {L"c", L"=0.2"}}) {
+    session_.book->AddName({name.name, name.refersTo, 0, false});
+  }
+  Formula(1, 2, 1, L"=A1*Rate");
+  Formula(1, 2, 2, L"=i*2");
+  Formula(1, 2, 3, L"=p");
+  Formula(1, 2, 4, L"=dyn/2");
+  Formula(1, 2, 5, L"=c*2");
+  const auto container = Attach();
+
+  const SharedReferenceList precedents = PrecedentsOf(*container, At(1, 2, 1));
+  ASSERT_EQ(2u, precedents->size());
+  const CellReference& rate = precedents->back();
+  EXPECT_TRUE(IsFormulaName(*container, rate));
+  ExpectList({{At(2, 2, 2), At(2, 2, 2)}}, NameReferencesOf(*container, rate.nameId));
+  const SharedReferenceList constant = PrecedentsOf(*container, At(1, 2, 5));
+  EXPECT_FALSE(IsFormulaName(*container, constant->front()));
+  // A definition is parsed once, however often it is asked for.
+  const size_t parses = container->FormulaParseCount();
+  NameReferencesOf(*container, rate.nameId);
+  NameTargetsOf(*container, rate.nameId);
+  EXPECT_EQ(parses, container->FormulaParseCount());
+
+  struct Case {
+    CellPos cell;
+    std::vector<Expected> dependents;
+  };
+  const Case cases[] = {
+      {At(2, 2, 2), {{At(1, 2, 1), At(1, 2, 1)}}},
+      {At(2, 14, 5), {{At(1, 2, 2), At(1, 2, 2)}}},  // in i's own range
+      {At(2, 3, 2), {{At(1, 2, 2), At(1, 2, 2)}}},   // through h, a name inside i
+      {At(2, 2, 3), {{At(1, 2, 3), At(1, 2, 3)}}},   // round the circle of p and q
+      // The OFFSET call's anchor, and what the call returned when the definition was read.
+      {At(2, 1, 1), {{At(1, 2, 4), At(1, 2, 4)}}},
+      {At(2, 1, 2), {{At(1, 2, 4), At(1, 2, 4), RefDynamic}}},
+      {At(2, 1, 4), {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.cell.sheet << "," << c.cell.column << "," << c.cell.row);
+    ExpectList(c.dependents, DependentsOf(*container, c.cell));
+  }
 }
 
 TEST_F(RelatedCells, DispatchByKind) {

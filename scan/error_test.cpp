@@ -26,16 +26,20 @@ bool IsErrorCell(CDependencyContainer& container, const CellPos& position) {
 
 bool RangeHasError(CDependencyContainer& container, const CellPos& first, const CellPos& last) {
   if (first == last) return IsErrorCell(container, first);
-  CellPos usedFirst;
-  CellPos usedLast;
-  if (!UsedRangeOf(container, last.sheet, &usedFirst, &usedLast)) return false;
-  const int32_t firstRow = std::max(first.row, usedFirst.row);
-  const int32_t lastRow = std::min(last.row, usedLast.row);
-  const int32_t firstColumn = std::max(first.column, usedFirst.column);
-  const int32_t lastColumn = std::min(last.column, usedLast.column);
-  for (int32_t row = firstRow; row <= lastRow; ++row) {
-    for (int32_t column = firstColumn; column <= lastColumn; ++column) {
-      if (IsErrorCell(container, {usedFirst.sheet, column, row})) return true;
+  // A 3-D range is tested on every sheet it spans, each within its own used range.
+  for (int64_t sheet = std::min(first.sheet, last.sheet);
+       sheet <= std::max(first.sheet, last.sheet); ++sheet) {
+    CellPos usedFirst;
+    CellPos usedLast;
+    if (!UsedRangeOf(container, static_cast<int32_t>(sheet), &usedFirst, &usedLast)) continue;
+    const int32_t firstRow = std::max(std::min(first.row, last.row), usedFirst.row);
+    const int32_t lastRow = std::min(std::max(first.row, last.row), usedLast.row);
+    const int32_t firstColumn = std::max(std::min(first.column, last.column), usedFirst.column);
+    const int32_t lastColumn = std::min(std::max(first.column, last.column), usedLast.column);
+    for (int32_t row = firstRow; row <= lastRow; ++row) {
+      for (int32_t column = firstColumn; column <= lastColumn; ++column) {
+        if (IsErrorCell(container, {usedFirst.sheet, column, row})) return true;
+      }
     }
   }
   return false;

@@ -7,6 +7,6 @@
 // One evaluation per cell for the container's life; a failed evaluation means no error.
 bool IsErrorCell(CDependencyContainer& container, const CellPos& position);
 
-// Tests only the part of the rectangle inside the used range, row by row; true at the first
-// error cell.
+// Tests only the part of the rectangle inside the used range, sheet by sheet for a 3-D range and
+// row by row; true at the first error cell.
 bool RangeHasError(CDependencyContainer& container, const CellPos& first, const CellPos& last);

@@ -2,10 +2,12 @@
 // call stack never follows the length of a chain of formulas.
 #include "scan/precedent_walk.h"
 
+#include <algorithm>
 #include <map>
 #include <optional>
 #include <vector>
 
+#include "engine/name_definitions.h"
 #include "scan/cell_collection.h"
 #include "scan/scan_strategies.h"
 #include "scan/used_range.h"
@@ -26,10 +28,15 @@ struct OpenVisit {
   // A formula cell: its origin's references and the next one to walk.
   SharedReferenceList references;
   size_t next = 0;
-  // A rectangle: the clamped corners and the next cell, column by column.
+  // A rectangle: its corners in order, and on the sheet being walked the corners clamped into
+  // that sheet's used range and the next cell, column by column.
+  CellPos low;
+  CellPos high;
+  int32_t sheet = 0;
   CellPos first;
   CellPos last;
   CellPos cursor;
+  bool sheetOutsideUsedRange = false;  // nothing of the rectangle on this sheet can hold data
 };
 
 class CPrecedentWalk {
@@ -76,7 +83,8 @@ class CPrecedentWalk {
     OpenVisit visit;
     visit.key = std::move(key);
     visit.dynamic = dynamic;
-    visit.references = found->second;
+    // Names whose definition is a formula are walked through to what they refer to.
+    visit.references = WithNamesFollowed(container_, found->second);
     visit.first = position;
     open_.push_back(std::move(visit));
     return std::nullopt;
@@ -95,12 +103,25 @@ class CPrecedentWalk {
     visit.isRectangle = true;
     visit.key = entry;
     visit.dynamic = mark;
-    visit.first = entry.first;
-    visit.last = entry.last;
-    ClampRectangle(container_, &visit.first, &visit.last);
-    visit.cursor = visit.first;
+    visit.low = {std::min(entry.first.sheet, entry.last.sheet),
+                 std::min(entry.first.column, entry.last.column),
+                 std::min(entry.first.row, entry.last.row)};
+    visit.high = {std::max(entry.first.sheet, entry.last.sheet),
+                  std::max(entry.first.column, entry.last.column),
+                  std::max(entry.first.row, entry.last.row)};
+    StartSheet(visit, visit.low.sheet);
     open_.push_back(std::move(visit));
     return std::nullopt;
+  }
+
+  // A 3-D rectangle holds its cells on every sheet from the first to the last, each sheet's
+  // part clamped into that sheet's own used range.
+  void StartSheet(OpenVisit& visit, int32_t sheet) {
+    visit.sheet = sheet;
+    visit.first = {sheet, visit.low.column, visit.low.row};
+    visit.last = {sheet, visit.high.column, visit.high.row};
+    visit.sheetOutsideUsedRange = !ClampRectangle(container_, &visit.first, &visit.last);
+    visit.cursor = visit.first;
   }
 
   // Takes the next step of the innermost open visit; closes it when nothing is left to walk.
@@ -115,10 +136,13 @@ class CPrecedentWalk {
       }
       return Close(scanner_.OnFormulaCell(top.first, top.anyTrue));
     }
-    if (top.cursor.column > top.last.column || top.cursor.row > top.last.row) {
-      return Close(top.anyTrue);
+    if (top.sheetOutsideUsedRange || top.cursor.column > top.last.column ||
+        top.cursor.row > top.last.row) {
+      if (top.sheet >= top.high.sheet) return Close(top.anyTrue);
+      StartSheet(top, top.sheet + 1);
+      return false;
     }
-    const CellPos cell{top.first.sheet, top.cursor.column, top.cursor.row};
+    const CellPos cell{top.sheet, top.cursor.column, top.cursor.row};
     if (++top.cursor.row > top.last.row) {
       top.cursor.row = top.first.row;
       ++top.cursor.column;

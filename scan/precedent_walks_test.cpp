@@ -85,6 +85,7 @@ TEST_F(PrecedentWalks, InputsAreTheCellsWithoutFormulaAtTheBottomOfEveryLevel) {
   Formula(1, 4, 3, L"=A1*Rate+[Other.xlsx]Sheet1!H20");
   Formula(1, 4, 4, L"=SUM(Block)");
   Formula(1, 4, 6, L"=D1*D2+D2");
+  Formula(1, 4, 7, L"=SUM(K1:L3)+A1");
   Sheet(1).SetArrayFormula({{1, 6}, {2, 6}}, L"=A1:A2*C1");
   const auto container = Attach();
 
@@ -103,6 +104,8 @@ TEST_F(PrecedentWalks, InputsAreTheCellsWithoutFormulaAtTheBottomOfEveryLevel) {
       {At(1, 4, 6), {At(1, 1, 1), At(1, 2, 1), At(1, 2, 2), At(1, 3, 1)}},
       // A later cell of an array answers for the array's formula.
       {At(1, 6, 2), {At(1, 1, 1), At(1, 1, 2), At(1, 3, 1)}},
+      // A range beside the used range holds no input, not the used range's nearest edge cell.
+      {At(1, 4, 7), {At(1, 1, 1)}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.cell.column << "," << c.cell.row);
@@ -111,6 +114,47 @@ TEST_F(PrecedentWalks, InputsAreTheCellsWithoutFormulaAtTheBottomOfEveryLevel) {
   EXPECT_EQ(CDependencyContainer::EmptyList(), InputsOf(*container, At(1, 1, 1)));
   EXPECT_EQ(CDependencyContainer::EmptyList(), InputsOf(*container, At(1, 2, 2)));
   EXPECT_EQ(CDependencyContainer::EmptyList(), InputsOf(*container, CellPos{}));
+}
+
+TEST_F(PrecedentWalks, WalksGoThroughFormulaNamesAndOverEverySheetOfA3DRange) {
+  session_.book->AddSheet(L"Second");
+  session_.book->AddSheet(L"Third");
+  // Each sheet has its own used range: Third holds only A1:B1 of the 3-D range A1:B2.
+  for (int32_t sheet = 1; sheet <= 2; ++sheet) {
+    for (int32_t row = 1; row <= 2; ++row) {
+      for (int32_t column = 1; column <= 2; ++column) Number(sheet, column, row, row * column);
+    }
+  }
+  Number(3, 1, 1, 5);
+  Number(3, 2, 1, 6);
+  session_.book->AddName({L"Rate", L"=Second!$B$2*12", 0, false});
+  session_.book->AddName({L"Bad", L"=Sheet1!$F$1+1", 0, false});
+  session_.book->AddName({L"p", L"=q+1", 0, false});  // p and q read each other
+  session_.book->AddName({L"q", L"=p+Third!$A$1", 0, false});
+  Formula(1, 4, 1, L"=SUM(Sheet1:Third!A1:B2)");
+  Formula(1, 4, 2, L"=A1*Rate");
+  Formula(1, 4, 3, L"=p");
+  Formula(1, 6, 1, L"=1/0");
+  Formula(1, 4, 5, L"=Bad*2");
+  const auto container = Attach();
+
+  struct Case {
+    CellPos cell;
+    std::vector<CellPos> inputs;
+  };
+  const Case cases[] = {
+      {At(1, 4, 1),
+       {At(1, 1, 1), At(1, 1, 2), At(1, 2, 1), At(1, 2, 2), At(2, 1, 1), At(2, 1, 2),
+        At(2, 2, 1), At(2, 2, 2), At(3, 1, 1), At(3, 2, 1)}},
+      {At(1, 4, 2), {At(1, 1, 1), At(2, 2, 2)}},
+      {At(1, 4, 3), {At(3, 1, 1)}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.cell.column << "," << c.cell.row);
+    EXPECT_EQ(c.inputs, CellsOf(InputsOf(*container, c.cell)));
+  }
+  // The error of F1 reaches D5 through the name's definition.
+  EXPECT_EQ((std::vector<CellPos>{At(1, 6, 1)}), CellsOf(ErrorSourcesOf(*container, At(1, 4, 5))));
 }
 
 TEST_F(PrecedentWalks, InputsReachedThroughADynamicReferenceAreMarked) {
@@ -264,6 +308,7 @@ TEST_F(PrecedentWalks, TheErrorTestAsksTheSheetOnceAndRangesOnlyWithinTheUsedRan
   Sheet(2).SetValue({2, 3}, CellValue::Error(ErrorCode::Ref));  // C2
   Formula(2, 2, 3, L"=1/0");                                    // B3
   Number(2, 4, 4, 1);                                           // D4
+  Sheet(1).SetValue({6, 6}, CellValue::Error(ErrorCode::NA));   // Sheet1!F6
   const auto container = Attach();
   struct Case {
     CellPos cell;
@@ -291,6 +336,9 @@ TEST_F(PrecedentWalks, TheErrorTestAsksTheSheetOnceAndRangesOnlyWithinTheUsedRan
       {At(2, 2, 1), At(2, 2, 65536), true}, {At(2, 4, 1), At(2, 10, 10), false},
       {At(2, 5, 5), At(2, 9, 9), false},  // wholly outside the used range
       {At(2, 2, 3), At(2, 2, 3), true},
+      // A 3-D range is tested on each of its sheets, within each sheet's used range.
+      {At(1, 6, 6), At(2, 6, 6), true},     {At(1, 3, 2), At(2, 3, 2), true},
+      {At(1, 1, 1), At(2, 1, 1), false},
   };
   for (const RangeCase& r : ranges) {
     SCOPED_TRACE(testing::Message() << r.first.column << "," << r.first.row << ":" << r.last.column

@@ -39,23 +39,35 @@ void ClampToUsedRange(CDependencyContainer& container, CellPos* position) {
   position->sheet = first.sheet;
 }
 
-void ClampRectangle(CDependencyContainer& container, CellPos* first, CellPos* last) {
+bool ClampRectangle(CDependencyContainer& container, CellPos* first, CellPos* last) {
+  CellPos usedFirst;
+  CellPos usedLast;
+  if (UsedRangeOf(container, first->sheet, &usedFirst, &usedLast)) {
+    const bool apart = std::max(first->column, last->column) < usedFirst.column ||
+                       std::min(first->column, last->column) > usedLast.column ||
+                       std::max(first->row, last->row) < usedFirst.row ||
+                       std::min(first->row, last->row) > usedLast.row;
+    if (apart) return false;
+  }
   ClampToUsedRange(container, first);
   ClampToUsedRange(container, last);
+  return true;
 }
 
 void ForEachUsedCell(CDependencyContainer& container, const CellPos& first, const CellPos& last,
                      const std::function<void(const CellPos&)>& visit) {
-  CellPos from = first;
-  CellPos to = last;
-  ClampRectangle(container, &from, &to);
+  const int32_t firstSheet = std::min(first.sheet, last.sheet);
+  const int32_t lastSheet = std::max(first.sheet, last.sheet);
+  const CellPos low{0, std::min(first.column, last.column), std::min(first.row, last.row)};
+  const CellPos high{0, std::max(first.column, last.column), std::max(first.row, last.row)};
   // 64-bit counters, so that a corner at the largest index cannot wrap the loop.
-  const int64_t sheetEnd = std::max(from.sheet, to.sheet);
-  const int64_t rowEnd = std::max(from.row, to.row);
-  const int64_t columnEnd = std::max(from.column, to.column);
-  for (int64_t sheet = std::min(from.sheet, to.sheet); sheet <= sheetEnd; ++sheet) {
-    for (int64_t row = std::min(from.row, to.row); row <= rowEnd; ++row) {
-      for (int64_t column = std::min(from.column, to.column); column <= columnEnd; ++column) {
+  for (int64_t sheet = firstSheet; sheet <= lastSheet; ++sheet) {
+    // Each sheet of a 3-D range has a used range of its own.
+    CellPos from{static_cast<int32_t>(sheet), low.column, low.row};
+    CellPos to{static_cast<int32_t>(sheet), high.column, high.row};
+    if (!ClampRectangle(container, &from, &to)) continue;
+    for (int64_t row = from.row; row <= to.row; ++row) {
+      for (int64_t column = from.column; column <= to.column; ++column) {
         visit(CellPos{static_cast<int32_t>(sheet), static_cast<int32_t>(column),
                       static_cast<int32_t>(row)});
       }

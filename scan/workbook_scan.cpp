@@ -1,6 +1,7 @@
 // The whole-workbook walk.
 #include "scan/workbook_scan.h"
 
+#include <algorithm>
 #include <string>
 
 #include "excel/cell_range.h"
@@ -63,11 +64,36 @@ bool CountCell(CWalk& walk, const CSheetArea& area) {
   return !walk.stopped;
 }
 
+// Whether the cell lies in a merged area, and if so the area's last row.
+bool MergedAreaEnd(const ExcelObject& cell, LONG* lastRow) {
+  bool merged = false;
+  if (!cell.GetBool(L"MergeCells", &merged) || !merged) return false;
+  ExcelObject area;
+  LONG row = 0;
+  LONG rows = 0;
+  if (!cell.GetObject(L"MergeArea", &area) || !area.GetLong(L"Row", &row) ||
+      !CountOf(area, L"Rows", &rows) || rows < 1) {
+    return false;
+  }
+  *lastRow = row + rows - 1;
+  return true;
+}
+
+// One column from the used range's top. A blank cell is jumped over with End(xlDown), which
+// lands on the next non-blank cell. Excel moves over a merged area as one block, though: from a
+// blank-looking cell of a merged title the jump runs to the end of the filled cells below it,
+// past every one of them, and a jump may stop on a merged area whose own cell in this column is
+// blank, or answer its top-left cell in another column. So a jump of more than one row from a
+// merged cell is not taken (the walk goes on below the area), and a landing that is blank or in
+// another column is passed, not processed. Jumps out of the used range need no such check, so a
+// column's last jump costs nothing more than before.
 void WalkColumn(CWalk& walk, const CSheetArea& area, LONG offset) {
   const CVariant column(static_cast<LONG>(offset + 1));
+  const LONG sheetColumn = area.firstColumn + offset;
   ExcelObject current;
   if (!area.cells.GetObject(L"Item", &current, {CVariant(LONG{1}), column})) return;
   const LONG end = area.firstRow + area.height;
+  // The last row the walk is done with; the next cell read is the one below it.
   LONG lastRow = 0;
   for (bool first = true;; first = false) {
     // A row beyond the limit still ends the column after it, so a cell reached by the jump is
@@ -77,22 +103,39 @@ void WalkColumn(CWalk& walk, const CSheetArea& area, LONG offset) {
         !area.cells.GetObject(L"Item", &current, {CVariant(lastRow - area.firstRow + 2), column})) {
       return;
     }
+    const LONG currentRow = first ? area.firstRow : lastRow + 1;
     CVariant value;
     current.GetValue(L"Value", &value);
+    LONG row = 0;
     if (IsBlank(value)) {
       ExcelObject below;
-      if (!current.GetObject(L"End", &below, {CVariant(kDirectionDown)})) return;
-      current = below;
+      if (!current.GetObject(L"End", &below, {CVariant(kDirectionDown)}) ||
+          !below.GetLong(L"Row", &row) || row <= currentRow) {
+        return;
+      }
+      LONG areaEnd = 0;
+      if (row > currentRow + 1 && row < end && MergedAreaEnd(current, &areaEnd)) {
+        lastRow = std::max(areaEnd, currentRow);
+        continue;
+      }
+      LONG landingColumn = 0;
       value.Clear();
-      current.GetValue(L"Value", &value);
-      if (IsBlank(value)) return;
+      below.GetValue(L"Value", &value);
+      if (IsBlank(value) || !below.GetLong(L"Column", &landingColumn) ||
+          landingColumn != sheetColumn) {
+        // The sheet's edge (the test at the top of the loop ends the column there), or a cell
+        // of a merged area.
+        lastRow = row;
+        continue;
+      }
+      current = below;
+    } else if (!current.GetLong(L"Row", &row) || row <= lastRow) {
+      // A row that does not move on would walk the same cell for ever.
+      return;
     }
-    LONG row = 0;
-    // A row that does not move on would walk the same cell for ever.
-    if (!current.GetLong(L"Row", &row) || row <= lastRow) return;
     lastRow = row;
     if (!CountCell(walk, area)) return;
-    walk.strategy.ProcessCell(current, {area.sheet, static_cast<int32_t>(area.firstColumn + offset),
+    walk.strategy.ProcessCell(current, {area.sheet, static_cast<int32_t>(sheetColumn),
                                         static_cast<int32_t>(row)});
   }
 }

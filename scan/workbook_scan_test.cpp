@@ -144,6 +144,43 @@ TEST_F(WorkbookScan, VisitsEveryNonBlankCellColumnByColumnJumpingOverGaps) {
   EXPECT_TRUE(session_.app->ScreenUpdating());
 }
 
+TEST_F(WorkbookScan, MergedAreasHideNoCellFromTheWalk) {
+  CWorksheet& sheet = Sheet(1);
+  // A title merged over G42:K42 on the used range's first row, formulas right below it in H:K
+  // (some showing empty text), then a gap and a merged title holding a formula over G50:I50.
+  sheet.AddMerge({{42, 7}, {42, 11}});
+  sheet.SetValue({42, 7}, CellValue::Text(L"Quarter"));
+  for (int column = 8; column <= 11; ++column) {
+    for (int row = 43; row <= 48; ++row) {
+      sheet.SetFormula({row, column}, row == 45 ? L"IF(1,\"\",0)" : L"ROW()");
+    }
+    sheet.SetFormula({51, column}, L"H43+1");
+  }
+  sheet.AddMerge({{50, 7}, {50, 9}});
+  sheet.SetFormula({50, 7}, L"G42&\" total\"");
+  // A label merged down B42:B44 whose hidden cell B43 still holds a number from before the
+  // merge, with formulas below it.
+  sheet.AddMerge({{42, 2}, {44, 2}});
+  sheet.SetValue({42, 2}, CellValue::Text(L"Region"));
+  Number(1, 43, 2, 7);
+  for (int row = 45; row <= 46; ++row) sheet.SetFormula({row, 2}, L"ROW()");
+  auto container = Attach();
+
+  std::vector<CellPos> expected;
+  for (const CellPos& cell : NonBlankCells()) {
+    const auto area = sheet.MergeAreaOf({cell.row, cell.column});
+    if (!area || area->first == spreadsheet::CellCoord{cell.row, cell.column}) {
+      expected.push_back(cell);
+    }
+  }
+  CRecordingStrategy strategy;
+  ScanWorkbook(*container, strategy);
+  EXPECT_EQ(expected, strategy.seen);
+  EXPECT_TRUE(strategy.rangesMatch);
+  CollectAllFormulas(*container);
+  EXPECT_EQ(4u * 7u + 1u + 2u, container->formulaIndex_.size());
+}
+
 TEST_F(WorkbookScan, ColumnsEndAtTheRowLimitOfTheFileFormatExceptAfterAJump) {
   struct Case {
     int fileFormat;
@@ -337,9 +374,19 @@ TEST_F(WorkbookScan, PositionsAreClampedIntoTheCachedUsedRange) {
   }
   CellPos first{1, 1, 1};
   CellPos last{1, 16384, 1048576};
-  ClampRectangle(*container, &first, &last);
+  EXPECT_TRUE(ClampRectangle(*container, &first, &last));
   EXPECT_EQ((CellPos{1, 2, 2}), first);
   EXPECT_EQ((CellPos{1, 4, 5}), last);
+  // A rectangle beside the used range holds none of its cells: clamping it would name a cell
+  // (here D2:D3) that it does not hold.
+  CellPos besideFirst{1, 8, 2};
+  CellPos besideLast{1, 9, 3};
+  EXPECT_FALSE(ClampRectangle(*container, &besideFirst, &besideLast));
+  EXPECT_EQ((CellPos{1, 8, 2}), besideFirst);
+  size_t visited = 0;
+  ForEachUsedCell(*container, {1, 8, 2}, {1, 9, 3}, [&](const CellPos&) { ++visited; });
+  ForEachUsedCell(*container, {1, 1, 7}, {1, 4, 9}, [&](const CellPos&) { ++visited; });
+  EXPECT_EQ(0u, visited);
 
   // The cache answers after the sheet has grown.
   Number(1, 20, 6, 1);

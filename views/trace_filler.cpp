@@ -4,10 +4,27 @@
 #include <algorithm>
 #include <utility>
 
+#include "engine/name_definitions.h"
 #include "formula/address_parser.h"
 #include "scan/error_test.h"
 #include "scan/used_range.h"
 #include "views/progress_window.h"
+
+namespace {
+
+// What marks an item's place on its path in expand all: its cell, or a formula name's id.
+CellReference PathKey(const CellReference& reference) {
+  CellReference key;
+  if (reference.nameId != 0 && (reference.flags & RefNameNotRange) != 0) {
+    key.nameId = reference.nameId;
+  } else {
+    key.first = reference.first;
+    key.last = reference.first;
+  }
+  return key;
+}
+
+}  // namespace
 
 bool IsFlatListKind(TraceKind kind) {
   return kind == TraceKind::kErrorCells || kind == TraceKind::kFillColor ||
@@ -83,7 +100,12 @@ void CTraceFiller::AddPlaceholder(TreeItem item) {
 }
 
 void CTraceFiller::ApplyPlaceholderRule(TreeItem item, const CellReference& reference) {
-  if (IsFlatListKind(kind_) || (reference.flags & RefNameNotRange) != 0) return;
+  if (IsFlatListKind(kind_)) return;
+  if ((reference.flags & RefNameNotRange) != 0) {
+    // A name whose definition is a formula opens into what the definition refers to.
+    if (IsFormulaName(container_, reference)) AddPlaceholder(item);
+    return;
+  }
   if (!reference.IsSingleCell() || HasRelated(container_, reference.first, kind_)) {
     AddPlaceholder(item);
   }
@@ -113,7 +135,40 @@ void CTraceFiller::InsertReference(TreeItem parent, const CellReference& referen
     InsertCell(parent, reference, recursive, tasks);
     return;
   }
+  if (IsFormulaName(container_, reference)) {
+    if (!NamePassesFilter(reference)) return;
+    InsertName(parent, reference, recursive, tasks);
+    return;
+  }
+  if ((reference.flags & RefNameNotRange) != 0) {
+    // A constant holds no cells, so no error cell either.
+    if (switches_.filterHighlighted) return;
+  } else if (!PassesFilter(reference.first, reference.last)) {
+    return;
+  }
   InsertItem(parent, reference, kImageName);
+}
+
+bool CTraceFiller::NamePassesFilter(const CellReference& name) {
+  if (!switches_.filterHighlighted) return true;
+  if (!switches_.highlightErrors) return false;
+  // Kept when something it leads to would be kept under it: a cell or range holding an error.
+  for (const CellReference& target : *NameTargetsOf(container_, name.nameId)) {
+    if (target.externalId != 0 || (target.flags & RefNameNotRange) != 0) continue;
+    if (RangeHasError(container_, target.first, target.last)) return true;
+  }
+  return false;
+}
+
+void CTraceFiller::InsertName(TreeItem parent, const CellReference& reference, bool recursive,
+                              std::vector<Task>* tasks) {
+  const TreeItem item = InsertItem(parent, reference, kImageName);
+  if (item == kNoItem) return;
+  if (recursive && progress_.MayContinue()) {
+    tasks->push_back(Task{item, PathKey(reference), false, false});
+  } else {
+    AddPlaceholder(item);
+  }
 }
 
 void CTraceFiller::InsertCell(TreeItem parent, const CellReference& reference, bool recursive,
@@ -122,7 +177,7 @@ void CTraceFiller::InsertCell(TreeItem parent, const CellReference& reference, b
   const TreeItem item = InsertItem(parent, reference, ReferenceImage(reference));
   if (item == kNoItem) return;
   if (recursive && progress_.MayContinue()) {
-    tasks->push_back(Task{item, reference.first, false, false});
+    tasks->push_back(Task{item, PathKey(reference), false, false});
   } else {
     ApplyPlaceholderRule(item, reference);
   }
@@ -146,9 +201,10 @@ void CTraceFiller::ExpandRange(TreeItem item, const CellReference& range, bool r
   });
 }
 
-void CTraceFiller::FillChildren(TreeItem item, const CellPos& cell, bool recursive,
+void CTraceFiller::FillChildren(TreeItem item, const CellReference& key, bool recursive,
                                 std::vector<Task>* tasks) {
-  const SharedReferenceList list = ListRelated(container_, cell, kind_);
+  const SharedReferenceList list = key.nameId != 0 ? NameReferencesOf(container_, key.nameId)
+                                                   : ListRelated(container_, key.first, kind_);
   if (!list) return;
   for (const CellReference& reference : *list) InsertReference(item, reference, recursive, tasks);
 }
@@ -168,7 +224,7 @@ void CTraceFiller::ExpandOnDemand(TreeItem item) {
   tree_.DeleteItem(first);
   const CellReference reference = found->second;
   if (reference.IsSingleCell()) {
-    FillChildren(item, reference.first, false, nullptr);
+    FillChildren(item, PathKey(reference), false, nullptr);
   } else {
     ExpandRange(item, reference, false, nullptr);
   }
@@ -193,28 +249,29 @@ void CTraceFiller::DeleteChildren(TreeItem item) {
   for (const TreeItem child : top) tree_.DeleteItem(child);
 }
 
-void CTraceFiller::RunTasks(std::vector<Task> stack, std::set<CellPos, CellPosOrder> onPath) {
+void CTraceFiller::RunTasks(std::vector<Task> stack, PathSet onPath) {
   // Depth first, as recursion would go, but on the heap: chains and cycles in the workbook
-  // decide how deep the branch gets. A cell already on its own path is not filled again; it
-  // keeps a placeholder, so a cycle stays finite and can still be opened a level at a time.
+  // decide how deep the branch gets. A cell or name already on its own path is not filled again;
+  // it keeps a placeholder, so a cycle (of cells or of names) stays finite and can still be
+  // opened a level at a time.
   while (!stack.empty()) {
     const Task task = stack.back();
     stack.pop_back();
     if (task.leave) {
-      onPath.erase(task.cell);
+      onPath.erase(task.key);
       continue;
     }
     const auto found = nodeMap_.find(task.item);
     if (found == nodeMap_.end()) continue;
-    if (onPath.contains(task.cell) || (!task.forced && !progress_.MayContinue())) {
+    if (onPath.contains(task.key) || (!task.forced && !progress_.MayContinue())) {
       const CellReference reference = found->second;
       ApplyPlaceholderRule(task.item, reference);
       continue;
     }
-    onPath.insert(task.cell);
+    onPath.insert(task.key);
     std::vector<Task> children;
-    FillChildren(task.item, task.cell, true, &children);
-    stack.push_back(Task{task.item, task.cell, true, false});
+    FillChildren(task.item, task.key, true, &children);
+    stack.push_back(Task{task.item, task.key, true, false});
     stack.insert(stack.end(), children.rbegin(), children.rend());
   }
 }
@@ -231,15 +288,18 @@ void CTraceFiller::ExpandAll() {
   expandAllInProgress_ = true;
   DeleteChildren(selected);
 
-  std::set<CellPos, CellPosOrder> onPath;
+  PathSet onPath;
   for (TreeItem up = tree_.Parent(selected); up != kNoItem; up = tree_.Parent(up)) {
     const auto entry = nodeMap_.find(up);
-    if (entry != nodeMap_.end() && entry->second.IsSingleCell()) onPath.insert(entry->second.first);
+    if (entry != nodeMap_.end() && entry->second.IsSingleCell()) {
+      onPath.insert(PathKey(entry->second));
+    }
   }
   std::vector<Task> stack;
   if (reference.IsSingleCell()) {
-    if (reference.externalId == 0 && (reference.flags & RefNameNotRange) == 0) {
-      stack.push_back(Task{selected, reference.first, false, true});
+    if (reference.externalId == 0 &&
+        ((reference.flags & RefNameNotRange) == 0 || IsFormulaName(container_, reference))) {
+      stack.push_back(Task{selected, PathKey(reference), false, true});
     }
   } else {
     std::vector<Task> cells;
@@ -303,6 +363,16 @@ std::wstring ReferenceText(const CDependencyContainer& container, const CellRefe
   return text.empty() ? address : text + L" (" + address + L")";
 }
 
+std::wstring SheetText(const CDependencyContainer& container, const CellReference& reference) {
+  std::wstring text(container.sheetNameByIndex_.Find(reference.first.sheet));
+  if (reference.last.sheet != reference.first.sheet) {
+    // A 3-D reference names its span of sheets, as a formula writes it.
+    text += L':';
+    text += container.sheetNameByIndex_.Find(reference.last.sheet);
+  }
+  return text;
+}
+
 std::wstring CTraceFiller::ComputeText(const CellReference& reference) {
   if (reference.externalId != 0) {
     return std::wstring(container_.externalTable_.Find(reference.externalId));
@@ -317,7 +387,7 @@ std::wstring CTraceFiller::ComputeText(const CellReference& reference) {
   if (nameConstant) {
     value = record->refersTo;
   } else {
-    sheet = std::wstring(container_.sheetNameByIndex_.Find(reference.first.sheet));
+    sheet = SheetText(container_, reference);
     if (reference.IsSingleCell()) {
       const CellTexts& texts = texts_.Get(container_, reference.first);
       value = texts.value;

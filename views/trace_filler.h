@@ -49,6 +49,9 @@ bool IsFlatListKind(TraceKind kind);
 // its name alone; another workbook's reference by that workbook's text.
 std::wstring ReferenceText(const CDependencyContainer& container, const CellReference& reference);
 int32_t ReferenceImage(const CellReference& reference);
+// The Sheet column: the first corner's sheet, or "First:Last" for a reference over several
+// sheets; empty for an unknown sheet.
+std::wstring SheetText(const CDependencyContainer& container, const CellReference& reference);
 
 class CTraceFiller {
  public:
@@ -80,15 +83,20 @@ class CTraceFiller {
   const CCellTextCache& TextCache() const { return texts_; }
 
  private:
-  // Work still to do in expand all: fill an item's children, or leave a cell's path.
+  // Work still to do in expand all: fill an item's children, or leave its path. The key is the
+  // item's cell, or for a formula name the name alone (PathKey).
   struct Task {
     TreeItem item = kNoItem;
-    CellPos cell;
+    CellReference key;
     bool leave = false;
     bool forced = false;  // The branch's own top: filled even after Stop.
   };
+  using PathSet = std::set<CellReference>;
 
   bool PassesFilter(const CellPos& first, const CellPos& last);
+  // The filter rule for a formula name, which holds no cells of its own: it passes when one of
+  // the cells or ranges its definition leads to (through other names too) holds an error.
+  bool NamePassesFilter(const CellReference& name);
   TreeItem InsertItem(TreeItem parent, const CellReference& reference, int32_t image);
   void AddPlaceholder(TreeItem item);
   void ApplyPlaceholderRule(TreeItem item, const CellReference& reference);
@@ -99,8 +107,13 @@ class CTraceFiller {
                   std::vector<Task>* tasks);
   void ExpandRange(TreeItem item, const CellReference& range, bool recursive,
                    std::vector<Task>* tasks);
-  void FillChildren(TreeItem item, const CellPos& cell, bool recursive, std::vector<Task>* tasks);
-  void RunTasks(std::vector<Task> stack, std::set<CellPos, CellPosOrder> onPath);
+  // A formula name: with a placeholder in lazy mode, or as a task of expand all.
+  void InsertName(TreeItem parent, const CellReference& reference, bool recursive,
+                  std::vector<Task>* tasks);
+  // The cell's related references, or the references of a formula name's definition.
+  void FillChildren(TreeItem item, const CellReference& key, bool recursive,
+                    std::vector<Task>* tasks);
+  void RunTasks(std::vector<Task> stack, PathSet onPath);
   void FillFlatList();
   void DeleteChildren(TreeItem item);
   void ExpandVisually(TreeItem top);

@@ -250,6 +250,80 @@ TEST_F(TraceTree, ARangeOpensIntoItsCellsAlongRows) {
   EXPECT_EQ((std::vector<std::wstring>{L"A1", L"B1", L"C1", L"A2", L"B2", L"C2"}), order);
 }
 
+TEST_F(TraceTree, A3DRangeNamesItsSheetsAndOpensSheetBySheet) {
+  session_.book->AddSheet(L"Second");
+  session_.book->AddSheet(L"Third");
+  for (int32_t sheet = 1; sheet <= 3; ++sheet) {
+    for (int32_t row = 1; row <= 2; ++row) {
+      for (int32_t column = 1; column <= 2; ++column) {
+        session_.book->Sheet(sheet).SetValue({row, column},
+                                             CellValue::Number(sheet * 100 + row * 10 + column));
+      }
+    }
+  }
+  Formula(4, 1, L"=SUM(Sheet1:Third!A1:B2)+Sheet1:Third!B1");
+  Open(CellRef(At(4, 1)), TraceKind::kPrecedents);
+
+  const std::vector<TreeItem> level = Children(Top());
+  ASSERT_EQ(2u, level.size());
+  EXPECT_EQ((std::vector<std::wstring>{L"A1:B2", L"Sheet1:Third", L"", L""}), Fields(level[0]));
+  EXPECT_EQ((std::vector<std::wstring>{L"B1", L"Sheet1:Third", L"", L""}), Fields(level[1]));
+  tree_.Expand(level[0]);
+  std::vector<std::wstring> cells;
+  for (const TreeItem cell : Children(level[0])) {
+    const std::vector<std::wstring> fields = Fields(cell);
+    cells.push_back(fields[1] + L"!" + fields[0] + L"=" + fields[2]);
+  }
+  EXPECT_EQ((std::vector<std::wstring>{L"Sheet1!A1=111", L"Sheet1!B1=112", L"Sheet1!A2=121",
+                                       L"Sheet1!B2=122", L"Second!A1=211", L"Second!B1=212",
+                                       L"Second!A2=221", L"Second!B2=222", L"Third!A1=311",
+                                       L"Third!B1=312", L"Third!A2=321", L"Third!B2=322"}),
+            cells);
+  tree_.Expand(level[1]);
+  EXPECT_EQ(3u, Children(level[1]).size());
+}
+
+TEST_F(TraceTree, AFormulaNameOpensIntoItsDefinitionAndACircleOfNamesEnds) {
+  session_.book->AddSheet(L"Inputs");
+  session_.book->Sheet(2).SetValue({2, 2}, CellValue::Number(5));
+  session_.book->AddName({L"Rate", L"=Inputs!$B$2*12", 0, false});
+  session_.book->AddName({L"p", L"=q+1", 0, false});
+  session_.book->AddName({L"q", L"=p+Rate", 0, false});
+  session_.book->AddName({L"c", L"=0.2", 0, false});
+  Formula(1, 1, L"=Rate+p+c");
+  CTraceFiller& filler = Open(CellRef(At(1, 1)), TraceKind::kPrecedents);
+
+  const std::vector<TreeItem> level = Children(Top());
+  ASSERT_EQ(3u, level.size());
+  EXPECT_EQ((std::vector<std::wstring>{L"Rate", L"", L"=Inputs!$B$2*12", L""}), Fields(level[0]));
+  EXPECT_EQ(kImageName, tree_.Image(level[0]));
+  EXPECT_TRUE(HasPlaceholder(level[0]));
+  EXPECT_TRUE(HasPlaceholder(level[1]));
+  EXPECT_FALSE(HasPlaceholder(level[2]));  // a constant stays a leaf
+  tree_.Expand(level[0]);
+  const std::vector<TreeItem> rate = Children(level[0]);
+  ASSERT_EQ(1u, rate.size());
+  EXPECT_EQ((std::vector<std::wstring>{L"B2", L"Inputs", L"5", L""}), Fields(rate[0]));
+
+  // Expand all follows p to q and q back to p, where the circle ends with a placeholder.
+  tree_.Select(level[1]);
+  filler.ExpandAll();
+  std::vector<std::wstring> chain;
+  TreeItem item = level[1];
+  for (; filler.ReferenceOf(item) != nullptr; item = tree_.FirstChild(item)) {
+    chain.push_back(CellField(item));
+    if (HasPlaceholder(item)) break;
+  }
+  EXPECT_EQ((std::vector<std::wstring>{L"p", L"q", L"p"}), chain);
+  EXPECT_TRUE(HasPlaceholder(item));
+  // q's other reference, Rate, opened all the way down.
+  const std::vector<TreeItem> q = Children(tree_.FirstChild(level[1]));
+  ASSERT_EQ(2u, q.size());
+  EXPECT_EQ(L"Rate", CellField(q[1]));
+  ASSERT_EQ(1u, Children(q[1]).size());
+  EXPECT_EQ(L"B2", CellField(Children(q[1])[0]));
+}
+
 TEST_F(TraceTree, TheFilterKeepsOnlyErrorCells) {
   Formula(1, 1, L"=B1+C1");
   Formula(2, 1, L"=D1/0");
@@ -267,6 +341,31 @@ TEST_F(TraceTree, TheFilterKeepsOnlyErrorCells) {
   const std::vector<TreeItem> level = Children(Top());
   ASSERT_EQ(1u, level.size());
   EXPECT_EQ(L"B1", CellField(level[0]));
+}
+
+TEST_F(TraceTree, TheFilterKeepsANameOnlyWhenWhatItHoldsOrLeadsToHoldsAnError) {
+  session_.book->AddName({L"Headcount", L"=Sheet1!$B5", 0, false});
+  session_.book->AddName({L"Broken", L"=Sheet1!$B$6", 0, false});
+  session_.book->AddName({L"Ratio", L"=Sheet1!$B$6*2", 0, false});
+  session_.book->AddName({L"Chained", L"=Ratio+1", 0, false});
+  session_.book->AddName({L"Scale", L"=Sheet1!$B$5*2", 0, false});
+  session_.book->AddName({L"Limit", L"=0.5", 0, false});
+  Number(2, 5, 7);
+  Formula(2, 6, L"=1/0");
+  Formula(1, 1, L"=Headcount+Broken+Chained+Scale+Limit");
+  CTraceFiller& filler = Open(CellRef(At(1, 1)), TraceKind::kPrecedents, false);
+  filler.Switches().highlightErrors = true;
+  filler.Switches().filterHighlighted = true;
+  filler.Fill();
+
+  std::vector<std::wstring> kept;
+  for (const TreeItem item : Children(Top())) kept.push_back(CellField(item));
+  EXPECT_EQ((std::vector<std::wstring>{L"Broken (B6)", L"Chained"}), kept);
+
+  // Without the filter every name is there.
+  filler.Switches().filterHighlighted = false;
+  filler.Refresh();
+  EXPECT_EQ(5u, Children(Top()).size());
 }
 
 TEST_F(TraceTree, ErrorsAreRedAndBoldDynamicCellsBlue) {

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "engine/cell_paths.h"
+#include "engine/name_definitions.h"
 #include "formula/address_parser.h"
 #include "views/cell_text_cache.h"
 #include "views/item_fields.h"
@@ -321,8 +322,12 @@ TreeItem CTraceWindowLogic::WalkPath(TreeItem from, const std::vector<CellRefere
       frames.push_back({last ? kNoItem : tree_.FirstChild(item), position + 1, true});
       return;
     }
-    if (reference.externalId != 0 || IsNameConstant(container_, reference)) return;
-    if (!CoversCell(reference, element.first)) return;
+    if (reference.externalId != 0) return;
+    // A name whose definition is a formula holds the cells that definition leads to.
+    if (IsNameConstant(container_, reference) ? !NameLeadsTo(container_, reference, element.first)
+                                              : !CoversCell(reference, element.first)) {
+      return;
+    }
     // A range holding the path's next cell: open it, without selecting it, and look inside.
     FillItem(item);
     tree_.Expand(item);
