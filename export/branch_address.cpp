@@ -46,11 +46,23 @@ std::wstring BranchAddress(const CellPos& first, const CellPos& last, std::wstri
     text += sheet;
     text += L'!';
   }
-  return text + Corner(first) + L':' + Corner(last);
+  text += Corner(first);
+  if (first.column != last.column || first.row != last.row) text += L':' + Corner(last);
+  return text;
+}
+
+std::wstring BranchSheetText(const SheetNameByIndex& sheets, const CellPos& first,
+                             const CellPos& last) {
+  std::wstring text(sheets.Find(first.sheet));
+  if (last.sheet != first.sheet) {
+    text += L':';
+    text += sheets.Find(last.sheet);
+  }
+  return text;
 }
 
 std::wstring BranchLabel(const SheetNameByIndex& sheets, const CellPos& first, const CellPos& last,
                          const std::wstring& name) {
-  const std::wstring address = BranchAddress(first, last, sheets.Find(first.sheet));
+  const std::wstring address = BranchAddress(first, last, BranchSheetText(sheets, first, last));
   return name.empty() ? address : name + L" (" + address + L")";
 }

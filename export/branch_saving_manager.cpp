@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "engine/name_definitions.h"
 #include "excel/cell_range.h"
 #include "excel/evaluation.h"
 #include "export/branch_cell_line.h"
@@ -17,6 +18,23 @@
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #endif
 
+namespace {
+
+CellReference CellKey(const CellPos& cell) {
+  CellReference key;
+  key.first = cell;
+  key.last = cell;
+  return key;
+}
+
+CellReference NameKey(int32_t nameId) {
+  CellReference key;
+  key.nameId = nameId;
+  return key;
+}
+
+}  // namespace
+
 CBranchSavingManager::CBranchSavingManager() {
   SetTitle(L"Trelvane - saving data");
   SetFormat(L"Items saved: %ld");
@@ -27,6 +45,7 @@ void CBranchSavingManager::Save() {
   if (!storage_->Open()) return;
   Begin();
   path_.clear();
+  written_.clear();
   work_.clear();
   if (skipRoot_ && root_.IsSingleCell()) {
     // The flat lists: the query entry itself stands for no cell; only its list is written.
@@ -42,32 +61,71 @@ void CBranchSavingManager::Save() {
   const bool stopped = !MayContinue();
   work_.clear();
   path_.clear();
+  written_.clear();
   storage_->Close();
   if (stopped) ResetStop();
   End();
 }
 
+void CBranchSavingManager::Descend(const CellReference& key, SharedReferenceList list,
+                                   std::uint32_t depth) {
+  written_.insert(key);
+  path_.insert(key);
+  work_.push_back(ChildrenTask{std::move(list), 0, key, depth + 1});
+}
+
+bool CBranchSavingManager::ClampSheet(RectangleCellsTask& task, int32_t sheet) {
+  // Whole columns and rows stand for the cells that can hold data, as in the trace tree; a sheet
+  // whose used range the rectangle misses has none of its cells.
+  for (int64_t next = sheet; next <= task.high.sheet; ++next) {
+    task.from = {static_cast<int32_t>(next), task.low.column, task.low.row};
+    task.to = {static_cast<int32_t>(next), task.high.column, task.high.row};
+    if (ClampRectangle(*container_, &task.from, &task.to)) {
+      task.next = task.from;
+      return true;
+    }
+  }
+  return false;
+}
+
 void CBranchSavingManager::PushRectangle(const CellPos& first, const CellPos& last,
                                          std::uint32_t depth) {
-  storage_->WriteRange(first, last, RectangleName(*container_, first, last), depth);
-  Tick();
-  // Whole columns and rows stand for the cells that can hold data, as in the trace tree.
-  CellPos from = first;
-  CellPos to = last;
-  ClampRectangle(*container_, &from, &to);
   RectangleCellsTask cells;
-  cells.first = {std::min(from.sheet, to.sheet), std::min(from.column, to.column),
-                 std::min(from.row, to.row)};
-  cells.last = {std::max(from.sheet, to.sheet), std::max(from.column, to.column),
-                std::max(from.row, to.row)};
-  cells.next = cells.first;
+  cells.low = {std::min(first.sheet, last.sheet), std::min(first.column, last.column),
+               std::min(first.row, last.row)};
+  cells.high = {std::max(first.sheet, last.sheet), std::max(first.column, last.column),
+                std::max(first.row, last.row)};
+  CellReference key;
+  key.first = cells.low;
+  key.last = cells.high;
+  const bool above = written_.contains(key);
+  storage_->WriteRange(first, last, RectangleName(*container_, first, last), depth, above);
+  Tick();
+  if (above) return;
+  written_.insert(key);
+  if (!ClampSheet(cells, cells.low.sheet)) return;
   cells.depth = depth + 1;
   work_.push_back(std::move(cells));
 }
 
+void CBranchSavingManager::WriteName(int32_t nameId, std::uint32_t depth) {
+  const CellReference key = NameKey(nameId);
+  const bool onPath = path_.contains(key);
+  const bool above = WrittenAbove(key);
+  if (!WriteNameLine(*storage_, *container_, nameId, depth, above)) return;
+  Tick();
+  if (onPath || above) return;
+  // A constant reads nothing; a formula opens into what its definition reads.
+  SharedReferenceList list = NameReferencesOf(*container_, nameId);
+  if (!list || list->empty()) return;
+  Descend(key, std::move(list), depth);
+}
+
 void CBranchSavingManager::Run(const EntryTask& task) {
   const CellReference& entry = task.entry;
-  if (!entry.IsSingleCell()) {
+  if (IsNameEntry(entry)) {
+    WriteName(entry.nameId, task.depth);
+  } else if (!entry.IsSingleCell()) {
     PushRectangle(entry.first, entry.last, task.depth);
   } else if (Evaluating()) {
     Run(EvaluatedCellTask{entry.first, task.depth});
@@ -77,17 +135,19 @@ void CBranchSavingManager::Run(const EntryTask& task) {
 }
 
 void CBranchSavingManager::Run(const CellTask& task) {
+  const CellReference key = CellKey(task.cell);
+  const bool onPath = path_.contains(key);
+  const bool above = WrittenAbove(key);
   if (task.writeSelf) {
-    WriteCellLine(*storage_, *container_, task.cell, task.depth);
+    WriteCellLine(*storage_, *container_, task.cell, task.depth, above);
     Tick();
     // An external reference or a name that is no range: nothing stands behind it.
     if (task.cell.IsNoCell()) return;
   }
-  if (path_.contains(task.cell)) return;
+  if (onPath || above) return;
   SharedReferenceList list = ListRelated(*container_, task.cell, *kind_);
   if (!list || list->empty()) return;
-  path_.insert(task.cell);
-  work_.push_back(ChildrenTask{std::move(list), 0, task.cell, task.depth + 1});
+  Descend(key, std::move(list), task.depth);
 }
 
 void CBranchSavingManager::Run(ChildrenTask& task) {
@@ -106,19 +166,14 @@ void CBranchSavingManager::Run(RectangleCellsTask& task) {
   // Row by row on each sheet, and column by column within a row; equality tests, so a corner at
   // the largest index cannot wrap.
   bool done = false;
-  if (task.next.column != task.last.column) {
+  if (task.next.column != task.to.column) {
     ++task.next.column;
   } else {
-    task.next.column = task.first.column;
-    if (task.next.row != task.last.row) {
+    task.next.column = task.from.column;
+    if (task.next.row != task.to.row) {
       ++task.next.row;
     } else {
-      task.next.row = task.first.row;
-      if (task.next.sheet != task.last.sheet) {
-        ++task.next.sheet;
-      } else {
-        done = true;
-      }
+      done = task.next.sheet == task.high.sheet || !ClampSheet(task, task.next.sheet + 1);
     }
   }
   const std::uint32_t depth = task.depth;
@@ -136,24 +191,28 @@ void CBranchSavingManager::Run(const EvaluatedCellTask& task) {
   bool hasFormula = false;
   range.GetBool(L"HasFormula", &hasFormula);
   if (!hasFormula) {
-    WriteCellLine(*storage_, *container_, range, task.cell, task.depth);
+    WriteCellLine(*storage_, *container_, range, task.cell, task.depth, false);
     Tick();
     return;
   }
   std::wstring formula;
   range.GetText(L"Formula", &formula);
   if (formula.empty()) return;
-  WriteCellLine(*storage_, *container_, range, task.cell, task.depth);
+  const CellReference key = CellKey(task.cell);
+  const bool onPath = path_.contains(key);
+  const bool above = WrittenAbove(key);
+  WriteCellLine(*storage_, *container_, range, task.cell, task.depth, above);
   Tick();
-  if (path_.contains(task.cell)) return;
+  if (onPath || above) return;
   // A parser of its own: the container's memo shares one tree between cells with equal text,
   // and this tree must describe this cell while it is written.
   CFormulaParser parser(container_->FormulaParser());
   parser.Parse(formula, task.cell);
   std::shared_ptr<const ISyntaxNode> tree = parser.GetRoot();
   if (!tree) return;
-  path_.insert(task.cell);
-  work_.push_back(LeaveTask{task.cell});
+  written_.insert(key);
+  path_.insert(key);
+  work_.push_back(LeaveTask{key});
   const ISyntaxNode* root = tree.get();
   work_.push_back(NodeTask{std::move(tree), root, task.cell, task.depth + 1});
 }
@@ -202,5 +261,5 @@ void CBranchSavingManager::Run(NodeChildrenTask& task) {
 }
 
 void CBranchSavingManager::Run(const LeaveTask& task) {
-  path_.erase(task.cell);
+  path_.erase(task.key);
 }

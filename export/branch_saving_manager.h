@@ -21,10 +21,13 @@
 // Used once: construct, SetKind, SetStorage, SetContainer, SetRoot, Save. The container and the
 // storage are borrowed and must outlive Save.
 //
-// A cell is written every time it is met, but its children only when it is not already on its
-// own path from the root: a circle is written once round and then ends at the repeated cell. The
-// walk runs on an explicit work list, so the stack stays flat however long the workbook's
-// chains are.
+// A branch is written once: the first time its cell, rectangle or formula name is met in writing
+// order (depth first, each line before what hangs under it) in full, and every later time as its
+// line alone, marked as expanded above. A cell that comes round again on its own path is a
+// circle: written plainly, once round, and ended there. So the output, and the memory of the
+// walk, grow with the workbook and never with the number of paths through it (a lattice of
+// formulas has exponentially many). The walk runs on an explicit work list, so the stack stays
+// flat however long the workbook's chains are.
 class CBranchSavingManager : public CPopulationTreeProgress {
  public:
   CBranchSavingManager();
@@ -60,16 +63,20 @@ class CBranchSavingManager : public CPopulationTreeProgress {
     CellPos cell;
     std::uint32_t depth = 0;
   };
+  // Sheet by sheet; each sheet's part of a 3-D rectangle is clamped into that sheet's own used
+  // range when the walk reaches it.
   struct RectangleCellsTask {
-    CellPos first;  // ordered corners
-    CellPos last;
+    CellPos low;  // the corners ordered, before clamping: the span of sheets, columns and rows
+    CellPos high;
+    CellPos from;  // the current sheet's part, clamped
+    CellPos to;
     CellPos next;
     std::uint32_t depth = 0;
   };
   struct ChildrenTask {
     SharedReferenceList list;
     std::size_t next = 0;
-    CellPos owner;  // leaves the path list when the list is done
+    CellReference owner;  // its key (path_) leaves the path when the list is done
     std::uint32_t depth = 0;
   };
   struct NodeTask {
@@ -86,13 +93,23 @@ class CBranchSavingManager : public CPopulationTreeProgress {
     std::uint32_t depth = 0;
   };
   struct LeaveTask {
-    CellPos cell;
+    CellReference key;
   };
   using Task = std::variant<EntryTask, CellTask, EvaluatedCellTask, RectangleCellsTask,
                             ChildrenTask, NodeTask, NodeChildrenTask, LeaveTask>;
 
   bool Evaluating() const { return kind_ == TraceKind::kEvaluateFormula; }
+  // Whether the branch of `key` was written before and is not on the path being written now.
+  bool WrittenAbove(const CellReference& key) const {
+    return !path_.contains(key) && written_.contains(key);
+  }
+  // Marks the branch of `key` written and on the path, and lists its children next.
+  void Descend(const CellReference& key, SharedReferenceList list, std::uint32_t depth);
   void PushRectangle(const CellPos& first, const CellPos& last, std::uint32_t depth);
+  // Moves the task to the first sheet from `sheet` on that holds some of its cells; false when
+  // none does.
+  bool ClampSheet(RectangleCellsTask& task, int32_t sheet);
+  void WriteName(int32_t nameId, std::uint32_t depth);
 
   void Run(const EntryTask& task);
   void Run(const CellTask& task);
@@ -108,7 +125,10 @@ class CBranchSavingManager : public CPopulationTreeProgress {
   std::optional<TraceKind> kind_;
   bool skipRoot_ = false;
   CellReference root_;
-  // The cells whose children are being written; innermost last on the work list.
-  std::set<CellPos, CellPosOrder> path_;
+  // The branches being written, innermost last on the work list, and every branch whose
+  // children were written (the path's among them). Keys: a cell's position as both corners, a
+  // rectangle's ordered corners, a formula name's id.
+  std::set<CellReference> path_;
+  std::set<CellReference> written_;
   std::vector<Task> work_;
 };

@@ -14,6 +14,8 @@
 #include <utility>
 #include <vector>
 
+#include "engine/name_definitions.h"
+#include "engine/related.h"
 #include "export/branch_address.h"
 #include "export/branch_saving_manager.h"
 #include "export/branch_storage_file.h"
@@ -109,27 +111,33 @@ class CCountingStorage final : public CBranchStorage {
  public:
   bool Open() override { return true; }
   void Close() override { ++closed; }
-  void WriteRange(const CellPos&, const CellPos&, const std::wstring&, std::uint32_t d) override {
-    Count(d);
+  void WriteRange(const CellPos&, const CellPos&, const std::wstring&, std::uint32_t d,
+                  bool above) override {
+    Count(d, above);
   }
   void WriteCell(const CellPos& cell, const std::wstring&, const std::wstring&, const std::wstring&,
-                 std::uint32_t d) override {
-    Count(d);
+                 std::uint32_t d, bool above) override {
+    Count(d, above);
     last = cell;
   }
   void WriteExpression(const std::wstring&, const std::wstring&, std::uint32_t d) override {
     Count(d);
   }
   void WriteText(const std::wstring&, std::uint32_t d) override { Count(d); }
+  void WriteName(const std::wstring&, const std::wstring&, std::uint32_t d, bool above) override {
+    Count(d, above);
+  }
 
   size_t lines = 0;
+  size_t markedAbove = 0;
   std::uint32_t deepest = 0;
   CellPos last;
   int closed = 0;
 
  private:
-  void Count(std::uint32_t depth) {
+  void Count(std::uint32_t depth, bool above = false) {
     ++lines;
+    if (above) ++markedAbove;
     if (depth > deepest) deepest = depth;
   }
 };
@@ -225,6 +233,23 @@ TEST(BranchAddress, QuotesOnlyACellsSheetAndOnlyForSpaceBangOrAmpersand) {
   }
 }
 
+TEST(BranchAddress, A3DRectangleNamesItsSpanOfSheetsAndACellOnEachOnce) {
+  struct Case {
+    CellPos first;
+    CellPos last;
+    const wchar_t* sheets;
+    const wchar_t* text;
+  };
+  const Case cases[] = {
+      {{1, 2, 3}, {3, 2, 3}, L"Sheet1:Sheet3", L"Sheet1:Sheet3!B3"},
+      {{1, 2, 3}, {3, 4, 5}, L"My Sheet:Other", L"My Sheet:Other!B3:D5"},
+      {{1, 1, 1}, {3, 3, 65536}, L"Sheet1:Sheet3", L"A:C"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.text, BranchAddress(c.first, c.last, c.sheets)) << c.text;
+  }
+}
+
 // ---------------------------------------------------------------------------------------------
 // The walk, in the file layout.
 
@@ -250,17 +275,100 @@ TEST_F(BranchSaving, CircleIsWrittenOnceRoundAndEndsAtTheRepeatedCell) {
   EXPECT_EQ("  Sheet1!A1 =B1", lines[2].substr(0, 15));
 }
 
-TEST_F(BranchSaving, CellMetOnTwoBranchesIsExpandedOnBoth) {
-  // Only its own path stops a cell, not an earlier sibling branch.
+TEST_F(BranchSaving, CellMetOnTwoBranchesIsExpandedOnTheFirstAndMarkedOnTheSecond) {
+  // D1 is shared: its branch is written under B1 and only its line, marked, under C1. F1 has no
+  // branch to repeat and is simply listed twice, as the trace tree lists it.
   Formula(1, 1, L"=B1+C1");
-  Formula(2, 1, L"=D1");
-  Formula(3, 1, L"=D1");
-  Number(4, 1, 1);
+  Formula(2, 1, L"=D1+F1");
+  Formula(3, 1, L"=D1*F1");
+  Formula(4, 1, L"=E1*2");
+  Number(5, 1, 1);
+  Number(6, 1, 3);
   Attach();
   const std::vector<std::string> lines = SaveToFile(Entry({1, 1, 1}), TraceKind::kPrecedents);
-  const std::vector<std::string> expected = {"Sheet1!A1 =B1+C1 2", " Sheet1!B1 =D1 1",
-                                             "  Sheet1!D1 1", " Sheet1!C1 =D1 1", "  Sheet1!D1 1"};
+  const std::vector<std::string> expected = {
+      "Sheet1!A1 =B1+C1 11",
+      " Sheet1!B1 =D1+F1 5",
+      "  Sheet1!D1 =E1*2 2",
+      "   Sheet1!E1 1",
+      "  Sheet1!F1 3",
+      " Sheet1!C1 =D1*F1 6",
+      "  Sheet1!D1 (expanded above) =E1*2 2",
+      "  Sheet1!F1 3",
+  };
   EXPECT_EQ(expected, lines);
+
+  // The worksheet marks the same line in its Cell column; the formula and value keep theirs.
+  const int32_t added = SaveToSheet(Entry({1, 1, 1}), TraceKind::kPrecedents);
+  ASSERT_NE(0, added);
+  EXPECT_EQ(L"Sheet1!D1", TextAt(added, 5, 5));
+  EXPECT_EQ(L"Sheet1!D1 (expanded above)", TextAt(added, 5, 9));
+  EXPECT_EQ(L"E1*2", TextAt(added, 6, 9));
+  EXPECT_EQ(CellValue::Number(2), Sheet(added).Value({9, 7}));
+  EXPECT_EQ(L"Sheet1!F1", TextAt(added, 5, 10));
+  EXPECT_EQ(10, Sheet(added).UsedRange()->last.row);
+}
+
+TEST_F(BranchSaving, ARectangleMetAgainIsMarkedAndItsCellsAreNotWrittenAgain) {
+  Formula(1, 1, L"=SUM(B1:B2)+C1");
+  Formula(3, 1, L"=SUM(B1:B2)");
+  Formula(4, 1, L"=SUM(B1:B2)+C1+B1");
+  Number(2, 1, 1);
+  Number(2, 2, 2);
+  Attach();
+  const std::vector<std::string> lines = SaveToFile(Entry({1, 1, 1}), TraceKind::kPrecedents);
+  const std::vector<std::string> expected = {
+      "Sheet1!A1 =SUM(B1:B2)+C1 6",
+      " Sheet1!B1:B2",
+      "  Sheet1!B1 1",
+      "  Sheet1!B2 2",
+      " Sheet1!C1 =SUM(B1:B2) 3",
+      "  Sheet1!B1:B2 (expanded above)",
+  };
+  EXPECT_EQ(expected, lines);
+
+  // On the worksheet the marked rectangle keeps its empty row before it and, having no cells to
+  // share its row with, a row of its own.
+  const int32_t added = SaveToSheet(Entry({1, 4, 1}), TraceKind::kPrecedents);
+  ASSERT_NE(0, added);
+  EXPECT_EQ(L"Sheet1!B1:B2", TextAt(added, 4, 5));
+  EXPECT_EQ(L"Sheet1!B2", TextAt(added, 5, 6));
+  EXPECT_EQ(L"Sheet1!C1", TextAt(added, 4, 7));
+  EXPECT_TRUE(Sheet(added).Value({8, 5}).IsEmpty());
+  EXPECT_EQ(L"Sheet1!B1:B2 (expanded above)", TextAt(added, 5, 9));
+  EXPECT_EQ(L"Sheet1!B1", TextAt(added, 4, 10));
+  EXPECT_EQ(10, Sheet(added).UsedRange()->last.row);
+}
+
+TEST_F(BranchSaving, ALatticeIsWrittenInLinesProportionalToItsCells) {
+  // Each layer's two cells read both cells of the layer above: 2^kLayers paths from A1, and
+  // 2 * kLayers + 1 cells. Every cell of a layer is met once from each cell of the layer above.
+  constexpr int32_t kLayers = 16;
+  Number(1, 1, 1);
+  Number(2, 1, 2);
+  for (int32_t row = 2; row <= kLayers + 1; ++row) {
+    const std::wstring above = std::to_wstring(row - 1);
+    Formula(1, row, (L"=A" + above + L"+B" + above).c_str());
+    Formula(2, row, (L"=A" + above + L"-B" + above).c_str());
+  }
+  Attach();
+  CCountingStorage counted;
+  Save(counted, Entry({1, 1, 1}), TraceKind::kDependents);
+  // Written in full: A1 and every cell below it once. Marked: the second meeting of each cell
+  // that has dependents of its own (layers 3 to kLayers). The last layer is listed twice.
+  const size_t cells = 2 * kLayers + 1;
+  const size_t marked = 2 * (kLayers - 2);
+  EXPECT_EQ(marked, counted.markedAbove);
+  EXPECT_EQ(cells + marked + 2, counted.lines);
+  EXPECT_EQ(static_cast<std::uint32_t>(kLayers), counted.deepest);
+
+  // The evaluation tree keeps to the same rule: from the last layer's A, each formula cell is
+  // written in full once (its line, its expression, two cells and the operator between them).
+  CCountingStorage evaluated;
+  Save(evaluated, Entry({1, 1, kLayers + 1}), TraceKind::kEvaluateFormula);
+  const size_t formulas = 2 * (kLayers - 1) + 1;
+  EXPECT_EQ(marked, evaluated.markedAbove);
+  EXPECT_EQ(1 + 4 * formulas, evaluated.lines);
 }
 
 TEST_F(BranchSaving, RectangleLineIsFollowedByItsCellsOneLevelDeeper) {
@@ -316,6 +424,83 @@ TEST_F(BranchSaving, DefinedNamesLabelTheirCellsAndRectangles) {
   EXPECT_EQ(" Data (Sheet1!B1:B2)", lines[1]);
   EXPECT_EQ("  Sheet1!B1 1", lines[2]);
   EXPECT_EQ(" Rate (Sheet1!C1) 5", lines.back());
+}
+
+TEST_F(BranchSaving, FormulaNamesAreWrittenByNameAndOpenIntoTheirDefinitionOnce) {
+  session_.book->AddName({L"Rate", L"=j*3", 0, false});
+  session_.book->AddName({L"j", L"=Sheet1!$B$1*2", 0, false});
+  session_.book->AddName({L"c", L"=0.2", 0, false});
+  Number(2, 1, 2);
+  Formula(1, 5, L"=Rate+j+c");
+  Attach();
+  // Every such name has the same empty corners; j is told apart from Rate by its id, opened
+  // under Rate and marked where A5 reads it directly. The constant is a leaf.
+  const std::vector<std::string> lines = SaveToFile(Entry({1, 1, 5}), TraceKind::kPrecedents);
+  const std::vector<std::string> expected = {
+      "Sheet1!A5 =Rate+j+c 16.2",           " Rate =j*3", "  j =Sheet1!$B$1*2", "   Sheet1!B1 2",
+      " j (expanded above) =Sheet1!$B$1*2", " c =0.2",
+  };
+  EXPECT_EQ(expected, lines);
+
+  // On the worksheet the definition stays text in the Value column.
+  const int32_t added = SaveToSheet(Entry({1, 1, 5}), TraceKind::kPrecedents);
+  ASSERT_NE(0, added);
+  EXPECT_EQ(L"Rate", TextAt(added, 4, 4));
+  EXPECT_EQ(L"=j*3", TextAt(added, 5, 4));
+  EXPECT_EQ(L"j (expanded above)", TextAt(added, 4, 7));
+  EXPECT_EQ(L"c", TextAt(added, 4, 8));
+  EXPECT_EQ(L"=0.2", TextAt(added, 5, 8));
+
+  // A path through the names names them too.
+  const SharedReferenceList top = ListRelated(*container_, {1, 1, 5}, TraceKind::kPrecedents);
+  ASSERT_TRUE(top && !top->empty());
+  const CellReference rate = top->front();
+  const SharedReferenceList definition = NameReferencesOf(*container_, rate.nameId);
+  ASSERT_EQ(1u, definition->size());
+  CBranchStorageFile storage;
+  storage.SetContainer(container_.get());
+  storage.SetPath(folder_ / "path.txt");
+  SavePath(storage, *container_, {Entry({1, 1, 5}), rate, definition->front(), Entry({1, 2, 1})});
+  const std::vector<std::string> path = {"Sheet1!A5 =Rate+j+c 16.2", "Rate =j*3",
+                                         "j =Sheet1!$B$1*2", "Sheet1!B1 2"};
+  EXPECT_EQ(path, Lines(ReadBytes(folder_ / "path.txt")));
+}
+
+TEST_F(BranchSaving, A3DRangeIsNamedOverItsSheetsAndWalkedOverEachSheetsUsedRange) {
+  session_.book->AddSheet(L"Sheet2");
+  session_.book->AddSheet(L"Sheet3");
+  for (int32_t sheet = 1; sheet <= 3; ++sheet) Number(1, 1, 10 * sheet, sheet);
+  Number(3, 1, 1);
+  Number(3, 2, 2);
+  for (int32_t row = 1; row <= 4; ++row) Number(3, row, 2 + row, 2);
+  Number(3, 1, 7, 3);
+  Formula(4, 1, L"=SUM(Sheet1:Sheet3!C:C,Sheet1:Sheet3!A1)");
+  Attach();
+  // Column C has two used rows on Sheet1, four on Sheet2 and one on Sheet3.
+  const std::vector<std::string> lines = SaveToFile(Entry({1, 4, 1}), TraceKind::kPrecedents);
+  const std::vector<std::string> expected = {
+      "Sheet1!D1 =SUM(Sheet1:Sheet3!C:C,Sheet1:Sheet3!A1) 88",
+      " C:C",
+      "  Sheet1!C1 1",
+      "  Sheet1!C2 2",
+      "  Sheet2!C1 3",
+      "  Sheet2!C2 4",
+      "  Sheet2!C3 5",
+      "  Sheet2!C4 6",
+      "  Sheet3!C1 7",
+      " Sheet1:Sheet3!A1",
+      "  Sheet1!A1 10",
+      "  Sheet2!A1 20",
+      "  Sheet3!A1 30",
+  };
+  EXPECT_EQ(expected, lines);
+
+  CBranchStorageFile storage;
+  storage.SetContainer(container_.get());
+  storage.SetPath(folder_ / "path.txt");
+  SavePath(storage, *container_, {Entry({1, 4, 1}), Entry({1, 1, 1}, {3, 1, 1}), Entry({3, 1, 1})});
+  const std::vector<std::string> path = {expected[0], "Sheet1:Sheet3!A1", "Sheet3!A1 30"};
+  EXPECT_EQ(path, Lines(ReadBytes(folder_ / "path.txt")));
 }
 
 TEST_F(BranchSaving, ErrorCellListIsWrittenAtDepthOneWithoutItsRoot) {
@@ -571,7 +756,7 @@ class BranchFile : public BranchSaving {
 
 TEST_F(BranchFile, BytesAreWindows1252WithCrLfAndNoByteOrderMark) {
   ASSERT_TRUE(storage_.Open());
-  storage_.WriteCell({1, 2, 3}, L"", L"=\"\u20ac\"", L"na\u00efve \u2713", 1);
+  storage_.WriteCell({1, 2, 3}, L"", L"=\"\u20ac\"", L"na\u00efve \u2713", 1, false);
   storage_.WriteExpression(L"1/4", L"0.25", 0);
   storage_.WriteText(L"\u00bd", 2);
   storage_.Close();

@@ -89,19 +89,34 @@ std::wstring& CBranchStorageFile::BeginLine(std::uint32_t depth) {
 }
 
 void CBranchStorageFile::WriteRange(const CellPos& first, const CellPos& last,
-                                    const std::wstring& name, std::uint32_t depth) {
+                                    const std::wstring& name, std::uint32_t depth,
+                                    bool expandedAbove) {
   if (!file_.is_open()) return;
   std::wstring& line = BeginLine(depth);
   line += BranchLabel(container_->sheetNameByIndex_, first, last, name);
+  if (expandedAbove) line += kExpandedAboveMark;
   line += L"\r\n";
 }
 
 void CBranchStorageFile::WriteCell(const CellPos& position, const std::wstring& name,
                                    const std::wstring& formula, const std::wstring& value,
-                                   std::uint32_t depth) {
+                                   std::uint32_t depth, bool expandedAbove) {
+  if (!file_.is_open()) return;
+  std::wstring label = BranchLabel(container_->sheetNameByIndex_, position, position, name);
+  if (expandedAbove) label += kExpandedAboveMark;
+  WriteCellLine(label, formula, value, depth);
+}
+
+void CBranchStorageFile::WriteName(const std::wstring& name, const std::wstring& refersTo,
+                                   std::uint32_t depth, bool expandedAbove) {
+  WriteCellLine(expandedAbove ? name + kExpandedAboveMark : name, L"", refersTo, depth);
+}
+
+void CBranchStorageFile::WriteCellLine(const std::wstring& label, const std::wstring& formula,
+                                       const std::wstring& value, std::uint32_t depth) {
   if (!file_.is_open()) return;
   std::wstring& line = BeginLine(depth);
-  line += BranchLabel(container_->sheetNameByIndex_, position, position, name);
+  line += label;
   if (!formula.empty()) line += L' ' + formula;
   if (!value.empty()) line += L' ' + value;
   line += L"\r\n";

@@ -38,14 +38,19 @@ class CBranchStorageFile final : public CBranchStorage {
   bool Finish();
 
   void WriteRange(const CellPos& first, const CellPos& last, const std::wstring& name,
-                  std::uint32_t depth) override;
+                  std::uint32_t depth, bool expandedAbove) override;
   void WriteCell(const CellPos& position, const std::wstring& name, const std::wstring& formula,
-                 const std::wstring& value, std::uint32_t depth) override;
+                 const std::wstring& value, std::uint32_t depth, bool expandedAbove) override;
   void WriteExpression(const std::wstring& text, const std::wstring& value,
                        std::uint32_t depth) override;
   void WriteText(const std::wstring& text, std::uint32_t depth) override;
+  void WriteName(const std::wstring& name, const std::wstring& refersTo, std::uint32_t depth,
+                 bool expandedAbove) override;
 
  private:
+  // The label, then the formula and the value each after a space when not empty.
+  void WriteCellLine(const std::wstring& label, const std::wstring& formula,
+                     const std::wstring& value, std::uint32_t depth);
   // The buffer for the next line: flushed first once it holds more than the threshold, then
   // given the line's indent.
   std::wstring& BeginLine(std::uint32_t depth);

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <new>
+#include <utility>
 
 #include "excel/cell_range.h"
 #include "export/branch_address.h"
@@ -89,10 +90,22 @@ void CBranchStorageSheet::Put(std::size_t row, std::size_t column, std::wstring 
 
 void CBranchStorageSheet::WriteCell(const CellPos& position, const std::wstring& name,
                                     const std::wstring& formula, const std::wstring& value,
-                                    std::uint32_t depth) {
+                                    std::uint32_t depth, bool expandedAbove) {
   if (sheet_.IsEmpty() || position.IsNoCell()) return;
-  std::wstring label =
-      AsTypedText(BranchLabel(container_->sheetNameByIndex_, position, position, name));
+  std::wstring label = BranchLabel(container_->sheetNameByIndex_, position, position, name);
+  if (expandedAbove) label += kExpandedAboveMark;
+  PutCellLine(std::move(label), formula, value, depth);
+}
+
+void CBranchStorageSheet::WriteName(const std::wstring& name, const std::wstring& refersTo,
+                                    std::uint32_t depth, bool expandedAbove) {
+  if (sheet_.IsEmpty()) return;
+  PutCellLine(expandedAbove ? name + kExpandedAboveMark : name, L"", refersTo, depth);
+}
+
+void CBranchStorageSheet::PutCellLine(std::wstring label, const std::wstring& formula,
+                                      const std::wstring& value, std::uint32_t depth) {
+  label = AsTypedText(std::move(label));
   if (!label.empty()) Put(row_, Column(depth, 2), std::move(label));
   if (!formula.empty()) {
     Put(row_, Column(depth, 3), formula.substr(1));
@@ -104,11 +117,20 @@ void CBranchStorageSheet::WriteCell(const CellPos& position, const std::wstring&
 }
 
 void CBranchStorageSheet::WriteRange(const CellPos& first, const CellPos& last,
-                                     const std::wstring& name, std::uint32_t depth) {
+                                     const std::wstring& name, std::uint32_t depth,
+                                     bool expandedAbove) {
   if (sheet_.IsEmpty() || first.IsNoCell() || last.IsNoCell()) return;
-  // One empty row sets every rectangle off from the lines above it.
+  // One empty row sets every rectangle off from the lines above it. Its first cell shares its
+  // row, one column further right; a rectangle written earlier has no cells here, so the next
+  // line takes a row of its own.
   ++row_;
-  Put(row_, Column(depth, 2), BranchLabel(container_->sheetNameByIndex_, first, last, name));
+  if (!expandedAbove) {
+    Put(row_, Column(depth, 2), BranchLabel(container_->sheetNameByIndex_, first, last, name));
+    return;
+  }
+  Put(row_, Column(depth, 2),
+      BranchLabel(container_->sheetNameByIndex_, first, last, name) + kExpandedAboveMark);
+  ++row_;
 }
 
 void CBranchStorageSheet::WriteExpression(const std::wstring& text, const std::wstring& value,

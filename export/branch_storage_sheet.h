@@ -33,12 +33,14 @@ class CBranchStorageSheet final : public CBranchStorage {
   void Close() override;
 
   void WriteRange(const CellPos& first, const CellPos& last, const std::wstring& name,
-                  std::uint32_t depth) override;
+                  std::uint32_t depth, bool expandedAbove) override;
   void WriteCell(const CellPos& position, const std::wstring& name, const std::wstring& formula,
-                 const std::wstring& value, std::uint32_t depth) override;
+                 const std::wstring& value, std::uint32_t depth, bool expandedAbove) override;
   void WriteExpression(const std::wstring& text, const std::wstring& value,
                        std::uint32_t depth) override;
   void WriteText(const std::wstring& text, std::uint32_t depth) override;
+  void WriteName(const std::wstring& name, const std::wstring& refersTo, std::uint32_t depth,
+                 bool expandedAbove) override;
 
   // The sheet added by Open, empty before.
   const ExcelObject& Sheet() const { return sheet_; }
@@ -46,6 +48,10 @@ class CBranchStorageSheet final : public CBranchStorage {
  private:
   // Grid rows and columns from 0; unset cells are empty.
   void Put(std::size_t row, std::size_t column, std::wstring text);
+  // The label in the depth's column, then the formula without its "=" and the value, or the
+  // value alone; one row.
+  void PutCellLine(std::wstring label, const std::wstring& formula, const std::wstring& value,
+                   std::uint32_t depth);
   static std::size_t Column(std::uint32_t depth, std::size_t offset) {
     return static_cast<std::size_t>(depth) + offset;
   }

@@ -7,11 +7,13 @@ void SavePath(CBranchStorage& storage, CDependencyContainer& container,
               const std::vector<CellReference>& path) {
   if (!storage.Open()) return;
   for (const CellReference& entry : path) {
-    if (entry.IsSingleCell()) {
-      WriteCellLine(storage, container, entry.first, 0);
+    if (IsNameEntry(entry)) {
+      WriteNameLine(storage, container, entry.nameId, 0, false);
+    } else if (entry.IsSingleCell()) {
+      WriteCellLine(storage, container, entry.first, 0, false);
     } else {
       storage.WriteRange(entry.first, entry.last, RectangleName(container, entry.first, entry.last),
-                         0);
+                         0, false);
     }
   }
   storage.Close();
