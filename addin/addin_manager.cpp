@@ -1,11 +1,14 @@
 #include "addin/addin_manager.h"
 
+#include <cwchar>
+
 #include "addin/selection_reading.h"
 #include "addin/user_messages.h"
 #include "excel/scope_guards.h"
 #include "export/color_menu_items.h"
 #include "export/transpose.h"
 #include "formula/address_parser.h"
+#include "formula/reference_functions.h"
 #include "formula/text_compare.h"
 #include "scan/error_test.h"
 #include "views/trace_window.h"
@@ -35,6 +38,25 @@ std::wstring HelpPage(int32_t topic) {
 
 CAddInManager::CAddInManager(const ExcelObject& application, IAddInDesktop& desktop)
     : application_(application), desktop_(desktop) {}
+
+void CAddInManager::Attach(const ExcelObject& application) {
+  application_ = application;
+  LONG window = 0;
+  if (application_.GetLong(L"Hwnd", &window)) excelWindow_ = window;
+  std::wstring version;
+  if (application_.GetText(L"Version", &version)) {
+    // The leading decimal number, as "%ld" reads it.
+    wchar_t* end = nullptr;
+    const long major = std::wcstol(version.c_str(), &end, 10);
+    if (end != version.c_str()) majorVersion_ = static_cast<int32_t>(major);
+  }
+  // English names whatever the user's language: the parser reads formulas in English.
+  ExcelObject languages;
+  if (application_.GetObject(L"LanguageSettings", &languages)) {
+    ReferenceFunctions::Add(L"OFFSET");
+    ReferenceFunctions::Add(L"INDIRECT");
+  }
+}
 
 void CAddInManager::ExecuteCommand(int32_t number) {
   const std::optional<CommandId> command = CommandFromNumber(number);

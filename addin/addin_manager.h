@@ -25,6 +25,16 @@ class CAddInManager {
  public:
   CAddInManager(const ExcelObject& application, IAddInDesktop& desktop);
 
+  // The connection to Excel: keeps the Application, reads its window handle and major version,
+  // and, when LanguageSettings can be read, registers OFFSET and INDIRECT as the functions whose
+  // result is a reference, so that the parser resolves their targets. A read that fails leaves
+  // its field as it was. The host window is the desktop's own and is made with its UI thread.
+  void Attach(const ExcelObject& application);
+  // Application.Hwnd as last read; 0 until then.
+  LONG ExcelWindow() const { return excelWindow_; }
+  // The leading number of Application.Version ("16.0" gives 16); 0 until read.
+  int32_t MajorVersion() const { return majorVersion_; }
+
   // The one entry of the ribbon, the legacy controls and the recent-items menu.
   void ExecuteCommand(int32_t number);
   // Trace windows and trace items: the trace commands 0 to 4 and 9, on the given range or, with
@@ -61,5 +71,7 @@ class CAddInManager {
 
   ExcelObject application_;
   IAddInDesktop& desktop_;
+  LONG excelWindow_ = 0;
+  int32_t majorVersion_ = 0;
   std::vector<std::shared_ptr<CDependencyContainer>> containers_;
 };

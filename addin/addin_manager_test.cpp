@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "addin/user_messages.h"
+#include "formula/reference_functions.h"
 #include "spreadsheet/model/cell_value.h"
+#include "tests/support/scripted_dispatch.h"
 #include "tests/support/spreadsheet_session.h"
 
 namespace {
@@ -280,6 +282,68 @@ TEST_F(AddInManager, HelpMailAndAboutGoToTheDesktop) {
   manager_.ExecuteCommand(6);  // unassigned numbers do nothing
   manager_.ExecuteCommand(28);
   EXPECT_TRUE(desktop_.messages.empty());
+}
+
+// Attach, against an Application whose members the test scripts.
+class AddInManagerAttach : public testing::Test {
+ protected:
+  AddInManagerAttach() { ReferenceFunctions::Clear(); }
+  ~AddInManagerAttach() override { ReferenceFunctions::Clear(); }
+
+  // Declared first: the application's scripted answer holds a reference to it.
+  test_support::CScriptedDispatch languages_;
+  test_support::CScriptedDispatch application_;
+  CRecordingDesktop desktop_;
+};
+
+TEST_F(AddInManagerAttach, MajorVersionIsTheLeadingNumberAndStaysZeroWithoutOne) {
+  const struct {
+    const wchar_t* version;
+    int32_t major;
+  } cases[] = {{L"16.0", 16}, {L"11.0", 11}, {L"12", 12}, {L" 9.0", 9}, {L"beta", 0}, {L"", 0}};
+  for (const auto& [version, major] : cases) {
+    test_support::CScriptedDispatch application;
+    application.Script(L"Version", CVariant(version));
+    application.Script(L"Hwnd", CVariant(LONG{4242}));
+    CAddInManager manager(ExcelObject(), desktop_);
+    manager.Attach(ExcelObject(&application));
+    EXPECT_EQ(major, manager.MajorVersion()) << version;
+    EXPECT_EQ(4242, manager.ExcelWindow());
+  }
+  CAddInManager unread(ExcelObject(), desktop_);
+  unread.Attach(ExcelObject(&application_));  // neither Version nor Hwnd answers
+  EXPECT_EQ(0, unread.MajorVersion());
+  EXPECT_EQ(0, unread.ExcelWindow());
+}
+
+TEST_F(AddInManagerAttach, ReferenceFunctionsAreRegisteredOnlyWhenLanguageSettingsCanBeRead) {
+  CAddInManager manager(ExcelObject(), desktop_);
+  manager.Attach(ExcelObject(&application_));
+  EXPECT_TRUE(ReferenceFunctions::IsEmpty());
+
+  application_.Script(L"LanguageSettings", CVariant(static_cast<IDispatch*>(&languages_)));
+  manager.Attach(ExcelObject(&application_));
+  manager.Attach(ExcelObject(&application_));  // again: still the two names, once each
+  EXPECT_TRUE(ReferenceFunctions::Contains(L"offset"));
+  EXPECT_TRUE(ReferenceFunctions::Contains(L"INDIRECT"));
+  EXPECT_FALSE(ReferenceFunctions::Contains(L"INDEX"));
+}
+
+TEST_F(AddInManager, AttachToTheEmbeddedSpreadsheetResolvesIndirectTargets) {
+  ReferenceFunctions::Clear();
+  Sheet().SetValue({3, 2}, CellValue::Number(6));
+  Sheet().SetFormula({1, 1}, L"INDIRECT(\"B3\")");
+  Select({{1, 1}, {1, 1}});
+  manager_.Attach(ExcelObject(session_.application.Get()));
+  Run(CommandId::kShowPrecedents);
+  ASSERT_EQ(1u, desktop_.windows.size());
+  const SharedReferenceList precedents =
+      ListRelated(*desktop_.windows[0].container, CellPos{1, 1, 1}, TraceKind::kPrecedents);
+  ReferenceFunctions::Clear();
+  ASSERT_TRUE(precedents);
+  ASSERT_EQ(1u, precedents->size());
+  EXPECT_EQ((CellPos{1, 2, 3}), (*precedents)[0].first);
+  EXPECT_NE(0u, (*precedents)[0].flags & RefDynamic);
 }
 
 }  // namespace

@@ -2,21 +2,23 @@
 // handlers, lets the posted commands arrive as the hidden window would, and prints the window
 // that opened.
 #include <csignal>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "addin/addin_manager.h"
 #include "cli/cli_desktop.h"
+#include "cli/color_menu_printer.h"
 #include "cli/command_line.h"
 #include "cli/json_printer.h"
 #include "cli/output_file.h"
+#include "cli/sheet_list_printer.h"
 #include "cli/tree_printer.h"
 #include "cli/window_view.h"
-#include "cli/color_menu_printer.h"
 #include "cli/workbook_session.h"
 #include "export/branch_storage_sheet.h"
 #include "export/format_branch.h"
@@ -69,9 +71,13 @@ class CCommandRun {
         session_(session),
         desktop_(line.colorIndex),
         manager_(session.Application(), desktop_),
-        watching_(!Interrupted()) {}
+        watching_(!Interrupted()) {
+    // As Excel connects the add-in: OFFSET and INDIRECT then resolve to their targets.
+    manager_.Attach(session.Application());
+  }
 
   int Run() {
+    if (line_.command == "sheets") return RunSheets();
     if (line_.command == "path") return RunPath();
     if (line_.command == "style") return RunStyle();
     for (const RibbonCommand& entry : kRibbonCommands) {
@@ -83,9 +89,9 @@ class CCommandRun {
 
  private:
   bool SelectNamed(const std::string& text) {
-    if (session_.Select(Utf8ToWide(text))) return true;
-    std::fprintf(stderr, "trelvane: no such cell or range in %s: %s\n", line_.workbook.c_str(),
-                 text.c_str());
+    const std::wstring wide = Utf8ToWide(text);
+    if (session_.Select(wide)) return true;
+    std::fprintf(stderr, "trelvane: %s\n", WideToUtf8(session_.DescribeUnresolved(wide)).c_str());
     return false;
   }
 
@@ -130,25 +136,40 @@ class CCommandRun {
   int Show(const WindowRequest& request) {
     std::unique_ptr<IOpenedWindow> window =
         OpenWindowFor(request, {line_.highlightErrors, line_.filterErrors});
-    if (!(watching_ && Interrupted())) window->Expand(line_.depth);
+    // The saved branch walks the workbook itself from the top item; only the printed formats
+    // need the tree opened.
+    if (line_.format != OutputFormat::kBranch && !(watching_ && Interrupted())) {
+      window->Expand(line_.depth);
+    }
     if (!line_.saveSheet.empty()) {
       window->SaveBranchOnSheet();
       if (!SaveCopy(line_.saveSheet)) return kExitMessage;
     }
-    std::string bytes;
+    bool written = false;
     switch (line_.format) {
       case OutputFormat::kJson:
-        bytes = PrintTraceJson(window->View());
+        written = WriteOutput(PrintTraceJson(window->View()), line_.output);
         break;
       case OutputFormat::kBranch:
-        bytes = window->BranchBytes();
+        // The saved text file as it is; highlighting is the window's drawing, not the file's.
+        written = window->WriteBranch(line_.output);
         break;
       case OutputFormat::kTree:
-        bytes = PrintTraceTree(window->View());
+        written =
+            WriteOutput(PrintTraceTree(window->View(), line_.output.empty() && StdoutTakesColour()),
+                        line_.output);
         break;
     }
-    if (!WriteOutput(bytes, line_.output)) return kExitMessage;
+    if (!written) return kExitMessage;
     return Finish(0);
+  }
+
+  // The sheets of the workbook, hidden ones too, with what each holds.
+  int RunSheets() const {
+    const std::vector<SheetSummary> sheets = session_.Sheets();
+    return WriteOutput(FormatSheetList(sheets, line_.format == OutputFormat::kJson), line_.output)
+               ? 0
+               : kExitMessage;
   }
 
   int PrintColorMenu() const {
@@ -156,10 +177,9 @@ class CCommandRun {
       std::fprintf(stderr, "trelvane: no cells of colour index %d\n", *line_.colorIndex);
       return kExitMessage;
     }
-    const std::vector<ColorMenuItem> items = desktop_.ColorMenu().value_or(
-        std::vector<ColorMenuItem>{});
-    return WriteOutput(FormatColorMenu(items, line_.format == OutputFormat::kJson),
-                       line_.output)
+    const std::vector<ColorMenuItem> items =
+        desktop_.ColorMenu().value_or(std::vector<ColorMenuItem>{});
+    return WriteOutput(FormatColorMenu(items, line_.format == OutputFormat::kJson), line_.output)
                ? 0
                : kExitMessage;
   }
@@ -167,9 +187,11 @@ class CCommandRun {
   int PrintClipboard() const {
     const std::optional<std::string>& bytes = desktop_.ClipboardContents().Bytes();
     if (!bytes) return kExitMessage;
-    return WriteOutput(line_.output.empty() ? *bytes + "\n" : *bytes, line_.output)
-               ? 0
-               : kExitMessage;
+    if (line_.format == OutputFormat::kJson) {
+      return WriteOutput(PrintAddressJson(*bytes), line_.output) ? 0 : kExitMessage;
+    }
+    return WriteOutput(line_.output.empty() ? *bytes + "\n" : *bytes, line_.output) ? 0
+                                                                                    : kExitMessage;
   }
 
   int RunTranspose() {
@@ -192,9 +214,8 @@ class CCommandRun {
     Execute(command);
     PrintMessages(desktop_.Messages());
     if (!desktop_.Messages().empty() || desktop_.Windows().empty()) return nullptr;
-    return std::make_unique<CTraceWindowView>(desktop_.Windows().back(),
-                                              WindowSwitches{line_.highlightErrors,
-                                                             line_.filterErrors});
+    return std::make_unique<CTraceWindowView>(
+        desktop_.Windows().back(), WindowSwitches{line_.highlightErrors, line_.filterErrors});
   }
 
   // The style STYLE names: its number in the workbook's list (from 1) or its name.
@@ -232,8 +253,8 @@ class CCommandRun {
     const std::wstring styleName = StyleNameAt(workbook, *style);
     CDependencyContainer& container = *window->Request().container;
     if (line_.pathTo.empty()) {
-      const CellReference* top = window->Filler().ReferenceOf(window->Tree().FirstChild(
-          window->Tree().Root()));
+      const CellReference* top =
+          window->Filler().ReferenceOf(window->Tree().FirstChild(window->Tree().Root()));
       if (top != nullptr) FormatBranch(container, *top, window->Request().kind, styleName);
     } else {
       const TreeItem found = FindInWindow(*window, line_.pathTo);
@@ -303,6 +324,13 @@ class CCommandRun {
 
 int RunCommand(const CommandLine& line) {
   const fs::path input(line.workbook);
+  std::error_code missing;
+  if (!fs::is_regular_file(input, missing)) {
+    std::fprintf(stderr, "trelvane: %s %s\n",
+                 fs::exists(input, missing) ? "not a workbook file:" : "no such file:",
+                 line.workbook.c_str());
+    return kExitUnreadable;
+  }
   for (const std::string* output : {&line.output, &line.saveSheet}) {
     if (!output->empty() && SameFile(input, *output)) {
       std::fprintf(stderr, "trelvane: the output would overwrite the workbook %s\n",

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/text_encoding.h"
+#include "spreadsheet/model/error_code.h"
 
 namespace {
 
@@ -27,8 +28,41 @@ json Reference(const CellReference& reference) {
           {"last", Position(reference.last)}, {"text", WideToUtf8(reference.text)}};
 }
 
+// Value2 as JSON: a number, text, Boolean or the error's text ("#DIV/0!"), and which it is.
+void PutValue(const CVariant& value, json& object) {
+  const VARIANT& raw = *value.Get();
+  CVariant converted;
+  switch (raw.vt) {
+    case VT_EMPTY:
+    case VT_NULL:
+      object["value"] = nullptr;
+      object["valueType"] = "empty";
+      return;
+    case VT_BSTR:
+      object["value"] = WideToUtf8(raw.bstrVal != nullptr ? raw.bstrVal : L"");
+      object["valueType"] = "text";
+      return;
+    case VT_BOOL:
+      object["value"] = raw.boolVal != VARIANT_FALSE;
+      object["valueType"] = "boolean";
+      return;
+    case VT_ERROR: {
+      const auto code = spreadsheet::ErrorFromScode(raw.scode);
+      object["value"] = code ? WideToUtf8(std::wstring(spreadsheet::ErrorText(*code))) : "#ERROR!";
+      object["valueType"] = "error";
+      return;
+    }
+    default:
+      if (SUCCEEDED(value.ChangeType(VT_R8, &converted))) {
+        object["value"] = converted.Get()->dblVal;
+        object["valueType"] = "number";
+      }
+      return;
+  }
+}
+
 // The item without its children, as an unclosed object ready for its "children" member.
-std::string OpenItem(const TraceView& view, TreeItem item) {
+std::string OpenItem(const TraceView& view, TreeItem item, bool repeated) {
   json object = json::object();
   const CellReference* reference = view.referenceOf(item);
   object["text"] = Utf8Array(ColumnTexts(view, item));
@@ -42,6 +76,12 @@ std::string OpenItem(const TraceView& view, TreeItem item) {
   }
   object["error"] = error;
   object["dynamic"] = dynamic;
+  object["highlighted"] = IsHighlighted(view, item);
+  object["expandedAbove"] = repeated;
+  if (const std::optional<CellContent> content = ReadCellContent(view, item)) {
+    PutValue(content->value, object);
+    object["formula"] = content->formula ? json(WideToUtf8(*content->formula)) : json(nullptr);
+  }
   std::string text = object.dump();
   text.pop_back();  // the closing brace
   return text + ",\"children\":";
@@ -49,6 +89,10 @@ std::string OpenItem(const TraceView& view, TreeItem item) {
 
 }  // namespace
 
+// Items carry, besides the column texts, the single cell's raw value and formula. "children" is
+// null for an item not opened here: behind "not ready" (--depth), or, with "expandedAbove", a
+// branch shown in full earlier in the document.
+//
 // Written by hand around each item's own members: the serializer recurses and trees can be as
 // deep as the workbook's chains.
 std::string PrintTraceJson(const TraceView& view) {
@@ -68,8 +112,9 @@ std::string PrintTraceJson(const TraceView& view) {
     }
     const TreeItem item = level.items[level.next];
     if (level.next++ > 0) out += ',';
-    out += OpenItem(view, item);
-    if (ChildrenNotReady(view, item)) {
+    const bool repeated = view.isRepeated && view.isRepeated(item);
+    out += OpenItem(view, item, repeated);
+    if (repeated || ChildrenNotReady(view, item)) {
       out += "null}";
     } else {
       out += '[';
@@ -83,4 +128,8 @@ std::string PrintPathJson(bool found, const std::vector<CellReference>& path) {
   json steps = json::array();
   for (const CellReference& reference : path) steps.push_back(Reference(reference));
   return json{{"found", found}, {"path", steps}}.dump() + "\n";
+}
+
+std::string PrintAddressJson(const std::string& address) {
+  return json{{"address", address}}.dump() + "\n";
 }

@@ -10,3 +10,6 @@ std::string PrintTraceJson(const TraceView& view);
 
 // {"found": bool, "path": [REF, ...]}: the entries from the root down to a found cell.
 std::string PrintPathJson(bool found, const std::vector<CellReference>& path);
+
+// {"address": "'Sheet1'!$B$3"}: Copy Address's text, given as UTF-8.
+std::string PrintAddressJson(const std::string& address);

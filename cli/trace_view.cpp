@@ -1,5 +1,6 @@
 #include "cli/trace_view.h"
 
+#include "excel/cell_range.h"
 #include "views/item_fields.h"
 #include "views/trace_filler.h"
 
@@ -30,4 +31,25 @@ std::vector<std::wstring> ColumnTexts(const TraceView& view, TreeItem item) {
                                 ? *view.tree->Text(item)
                                 : view.itemText(item, kTextBuffer);
   return ItemFields(text, count);
+}
+
+bool IsHighlighted(const TraceView& view, TreeItem item) {
+  return view.highlightErrors && view.referenceOf(item) != nullptr && view.isError(item);
+}
+
+std::optional<CellContent> ReadCellContent(const TraceView& view, TreeItem item) {
+  const CellReference* reference = view.referenceOf(item);
+  if (reference == nullptr || !reference->IsSingleCell() || reference->externalId != 0 ||
+      (reference->flags & RefNameNotRange) != 0 || reference->first.IsNoCell()) {
+    return std::nullopt;
+  }
+  ExcelObject range;
+  if (!GetCellRange(view.container->Worksheets(), reference->first, &range)) return std::nullopt;
+  CellContent content;
+  if (!range.GetValue(L"Value2", &content.value)) return std::nullopt;
+  if (range.IsTrue(L"HasFormula")) {
+    std::wstring formula;
+    if (range.GetText(L"Formula", &formula)) content.formula = formula;
+  }
+  return content;
 }

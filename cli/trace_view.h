@@ -5,11 +5,13 @@
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "engine/dependency_container.h"
 #include "formula/cell_reference.h"
+#include "platform/variant.h"
 #include "views/trace_tree.h"
 
 inline const std::vector<std::wstring> kTraceColumns = {L"Cell", L"Sheet", L"Value", L"Formula"};
@@ -24,8 +26,18 @@ struct TraceView {
   std::function<const CellReference*(TreeItem)> referenceOf;
   // The column texts joined by tabs, at most `size` less one characters.
   std::function<std::wstring(TreeItem, size_t)> itemText;
-  // Whether an item is drawn in the error colour; the highlight switch decides it.
+  // Whether the item's cells hold an error value, whatever the switches.
   std::function<bool(TreeItem)> isError;
+  // The window's highlight switch: error items are then drawn in red.
+  bool highlightErrors = false;
+  // Whether an item was left closed because the same cells were opened earlier in the tree.
+  std::function<bool(TreeItem)> isRepeated;
+};
+
+// What one cell holds, read from the workbook as scripts want it rather than as shown.
+struct CellContent {
+  CVariant value;                       // Range.Value2: number, text, Boolean, error or empty
+  std::optional<std::wstring> formula;  // Range.Formula when the cell has one
 };
 
 std::vector<TreeItem> ChildItems(const CTraceTree& tree, TreeItem item);
@@ -33,3 +45,8 @@ std::vector<TreeItem> ChildItems(const CTraceTree& tree, TreeItem item);
 bool ChildrenNotReady(const TraceView& view, TreeItem item);
 // The column texts of an item, from its filler or, for an item without an entry, its own text.
 std::vector<std::wstring> ColumnTexts(const TraceView& view, TreeItem item);
+// Whether the item is drawn highlighted: an error item while the switch is on.
+bool IsHighlighted(const TraceView& view, TreeItem item);
+// The content of an item that stands for one cell of this workbook; nothing for ranges, names
+// that are no range, other workbooks and the evaluate tree's sub-expressions.
+std::optional<CellContent> ReadCellContent(const TraceView& view, TreeItem item);

@@ -3,27 +3,16 @@
 #include <utility>
 #include <vector>
 
+#include "cli/tree_expansion.h"
 #include "scan/error_test.h"
 
 namespace {
 
-// Opens `levels` levels below the top, one level at a time.
-void ExpandLevels(CTraceTree& tree, const TraceView& view, int levels) {
-  std::vector<TreeItem> level = ChildItems(tree, tree.Root());
-  for (int opened = 0; opened < levels && !level.empty(); ++opened) {
-    std::vector<TreeItem> next;
-    for (const TreeItem item : level) {
-      if (ChildrenNotReady(view, item)) tree.Expand(item);
-      for (const TreeItem child : ChildItems(tree, item)) next.push_back(child);
-    }
-    level = std::move(next);
-  }
-}
-
 // An item shows an error when its cells hold one, whatever the filler.
 template <class Filler>
 TraceView MakeView(std::wstring title, const std::vector<std::wstring>& columns, CTraceTree& tree,
-                   CDependencyContainer& container, Filler& filler) {
+                   CDependencyContainer& container, Filler& filler,
+                   const std::set<TreeItem>& repeated) {
   TraceView view;
   view.title = std::move(title);
   view.columns = columns;
@@ -36,6 +25,7 @@ TraceView MakeView(std::wstring title, const std::vector<std::wstring>& columns,
     return reference != nullptr && reference->nameId == 0 && reference->externalId == 0 &&
            RangeHasError(container, reference->first, reference->last);
   };
+  view.isRepeated = [&repeated](TreeItem item) { return repeated.contains(item); };
   return view;
 }
 
@@ -50,21 +40,18 @@ CTraceWindowView::CTraceWindowView(const WindowRequest& request, const WindowSwi
   logic_ = std::make_unique<CTraceWindowLogic>(container, tree_, filler);
   // Setting the root turns both switches on for a trace of an error, as its window does.
   logic_->SetRoot(request_.root, request_.kind, request_.colorIndex);
-  filler.Switches().highlightErrors |= switches.highlightErrors;
+  // The window keeps only error cells when both switches are on; asking for the filter alone
+  // means that.
+  filler.Switches().highlightErrors |= switches.highlightErrors || switches.filterErrors;
   filler.Switches().filterHighlighted |= switches.filterErrors;
   logic_->Fill();
-  view_ = MakeView(logic_->Title(), kTraceColumns, tree_, container, filler);
+  view_ = MakeView(logic_->Title(), kTraceColumns, tree_, container, filler, repeated_);
+  view_.highlightErrors = filler.Switches().highlightErrors;
 }
 
 void CTraceWindowView::Expand(std::optional<int> depth) {
-  const TreeItem top = tree_.FirstChild(tree_.Root());
-  if (IsFlatListKind(request_.kind) || top == kNoItem) return;
-  if (depth) {
-    ExpandLevels(tree_, view_, *depth);
-  } else if (request_.kind != TraceKind::kTraceError) {  // filled whole already
-    tree_.Select(top);
-    filler_->ExpandAll();
-  }
+  if (IsFlatListKind(request_.kind)) return;
+  repeated_ = ExpandEachBranchOnce(tree_, view_, depth);
 }
 
 CEvaluateWindowView::CEvaluateWindowView(const WindowRequest& request) : request_(request) {
@@ -75,18 +62,11 @@ CEvaluateWindowView::CEvaluateWindowView(const WindowRequest& request) : request
   filler.SetRoot(request_.root);
   filler.Fill();
   view_ = MakeView(EvaluateWindowTitle(container, request_.root), kEvaluateColumns, tree_,
-                   container, filler);
+                   container, filler, repeated_);
 }
 
 void CEvaluateWindowView::Expand(std::optional<int> depth) {
-  const TreeItem top = tree_.FirstChild(tree_.Root());
-  if (top == kNoItem) return;
-  if (depth) {
-    ExpandLevels(tree_, view_, *depth);
-  } else {
-    tree_.Select(top);
-    filler_->ExpandAll();
-  }
+  repeated_ = ExpandEachBranchOnce(tree_, view_, depth);
 }
 
 std::unique_ptr<IOpenedWindow> OpenWindowFor(const WindowRequest& request,

@@ -5,12 +5,13 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "addin/desktop.h"
-#include "export/branch_storage_file.h"
 #include "cli/trace_view.h"
+#include "export/branch_storage_file.h"
 #include "views/evaluate_filler.h"
 #include "views/trace_filler.h"
 #include "views/trace_tree.h"
@@ -24,11 +25,12 @@ struct WindowSwitches {
 class IOpenedWindow {
  public:
   virtual ~IOpenedWindow() = default;
-  // Opens every level (expand all on the top item) or, with a depth, that many levels.
+  // Opens every level or, with a depth, that many levels; each branch once (tree_expansion.h).
   virtual void Expand(std::optional<int> depth) = 0;
   virtual const TraceView& View() const = 0;
-  // "Save branch in file" of the top item, as the bytes the file gets.
-  virtual std::string BranchBytes() = 0;
+  // "Save branch in file" of the top item: the file's bytes, written to `output` (stdout when
+  // empty) piece by piece. False, with the reason on stderr, when they cannot be written.
+  virtual bool WriteBranch(const std::string& output) = 0;
   // "Save branch on separate worksheet" of the top item, into the open workbook.
   virtual void SaveBranchOnSheet() = 0;
 };
@@ -46,7 +48,7 @@ class CTraceWindowView final : public IOpenedWindow {
 
   void Expand(std::optional<int> depth) override;
   const TraceView& View() const override { return view_; }
-  std::string BranchBytes() override;
+  bool WriteBranch(const std::string& output) override;
   void SaveBranchOnSheet() override;
 
   const WindowRequest& Request() const { return request_; }
@@ -63,6 +65,7 @@ class CTraceWindowView final : public IOpenedWindow {
   CTraceTree tree_;
   std::unique_ptr<CTraceFiller> filler_;
   std::unique_ptr<CTraceWindowLogic> logic_;
+  std::set<TreeItem> repeated_;
   TraceView view_;
 };
 
@@ -74,7 +77,7 @@ class CEvaluateWindowView final : public IOpenedWindow {
 
   void Expand(std::optional<int> depth) override;
   const TraceView& View() const override { return view_; }
-  std::string BranchBytes() override;
+  bool WriteBranch(const std::string& output) override;
   void SaveBranchOnSheet() override;
 
  private:
@@ -83,6 +86,7 @@ class CEvaluateWindowView final : public IOpenedWindow {
   WindowRequest request_;
   CTraceTree tree_;
   std::unique_ptr<CEvaluateFiller> filler_;
+  std::set<TreeItem> repeated_;
   TraceView view_;
 };
 
@@ -90,6 +94,10 @@ class CEvaluateWindowView final : public IOpenedWindow {
 // `fileName`: the text file's bytes.
 std::string SavedText(CDependencyContainer& container, const std::wstring& fileName,
                       const std::function<void(CBranchStorageFile&)>& write);
+// The same file, written as the route writes it, copied to `output` without being read whole.
+bool WriteSavedText(CDependencyContainer& container, const std::wstring& fileName,
+                    const std::function<void(CBranchStorageFile&)>& write,
+                    const std::string& output);
 // "Save path from root node" as the text file holds it.
 std::string PathBytes(CDependencyContainer& container, const std::vector<CellReference>& path);
 // The path as lines of addresses, for a terminal.

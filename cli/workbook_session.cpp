@@ -1,14 +1,26 @@
 #include "cli/workbook_session.h"
 
+#include <cstdio>
 #include <utility>
 
 #include "excel/excel_object.h"
+#include "platform/text_encoding.h"
 #include "spreadsheet/objects/a1_address.h"
 #include "spreadsheet/objects/object_factory.h"
+#include "spreadsheet/objects/reference_resolver.h"
 #include "spreadsheet/xlsx/xlsx_reader.h"
 #include "spreadsheet/xlsx/xlsx_writer.h"
 
 namespace {
+
+using spreadsheet::CellRect;
+using spreadsheet::Visibility;
+
+std::wstring_view Trimmed(std::wstring_view text) {
+  while (!text.empty() && text.front() == L' ') text.remove_prefix(1);
+  while (!text.empty() && text.back() == L' ') text.remove_suffix(1);
+  return text;
+}
 
 // The sheet part of a qualified cell, unquoted; nothing when the quoting is broken.
 std::optional<std::wstring> SheetName(std::wstring_view text) {
@@ -29,6 +41,62 @@ std::optional<std::wstring> SheetName(std::wstring_view text) {
   return name;
 }
 
+const wchar_t* StateText(Visibility visibility) {
+  switch (visibility) {
+    case Visibility::Hidden:
+      return L"hidden";
+    case Visibility::VeryHidden:
+      return L"veryHidden";
+    case Visibility::Visible:
+      break;
+  }
+  return L"visible";
+}
+
+// The item of a structured reference, "[Amount]" or "[[#All]]", without its brackets; the
+// apostrophe escapes of column names removed. Nothing for what is not one bracketed item.
+std::optional<std::wstring> TableItem(std::wstring_view text) {
+  text = Trimmed(text);
+  while (text.size() >= 2 && text.front() == L'[' && text.back() == L']') {
+    text = Trimmed(text.substr(1, text.size() - 2));
+  }
+  std::wstring item;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == L'[' || text[i] == L']' || text[i] == L',') return std::nullopt;
+    if (text[i] == L'\'' && i + 1 < text.size()) ++i;
+    item += text[i];
+  }
+  return item;
+}
+
+// The rows of a table an item names: its body, all of it, the header or the totals row.
+std::optional<CellRect> TableRows(const spreadsheet::Table& table, std::wstring_view item) {
+  const CellRect all = table.range;
+  CellRect body = all;
+  if (table.hasHeaderRow) ++body.first.row;
+  if (table.hasTotalsRow) --body.last.row;
+  if (item.empty() || spreadsheet::SameIdentifier(item, L"#Data")) {
+    if (body.first.row > body.last.row) return std::nullopt;
+    return body;
+  }
+  if (spreadsheet::SameIdentifier(item, L"#All")) return all;
+  if (spreadsheet::SameIdentifier(item, L"#Headers")) {
+    if (!table.hasHeaderRow) return std::nullopt;
+    return CellRect{all.first, {all.first.row, all.last.column}};
+  }
+  if (spreadsheet::SameIdentifier(item, L"#Totals")) {
+    if (!table.hasTotalsRow) return std::nullopt;
+    return CellRect{{all.last.row, all.first.column}, all.last};
+  }
+  for (size_t i = 0; i < table.columns.size(); ++i) {
+    if (!spreadsheet::SameIdentifier(table.columns[i], item)) continue;
+    if (body.first.row > body.last.row) return std::nullopt;
+    const int32_t column = all.first.column + static_cast<int32_t>(i);
+    return CellRect{{body.first.row, column}, {body.last.row, column}};
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 std::unique_ptr<CWorkbookSession> CWorkbookSession::Open(const std::filesystem::path& path,
@@ -37,6 +105,10 @@ std::unique_ptr<CWorkbookSession> CWorkbookSession::Open(const std::filesystem::
   if (!read.Ok()) {
     *error = read.error;
     return nullptr;
+  }
+  // What the reader read around (a cell read as empty, an item left out) is said, not hidden.
+  for (const std::wstring& warning : read.warnings) {
+    std::fprintf(stderr, "trelvane: warning: %s\n", WideToUtf8(warning).c_str());
   }
   std::unique_ptr<CWorkbookSession> session(new CWorkbookSession());
   session->app_ = std::make_shared<spreadsheet::CSpreadsheetApplication>();
@@ -51,16 +123,18 @@ std::unique_ptr<CWorkbookSession> CWorkbookSession::Open(const std::filesystem::
   return session;
 }
 
-std::optional<CellPos> CWorkbookSession::ResolveCell(std::wstring_view text) const {
-  const auto range = ResolveRange(text);
-  if (!range || !(range->first == range->second)) return std::nullopt;
-  return range->first;
+int32_t CWorkbookSession::DefaultSheet() const {
+  for (int32_t i = 1; i <= book_->SheetCount(); ++i) {
+    if (book_->Sheet(i).Visible() == Visibility::Visible) return i;
+  }
+  return 1;
 }
 
 std::optional<std::pair<CellPos, CellPos>> CWorkbookSession::ResolveRange(
     std::wstring_view text) const {
-  if (book_->SheetCount() < 1) return std::nullopt;
-  int32_t sheet = 1;
+  text = Trimmed(text);
+  if (book_->SheetCount() < 1 || text.empty()) return std::nullopt;
+  int32_t sheet = DefaultSheet();
   std::wstring_view address = text;
   const size_t bang = text.rfind(L'!');
   if (bang != std::wstring_view::npos) {
@@ -71,28 +145,111 @@ std::optional<std::pair<CellPos, CellPos>> CWorkbookSession::ResolveRange(
     sheet = *found;
     address = text.substr(bang + 1);
   }
-  const std::optional<spreadsheet::CellRect> range = spreadsheet::ParseA1Range(address);
-  if (!range) return std::nullopt;
+  std::optional<CellRect> range = spreadsheet::ParseA1Range(address);
+  if (!range) {
+    // A defined name, as a formula on that sheet reads it: the sheet's own name first.
+    const spreadsheet::CReferenceResolver resolver(*book_, sheet);
+    if (const auto named = resolver.Resolve(text)) {
+      sheet = named->sheet;
+      range = named->range;
+    }
+  }
+  if (!range) return bang == std::wstring_view::npos ? ResolveTable(text) : std::nullopt;
   return std::pair{CellPos{sheet, range->first.column, range->first.row},
                    CellPos{sheet, range->last.column, range->last.row}};
+}
+
+std::optional<std::pair<CellPos, CellPos>> CWorkbookSession::ResolveTable(
+    std::wstring_view text) const {
+  const size_t bracket = text.find(L'[');
+  const std::wstring_view name = Trimmed(text.substr(0, bracket));
+  const std::optional<std::wstring> item =
+      bracket == std::wstring_view::npos ? std::wstring() : TableItem(text.substr(bracket));
+  if (name.empty() || !item) return std::nullopt;
+  for (int32_t sheet = 1; sheet <= book_->SheetCount(); ++sheet) {
+    for (const spreadsheet::Table& table : book_->Sheet(sheet).Tables()) {
+      if (!spreadsheet::SameIdentifier(table.name, name)) continue;
+      const std::optional<CellRect> rows = TableRows(table, *item);
+      if (!rows) return std::nullopt;
+      return std::pair{CellPos{sheet, rows->first.column, rows->first.row},
+                       CellPos{sheet, rows->last.column, rows->last.row}};
+    }
+  }
+  return std::nullopt;
 }
 
 bool CWorkbookSession::Select(std::wstring_view text) {
   const auto range = ResolveRange(text);
   if (!range) return false;
+  const int32_t index = range->first.sheet;
+  const CellRect cells{{range->first.row, range->first.column},
+                       {range->second.row, range->second.column}};
+  if (book_->Sheet(index).Visible() != Visibility::Visible) {
+    app_->Select({book_, index, cells});
+    return true;
+  }
   const ExcelObject application = Application();
   ExcelObject workbook;
   ExcelObject worksheets;
   ExcelObject sheet;
-  ExcelObject cells;
-  const std::wstring address = spreadsheet::FormatRelativeA1(
-      {{range->first.row, range->first.column}, {range->second.row, range->second.column}});
+  ExcelObject selected;
   return application.GetObject(L"ActiveWorkbook", &workbook) &&
          workbook.GetObject(L"Worksheets", &worksheets) &&
-         worksheets.GetObject(L"Item", &sheet, {CVariant(static_cast<LONG>(range->first.sheet))}) &&
+         worksheets.GetObject(L"Item", &sheet, {CVariant(static_cast<LONG>(index))}) &&
          sheet.CallMethod(L"Activate", nullptr) &&
-         sheet.GetObject(L"Range", &cells, {CVariant(address)}) &&
-         cells.CallMethod(L"Select", nullptr);
+         sheet.GetObject(L"Range", &selected, {CVariant(spreadsheet::FormatRelativeA1(cells))}) &&
+         selected.CallMethod(L"Select", nullptr);
+}
+
+std::wstring CWorkbookSession::SheetList() const {
+  std::wstring list;
+  for (int32_t i = 1; i <= book_->SheetCount(); ++i) {
+    const spreadsheet::CWorksheet& sheet = book_->Sheet(i);
+    if (!list.empty()) list += L", ";
+    list += sheet.Name();
+    if (sheet.Visible() != Visibility::Visible)
+      list += std::wstring(L" (") + StateText(sheet.Visible()) + L")";
+  }
+  return list;
+}
+
+std::wstring CWorkbookSession::DescribeUnresolved(std::wstring_view text) const {
+  const std::wstring sheets = L"; its sheets are " + SheetList();
+  const std::wstring_view trimmed = Trimmed(text);
+  const size_t bang = trimmed.rfind(L'!');
+  if (bang != std::wstring_view::npos) {
+    const std::optional<std::wstring> name = SheetName(trimmed.substr(0, bang));
+    if (!name) return L"cannot read the sheet name in " + std::wstring(text) + sheets;
+    if (!book_->FindSheet(*name)) return L"no sheet " + *name + L" in " + book_->Name() + sheets;
+  }
+  const spreadsheet::CReferenceResolver resolver(*book_, DefaultSheet());
+  if (const spreadsheet::DefinedName* name = resolver.FindName(trimmed)) {
+    return L"the name " + std::wstring(trimmed) + L" refers to " + name->refersTo +
+           L", which is no range of cells";
+  }
+  for (const spreadsheet::DefinedName& name : book_->Names()) {
+    if (name.scope > 0 && name.scope <= book_->SheetCount() &&
+        spreadsheet::SameIdentifier(spreadsheet::DisplayedName(name), trimmed)) {
+      const std::wstring sheet = spreadsheet::QuoteSheetName(book_->Sheet(name.scope).Name());
+      return L"the name " + std::wstring(trimmed) + L" belongs to the sheet " + sheet + L": give " +
+             sheet + L"!" + std::wstring(trimmed);
+    }
+  }
+  return L"no such cell or range in " + book_->Name() + L": " + std::wstring(text) +
+         L" (an address such as Sheet1!B3 or 'My Sheet'!B3:C4, a defined name or a table)" + sheets;
+}
+
+std::vector<SheetSummary> CWorkbookSession::Sheets() const {
+  std::vector<SheetSummary> sheets;
+  for (int32_t i = 1; i <= book_->SheetCount(); ++i) {
+    const spreadsheet::CWorksheet& sheet = book_->Sheet(i);
+    SheetSummary summary{i, sheet.Name(), StateText(sheet.Visible()), sheet.UsedRange(), 0};
+    sheet.ForEachCell([&summary](spreadsheet::CellCoord, const spreadsheet::Cell& cell) {
+      if (cell.HasFormula()) ++summary.formulas;
+    });
+    sheets.push_back(std::move(summary));
+  }
+  return sheets;
 }
 
 bool CWorkbookSession::SaveCopy(const std::filesystem::path& path, std::wstring* error) const {

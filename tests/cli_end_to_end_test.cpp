@@ -51,7 +51,9 @@ TEST(CliEndToEnd, PrecedentsExpandEveryLevelWithReferencesOnEachItem) {
 
   bool sawLeafInput = false;
   for (const json* item : AllItems(document)) {
-    EXPECT_TRUE(item->at("children").is_array()) << item->dump();
+    // Summary!B3 comes again under B4; its branch is printed once, where it came first.
+    EXPECT_NE(item->at("expandedAbove").get<bool>(), item->at("children").is_array())
+        << item->dump();
     EXPECT_EQ(4u, item->at("text").size());
     EXPECT_FALSE(item->at("error").get<bool>());
     ASSERT_TRUE(item->contains("ref")) << item->dump();
