@@ -163,7 +163,7 @@ namespace {
 
 std::wstring RootAddressText(const CDependencyContainer& container, const CellReference& root) {
   return CAddressParser::FormatAddress(root.first, root.last,
-                                       container.sheetNameByIndex_.Find(root.first.sheet));
+                                       container.Structure().SheetNameOf(root.first.sheet));
 }
 
 }  // namespace
@@ -260,6 +260,8 @@ std::shared_ptr<CDependencyContainer> CAddInManager::GetContainer(const ExcelObj
   if (!create) return nullptr;
   auto container = std::make_shared<CDependencyContainer>();
   container->SetWorkbookName(name);
+  container->SetProgress(&desktop_.Progress());
+  container->SetExcelThread(&desktop_.ExcelThread());
   container->AttachWorkbook(application_, workbook);
   containers_.push_back(container);
   return container;

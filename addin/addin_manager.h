@@ -11,7 +11,7 @@
 
 #include "addin/command_ids.h"
 #include "addin/desktop.h"
-#include "engine/dependency_container.h"
+#include "container/dependency_container.h"
 #include "excel/excel_object.h"
 #include "formula/cell_reference.h"
 

@@ -11,6 +11,7 @@
 #include "addin/user_messages.h"
 #include "formula/reference_functions.h"
 #include "spreadsheet/model/cell_value.h"
+#include "tests/support/recording_progress.h"
 #include "tests/support/scripted_dispatch.h"
 #include "tests/support/spreadsheet_session.h"
 
@@ -60,6 +61,8 @@ class CRecordingDesktop : public IAddInDesktop {
   }
   void OpenAddress(const std::wstring& address) override { addresses.push_back(address); }
   void ShowAbout() override { ++abouts; }
+  IOperationProgress& Progress() override { return progress; }
+  IExcelThread& ExcelThread() override { return excelThread; }
 
   std::vector<std::wstring> messages;
   int escapes = 0;
@@ -71,6 +74,8 @@ class CRecordingDesktop : public IAddInDesktop {
   std::vector<RecentItem> recent;
   std::vector<std::wstring> addresses;
   int abouts = 0;
+  test_support::CRecordingProgress progress;
+  CCallerIsExcelThread excelThread;
 };
 
 class AddInManager : public testing::Test {
@@ -266,6 +271,12 @@ TEST_F(AddInManager, ContainersAreFoundByExactNameOrIgnoringCase) {
   EXPECT_EQ(made, manager_.FindContainerByWorkbookName(L"BOOK1.XLSX", false));
   EXPECT_EQ(nullptr, manager_.FindContainerByWorkbookName(L"Book2.xlsx", true));
   EXPECT_EQ(1u, manager_.Containers().size());
+  // A new container reports and reads through what the desktop gives.
+  EXPECT_EQ(&desktop_.excelThread, &made->ExcelThread());
+  made->Progress().Begin(L"Trelvane - analyzing workbook", L"", true);
+  made->Progress().End();
+  EXPECT_EQ(std::vector<std::wstring>{L"Trelvane - analyzing workbook"}, desktop_.progress.titles);
+  EXPECT_EQ(1, desktop_.progress.ended);
 }
 
 TEST_F(AddInManager, HelpMailAndAboutGoToTheDesktop) {

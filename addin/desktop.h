@@ -8,8 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/dependency_container.h"
+#include "container/dependency_container.h"
+#include "container/operation_progress.h"
 #include "engine/related.h"
+#include "excel/excel_thread.h"
 #include "export/color_menu_items.h"
 #include "formula/cell_reference.h"
 #include "platform/clipboard.h"
@@ -48,4 +50,10 @@ class IAddInDesktop : public IMessageSink {
   // Help, mail and About: the shell and the About box.
   virtual void OpenAddress(const std::wstring& address) = 0;
   virtual void ShowAbout() = 0;
+  // The progress and Stop of every long operation on a workbook: the progress window on Windows,
+  // a status line and Ctrl-C on the command line.
+  virtual IOperationProgress& Progress() = 0;
+  // Where the windows' reads of a workbook run: Excel's thread through the host call on Windows,
+  // the caller's thread on the command line.
+  virtual IExcelThread& ExcelThread() = 0;
 };

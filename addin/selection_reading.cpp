@@ -10,7 +10,7 @@ bool ParseOnActiveSheet(const ExcelObject& application, CDependencyContainer& co
     return false;
   }
   // A chart sheet has no index among the worksheets.
-  const int32_t index = container.sheetIndexByName_.Find(sheetName);
+  const int32_t index = container.Structure().SheetIndexOf(sheetName);
   if (index == 0) return false;
   CAddressParser& parser = container.AddressParser();
   parser.SetCurrentCell(CellPos{index, 1, 1});

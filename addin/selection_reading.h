@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "engine/dependency_container.h"
+#include "container/dependency_container.h"
 #include "excel/excel_object.h"
 #include "formula/cell_reference.h"
 

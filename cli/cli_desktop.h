@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "addin/desktop.h"
+#include "cli/terminal_progress.h"
 
 class CCliClipboard : public IClipboard {
  public:
@@ -27,8 +28,8 @@ class CCliClipboard : public IClipboard {
 class CCliDesktop : public IAddInDesktop {
  public:
   // `colorChoice` answers the colour menu; without one the menu's items are only recorded.
-  explicit CCliDesktop(std::optional<int32_t> colorChoice = std::nullopt)
-      : colorChoice_(colorChoice) {}
+  explicit CCliDesktop(std::optional<int32_t> colorChoice = std::nullopt, bool showProgress = false)
+      : colorChoice_(colorChoice), progress_(showProgress) {}
 
   void ShowMessage(const std::wstring& text) override { messages_.push_back(text); }
   void PressEscape() override {}
@@ -42,6 +43,8 @@ class CCliDesktop : public IAddInDesktop {
   void AddRecentItem(int32_t, const ExcelObject&, const std::wstring&) override {}
   void OpenAddress(const std::wstring& address) override { addresses_.push_back(address); }
   void ShowAbout() override {}
+  IOperationProgress& Progress() override { return progress_; }
+  IExcelThread& ExcelThread() override { return excelThread_; }
 
   // The oldest posted message, if any, taken off the queue.
   std::optional<std::pair<uint32_t, uintptr_t>> TakePosted();
@@ -60,4 +63,6 @@ class CCliDesktop : public IAddInDesktop {
   std::optional<std::vector<ColorMenuItem>> colorMenu_;
   CCliClipboard clipboard_;
   std::vector<std::wstring> addresses_;
+  CTerminalProgress progress_;
+  CCallerIsExcelThread excelThread_;
 };

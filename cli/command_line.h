@@ -1,14 +1,8 @@
-// One run of the trelvane command as the options parser leaves it, and the exit codes.
+// One run of the trelvane command as the options parser leaves it.
 #pragma once
 
 #include <optional>
 #include <string>
-
-// Exit codes beyond 0; a message of the system shown to the user exits with 1.
-inline constexpr int kExitMessage = 1;
-inline constexpr int kExitUsage = 2;
-inline constexpr int kExitUnreadable = 3;
-inline constexpr int kExitInterrupted = 130;  // 128 + SIGINT, as shells report it
 
 enum class OutputFormat { kTree, kJson, kBranch };
 
@@ -26,6 +20,7 @@ struct CommandLine {
   bool filterErrors = false;
   std::string kind = "precedents";  // the trace that path and style walk
   std::string pathTo;               // style: the path's end instead of the whole branch
+  bool showProgress = true;         // the status line on stderr
 };
 
 // Runs the command and returns the process's exit code; messages go to stderr.

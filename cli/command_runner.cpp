@@ -1,7 +1,6 @@
 // Each command selects what the user named, runs the ribbon's command through the command
 // handlers, lets the posted commands arrive as the hidden window would, and prints the window
 // that opened.
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -14,6 +13,8 @@
 #include "cli/cli_desktop.h"
 #include "cli/color_menu_printer.h"
 #include "cli/command_line.h"
+#include "cli/command_table.h"
+#include "cli/exit_codes.h"
 #include "cli/json_printer.h"
 #include "cli/output_file.h"
 #include "cli/sheet_list_printer.h"
@@ -31,33 +32,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct RibbonCommand {
-  const char* name;
-  CommandId command;
-  bool takesCell;
-};
-
-const RibbonCommand kRibbonCommands[] = {
-    {"precedents", CommandId::kShowPrecedents, true},
-    {"dependents", CommandId::kShowDependents, true},
-    {"inputs", CommandId::kShowInputs, true},
-    {"trace-error", CommandId::kTraceError, true},
-    {"errors", CommandId::kShowErrors, false},
-    {"chain", CommandId::kCalculationChain, false},
-    {"evaluate", CommandId::kEvaluateFormula, true},
-    {"fill-color", CommandId::kFilterByFillColor, false},
-    {"font-color", CommandId::kFilterByFontColor, false},
-    {"transpose", CommandId::kTranspose, true},
-    {"copy-address", CommandId::kCopyAddress, true},
-};
-
-// Stop also comes from Ctrl-C, but expand all clears the Stop request before it returns; the
-// interrupt handler puts the default action back, which outlives that.
-bool Interrupted() {
-  struct sigaction current {};
-  return sigaction(SIGINT, nullptr, &current) == 0 && current.sa_handler == SIG_DFL;
-}
-
 void PrintMessages(const std::vector<std::wstring>& messages) {
   for (const std::wstring& message : messages) {
     std::fprintf(stderr, "%s\n", WideToUtf8(message).c_str());
@@ -69,22 +43,29 @@ class CCommandRun {
   CCommandRun(const CommandLine& line, CWorkbookSession& session)
       : line_(line),
         session_(session),
-        desktop_(line.colorIndex),
-        manager_(session.Application(), desktop_),
-        watching_(!Interrupted()) {
+        desktop_(line.colorIndex, line.showProgress),
+        manager_(session.Application(), desktop_) {
     // As Excel connects the add-in: OFFSET and INDIRECT then resolve to their targets.
     manager_.Attach(session.Application());
   }
 
   int Run() {
-    if (line_.command == "sheets") return RunSheets();
-    if (line_.command == "path") return RunPath();
-    if (line_.command == "style") return RunStyle();
-    for (const RibbonCommand& entry : kRibbonCommands) {
-      if (line_.command == entry.name) return RunRibbonCommand(entry);
+    const CommandEntry* entry = FindCommand(line_.command);
+    if (entry == nullptr) {
+      std::fprintf(stderr, "trelvane: unknown command %s\n", line_.command.c_str());
+      return kExitUsage;
     }
-    std::fprintf(stderr, "trelvane: unknown command %s\n", line_.command.c_str());
-    return kExitUsage;
+    if (entry->ribbon) return RunRibbonCommand(*entry->ribbon, TakesCell(*entry));
+    switch (entry->arguments) {
+      case Arguments::kSheets:
+        return RunSheets();
+      case Arguments::kPath:
+        return RunPath();
+      case Arguments::kStyle:
+        return RunStyle();
+      default:
+        return kExitUsage;  // every other command is the ribbon's
+    }
   }
 
  private:
@@ -112,20 +93,19 @@ class CCommandRun {
   }
 
   int Finish(int code) const {
-    return code == 0 && watching_ && Interrupted() ? kExitInterrupted : code;
+    return code == 0 && CTerminalProgress::Interrupted() ? kExitInterrupted : code;
   }
 
-  int RunRibbonCommand(const RibbonCommand& entry) {
-    if (entry.takesCell && !SelectNamed(line_.cell)) return kExitUsage;
-    if (entry.command == CommandId::kTranspose) return RunTranspose();
-    Execute(entry.command);
+  int RunRibbonCommand(CommandId command, bool takesCell) {
+    if (takesCell && !SelectNamed(line_.cell)) return kExitUsage;
+    if (command == CommandId::kTranspose) return RunTranspose();
+    Execute(command);
     if (!desktop_.Messages().empty()) {
       PrintMessages(desktop_.Messages());
       return kExitMessage;
     }
-    if (entry.command == CommandId::kCopyAddress) return PrintClipboard();
-    if ((entry.command == CommandId::kFilterByFillColor ||
-         entry.command == CommandId::kFilterByFontColor) &&
+    if (command == CommandId::kCopyAddress) return PrintClipboard();
+    if ((command == CommandId::kFilterByFillColor || command == CommandId::kFilterByFontColor) &&
         desktop_.Windows().empty()) {
       return PrintColorMenu();
     }
@@ -138,7 +118,7 @@ class CCommandRun {
         OpenWindowFor(request, {line_.highlightErrors, line_.filterErrors});
     // The saved branch walks the workbook itself from the top item; only the printed formats
     // need the tree opened.
-    if (line_.format != OutputFormat::kBranch && !(watching_ && Interrupted())) {
+    if (line_.format != OutputFormat::kBranch && !CTerminalProgress::Interrupted()) {
       window->Expand(line_.depth);
     }
     if (!line_.saveSheet.empty()) {
@@ -317,7 +297,6 @@ class CCommandRun {
   CWorkbookSession& session_;
   CCliDesktop desktop_;
   CAddInManager manager_;
-  bool watching_;
 };
 
 }  // namespace

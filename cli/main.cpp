@@ -9,43 +9,17 @@
 #include <string>
 #include <vector>
 
-#include "cli/terminal_progress_display.h"
+#include "cli/exit_codes.h"
+
 #ifndef _WIN32
 #include "cli/command_line.h"
+#include "cli/command_table.h"
+#include "cli/terminal_progress.h"
 #endif
 
 namespace {
 
-constexpr int kExitUsageError = 2;
-
 #ifndef _WIN32
-enum class Arguments { kCell, kNone, kColorIndex, kPath, kRange, kStyle, kSheets };
-
-struct CommandEntry {
-  const char* name;
-  Arguments arguments;
-  const char* description;
-};
-
-const CommandEntry kCommands[] = {
-    {"precedents", Arguments::kCell, "The cells a cell's formula reads, level by level"},
-    {"dependents", Arguments::kCell, "The formulas that read a cell, level by level"},
-    {"inputs", Arguments::kCell, "The constant cells a cell's value comes from"},
-    {"trace-error", Arguments::kCell, "Where a cell's error value comes from"},
-    {"errors", Arguments::kNone, "Every formula cell whose value is an error"},
-    {"chain", Arguments::kNone, "The workbook's formulas in calculation order"},
-    {"evaluate", Arguments::kCell, "A formula broken into its parts, each with its value"},
-    {"fill-color", Arguments::kColorIndex,
-     "The fill colours in use, or the cells of one colour index"},
-    {"font-color", Arguments::kColorIndex,
-     "The font colours in use, or the cells of one colour index"},
-    {"path", Arguments::kPath, "How one cell reaches another in a trace"},
-    {"transpose", Arguments::kRange, "Turns a range over its diagonal, into a copy"},
-    {"style", Arguments::kStyle, "Applies a cell style to a trace's branch, into a copy"},
-    {"copy-address", Arguments::kRange, "The range's address as Copy Address puts it"},
-    {"sheets", Arguments::kSheets, "The sheets, hidden ones too: used range, formula count"},
-};
-
 const std::map<std::string, OutputFormat> kFormats{
     {"tree", OutputFormat::kTree}, {"json", OutputFormat::kJson}, {"branch", OutputFormat::kBranch}};
 const std::vector<std::string> kTraceKinds{"precedents", "dependents", "inputs"};
@@ -247,13 +221,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s: %s\n(%s --help lists what it takes)\n", name.c_str(),
                      UsageText(*command, error).c_str(), name.c_str());
       }
-      return kExitUsageError;
+      return kExitUsage;
     }
-    if (!noProgress) {
-      SetProgressDisplayFactory([] { return std::make_unique<CTerminalProgressDisplay>(); });
-    }
-    CTerminalProgressDisplay::InstallInterruptHandler();
 #ifndef _WIN32
+    line.showProgress = !noProgress;
+    CTerminalProgress::InstallInterruptHandler();
     for (const auto& [command, entry] : commands) {
       if (!command->parsed()) continue;
       line.command = entry->name;

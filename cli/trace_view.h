@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/dependency_container.h"
+#include "container/dependency_container.h"
 #include "formula/cell_reference.h"
 #include "platform/variant.h"
 #include "views/trace_tree.h"

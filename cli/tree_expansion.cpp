@@ -46,7 +46,7 @@ std::set<TreeItem> ExpandEachBranchOnce(CTraceTree& tree, const TraceView& view,
 
   CPopulationTreeProgress progress;
   progress.SetTitle(L"Trelvane - expanding tree");
-  progress.Begin();
+  if (view.container != nullptr) progress.Begin(view.container->Progress());
   while (!stack.empty() && progress.MayContinue()) {
     const Pending at = stack.back();
     stack.pop_back();

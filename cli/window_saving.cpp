@@ -43,7 +43,7 @@ std::string PrivateFolder() {
 // The address with its sheet, or its span of sheets for a 3-D reference ("Sheet1:Sheet3!A1").
 // Whole columns and rows go without a sheet, as FormatAddress writes them.
 std::wstring PathAddress(const CDependencyContainer& container, const CellReference& reference) {
-  const std::wstring_view first = container.sheetNameByIndex_.Find(reference.first.sheet);
+  const std::wstring_view first = container.Structure().SheetNameOf(reference.first.sheet);
   const std::wstring address =
       CAddressParser::FormatAddress(reference.first, reference.last, first);
   if (reference.first.sheet == reference.last.sheet ||
@@ -51,7 +51,7 @@ std::wstring PathAddress(const CDependencyContainer& container, const CellRefere
     return address;
   }
   return CAddressParser::FormatRangeAddress(
-      first, container.sheetNameByIndex_.Find(reference.last.sheet), reference.first.column,
+      first, container.Structure().SheetNameOf(reference.last.sheet), reference.first.column,
       reference.last.column, reference.first.row, reference.last.row);
 }
 
@@ -156,10 +156,10 @@ std::string PrintPathLines(const CDependencyContainer& container,
   for (const CellReference& reference : path) {
     std::wstring line;
     if (reference.externalId != 0) {
-      line = container.externalTable_.Find(reference.externalId);
+      line = container.ExternalText(reference.externalId);
     } else if ((reference.flags & RefNameNotRange) != 0) {
       // A name that is no range has no cells to name: the tree shows it by its name alone.
-      const NameRecord* record = container.definedNames_.FindRecord(reference.nameId);
+      const NameRecord* record = container.Structure().FindName(reference.nameId);
       line = record != nullptr ? record->name : reference.text;
     } else {
       line = PathAddress(container, reference);

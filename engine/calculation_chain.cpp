@@ -7,7 +7,7 @@
 #include <memory>
 #include <utility>
 
-#include "engine/name_definitions.h"
+#include "container/name_definitions.h"
 #include "scan/cell_collection.h"
 #include "scan/workbook_lists.h"
 
@@ -43,7 +43,7 @@ void CCalculationLevels::FormulaCellsOf(const CellReference& reference,
   // Formula names were replaced by what they lead to when the frame started; what is left of
   // names that are no range are constants.
   if (reference.externalId != 0 || (reference.flags & RefNameNotRange) != 0) return;
-  const auto& index = container_.formulaIndex_;
+  const CFormulaIndex::Entries& index = container_.Formulas().All();
   if (reference.IsSingleCell()) {
     if (index.contains(reference.first)) {
       cells->push_back(reference.first);
@@ -75,7 +75,7 @@ void CCalculationLevels::FormulaCellsOf(const CellReference& reference,
       }
     }
     // An array reaching into the area from a first cell outside it is calculated there.
-    for (const CellRect& array : container_.arrayList_) {
+    for (const CellRect& array : container_.Formulas().Arrays()) {
       if (array.first.sheet == area.first.sheet && !InArea(area, array.first) &&
           Overlap(area, array) && index.contains(array.first)) {
         cells->push_back(array.first);
@@ -89,12 +89,12 @@ void CCalculationLevels::FormulaCellsOf(const CellReference& reference,
 }
 
 bool CCalculationLevels::StartFrame(const CellPos& cell, std::vector<Frame>* frames) {
-  const auto found = container_.formulaIndex_.find(cell);
-  if (found == container_.formulaIndex_.end()) return false;
+  const SharedReferenceList* found = container_.Formulas().Find(cell);
+  if (found == nullptr) return false;
   onPath_.insert(cell);
   Frame frame;
   frame.cell = cell;
-  frame.references = WithNamesFollowed(container_, found->second);
+  frame.references = WithNamesFollowed(container_, *found);
   frames->push_back(std::move(frame));
   return true;
 }
@@ -131,15 +131,15 @@ int32_t CCalculationLevels::CalculationLevel(const CellPos& cell) {
 }
 
 SharedReferenceList BuildCalculationChain(CDependencyContainer& container) {
-  container.calculationChain_ = CDependencyContainer::EmptyList();
+  container.Answers().SetCalculationChain(CDependencyContainer::EmptyList());
   CollectAllFormulas(container);
 
   CCalculationLevels levels(container);
-  for (const auto& entry : container.formulaIndex_) levels.CalculationLevel(entry.first);
+  for (const auto& entry : container.Formulas().All()) levels.CalculationLevel(entry.first);
 
   // An array formula is indexed at its first cell; every cell of its block is a formula cell.
   std::map<CellPos, CellRect, CellPosOrder> arrays;
-  for (const CellRect& array : container.arrayList_) arrays.emplace(array.first, array);
+  for (const CellRect& array : container.Formulas().Arrays()) arrays.emplace(array.first, array);
   std::vector<std::pair<int32_t, CellPos>> ordered;
   ordered.reserve(levels.Levels().size());
   for (const auto& [cell, level] : levels.Levels()) {
@@ -169,6 +169,6 @@ SharedReferenceList BuildCalculationChain(CDependencyContainer& container) {
     reference.last = cell;
     chain->push_back(std::move(reference));
   }
-  container.calculationChain_ = std::move(chain);
-  return container.calculationChain_;
+  container.Answers().SetCalculationChain(std::move(chain));
+  return container.Answers().CalculationChain();
 }

@@ -6,7 +6,7 @@
 #include <set>
 #include <vector>
 
-#include "engine/dependency_container.h"
+#include "container/dependency_container.h"
 #include "formula/cell_pos.h"
 
 // Levels of formula cells, computed on demand and kept: a cell's level is 0 when it refers to no

@@ -93,7 +93,7 @@ TEST_F(CalculationChain, OrdersFormulasByLevel) {
 
     const SharedReferenceList chain = BuildCalculationChain(*container);
     ASSERT_NE(nullptr, chain);
-    EXPECT_EQ(chain, container->calculationChain_);
+    EXPECT_EQ(chain, container->Answers().CalculationChain());
     ASSERT_EQ(test.chain.size(), chain->size());
     CCalculationLevels levels(*container);
     for (size_t i = 0; i < chain->size(); ++i) {
@@ -104,7 +104,7 @@ TEST_F(CalculationChain, OrdersFormulasByLevel) {
       EXPECT_TRUE(got.text.empty());
     }
     // Asked in the walk's own order, the levels are those of the chain.
-    for (const auto& entry : container->formulaIndex_) levels.CalculationLevel(entry.first);
+    for (const auto& entry : container->Formulas().All()) levels.CalculationLevel(entry.first);
     for (const auto& [cell, level] : test.chain) EXPECT_EQ(level, levels.CalculationLevel(cell));
     for (const auto& [cell, value] : test.numbers) {
       EXPECT_EQ(CCalculationLevels::kNoFormula, levels.CalculationLevel(cell));
@@ -183,14 +183,19 @@ TEST_F(CalculationChain, ChainsOfWorkbookFormulasGetOneLevelPerStep) {
 }
 
 // Fills the index as the collection would for a chain A1 -> A2 -> ... -> A(length), each cell
-// referring to the next, the last to nothing.
-void FillChainIndex(CDependencyContainer& container, int32_t length, int32_t sheet = 1) {
+// referring to the next, the last to `lastRefersTo` or to nothing.
+void FillChainIndex(CDependencyContainer& container, int32_t length, int32_t sheet = 1,
+                    std::optional<CellPos> lastRefersTo = std::nullopt) {
   for (int32_t row = 1; row <= length; ++row) {
     auto references = std::make_shared<std::vector<CellReference>>();
-    if (row < length) references->push_back(Single(At(sheet, 1, row + 1)));
-    container.formulaIndex_.emplace(At(sheet, 1, row), std::move(references));
+    if (row < length) {
+      references->push_back(Single(At(sheet, 1, row + 1)));
+    } else if (lastRefersTo) {
+      references->push_back(Single(*lastRefersTo));
+    }
+    container.Formulas().Add(At(sheet, 1, row), std::move(references));
   }
-  container.formulasCollected_ = true;
+  container.Formulas().MarkAllCollected();
 }
 
 TEST_F(CalculationChain, HundredThousandDeepChainNeedsNoStack) {
@@ -211,23 +216,20 @@ TEST_F(CalculationChain, DeepCircleDropsOnlyTheClosingEdge) {
   // A1 -> A2 -> ... -> A1000 -> A1, and B1 refers to A500 from outside the circle.
   constexpr int32_t kLength = 1000;
   const auto container = Attach();
-  FillChainIndex(*container, kLength);
-  auto closing = std::make_shared<std::vector<CellReference>>();
-  closing->push_back(Single(At(1, 1, 1)));
-  container->formulaIndex_[At(1, 1, kLength)] = closing;
+  FillChainIndex(*container, kLength, 1, At(1, 1, 1));
   auto outside = std::make_shared<std::vector<CellReference>>();
   outside->push_back(Single(At(1, 1, 500)));
-  container->formulaIndex_[At(1, 2, 1)] = outside;
+  container->Formulas().Add(At(1, 2, 1), outside);
 
   const SharedReferenceList chain = BuildCalculationChain(*container);
   ASSERT_EQ(static_cast<size_t>(kLength + 1), chain->size());
   CCalculationLevels levels(*container);
-  for (const auto& entry : container->formulaIndex_) levels.CalculationLevel(entry.first);
+  for (const auto& entry : container->Formulas().All()) levels.CalculationLevel(entry.first);
   EXPECT_EQ(0, levels.CalculationLevel(At(1, 1, kLength)));
   EXPECT_EQ(kLength - 1, levels.CalculationLevel(At(1, 1, 1)));
   EXPECT_EQ(levels.CalculationLevel(At(1, 1, 500)) + 1, levels.CalculationLevel(At(1, 2, 1)));
   // Every formula comes after the formulas it refers to, except across the dropped edge.
-  for (const auto& [cell, references] : container->formulaIndex_) {
+  for (const auto& [cell, references] : container->Formulas().All()) {
     for (const CellReference& reference : *references) {
       if (cell == At(1, 1, kLength)) continue;
       EXPECT_GT(levels.CalculationLevel(cell), levels.CalculationLevel(reference.first));

@@ -7,9 +7,9 @@
 #include <string>
 #include <utility>
 
-#include "engine/name_definitions.h"
-#include "views/population_tree_progress.h"
-#include "views/progress_window.h"
+#include "container/count_message.h"
+#include "container/name_definitions.h"
+#include "container/progress_relay.h"
 
 namespace {
 
@@ -114,7 +114,7 @@ struct SearchFrame {
 
 class CPathSearch {
  public:
-  CPathSearch(CDependencyContainer& container, TraceKind kind, ProgressWindow& progress)
+  CPathSearch(CDependencyContainer& container, TraceKind kind, CProgressScope& progress)
       : container_(container), kind_(kind), progress_(progress) {}
 
   bool Search(const CellReference& start, const CellReference& target,
@@ -166,7 +166,7 @@ class CPathSearch {
 
   CDependencyContainer& container_;
   TraceKind kind_;
-  ProgressWindow& progress_;
+  CProgressScope& progress_;
   std::set<CellPos, CellPosOrder> visited_;
 };
 
@@ -176,19 +176,20 @@ bool FindPath(CDependencyContainer& container, const CellReference& from, const 
               TraceKind kind, std::vector<CellReference>* path, long* cellsProcessed) {
   path->clear();
   const bool backwards = kind == TraceKind::kDependents;
-  ProgressWindow progress;
-  progress.SetTitle(L"Trelvane - searching ...");
-  progress.SetMessage(L"Cells processed: 0");
-  progress.SetShowStop(true);
-  progress.Start();
-  CPathSearch search(container, backwards ? TraceKind::kPrecedents : kind, progress);
-  const bool found = backwards ? search.Search(to, from, path) : search.Search(from, to, path);
-  progress.Close();
+  bool found = false;
+  long processed = 0;
+  {
+    CProgressScope progress(container.Progress(), L"Trelvane - searching ...",
+                            L"Cells processed: 0", true);
+    CPathSearch search(container, backwards ? TraceKind::kPrecedents : kind, progress);
+    found = backwards ? search.Search(to, from, path) : search.Search(from, to, path);
+    processed = search.Processed();
+  }
   if (!found) {
     path->clear();
   } else if (backwards) {
     std::reverse(path->begin(), path->end());
   }
-  if (cellsProcessed != nullptr) *cellsProcessed = search.Processed();
+  if (cellsProcessed != nullptr) *cellsProcessed = processed;
   return found;
 }

@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "engine/dependency_container.h"
+#include "container/dependency_container.h"
 #include "engine/related.h"
 #include "formula/cell_reference.h"
 

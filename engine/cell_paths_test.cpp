@@ -9,9 +9,8 @@
 
 #include "spreadsheet/model/cell_value.h"
 #include "tests/support/attached_container.h"
+#include "tests/support/recording_progress.h"
 #include "tests/support/spreadsheet_session.h"
-#include "views/progress_display.h"
-#include "views/stop_request.h"
 
 namespace {
 
@@ -29,40 +28,10 @@ CellReference Single(const CellPos& cell) {
   return Rect(cell, cell);
 }
 
-struct ProgressLog {
-  std::vector<std::wstring> shown;  // Title, then the first message.
-  std::vector<std::wstring> messages;
-  std::wstring stopAt;
-};
-
-class CLoggingDisplay final : public IProgressDisplay {
- public:
-  explicit CLoggingDisplay(std::shared_ptr<ProgressLog> log) : log_(std::move(log)) {}
-  bool Show(const std::wstring& title, const std::wstring& message, bool showStop) override {
-    log_->shown.push_back(title);
-    log_->shown.push_back(message);
-    EXPECT_TRUE(showStop);
-    return true;
-  }
-  void SetMessage(const std::wstring& message) override {
-    log_->messages.push_back(message);
-    if (message == log_->stopAt) CStopRequest::Set();
-  }
-  void Close() override {}
-
- private:
-  std::shared_ptr<ProgressLog> log_;
-};
-
 class CellPaths : public testing::Test {
  protected:
-  CellPaths() : log_(std::make_shared<ProgressLog>()) {
-    SetProgressDisplayFactory([log = log_] { return std::make_unique<CLoggingDisplay>(log); });
-  }
-  ~CellPaths() override {
-    SetProgressDisplayFactory(nullptr);
-    CStopRequest::Clear();
-  }
+  // Every search offers Stop.
+  void TearDown() override { EXPECT_EQ(progress_.begun, progress_.begunWithStop); }
 
   void Formula(int32_t column, int32_t row, const wchar_t* text) {
     session_.book->Sheet(1).SetFormula({row, column}, text);
@@ -70,20 +39,29 @@ class CellPaths : public testing::Test {
   std::unique_ptr<CDependencyContainer> Attach() {
     session_.app->Calculator().InvalidateAll(*session_.book);
     session_.app->Calculator().Calculate(false);
-    return test_support::AttachContainer(session_);
+    auto container = test_support::AttachContainer(session_);
+    container->SetProgress(&progress_);
+    return container;
   }
   // The index as the collection fills it for A1 -> A2 -> ... -> A(length) on sheet 1.
   static void FillChainIndex(CDependencyContainer& container, int32_t length) {
     for (int32_t row = 1; row <= length; ++row) {
       auto references = std::make_shared<std::vector<CellReference>>();
       if (row < length) references->push_back(Single(At(1, 1, row + 1)));
-      container.formulaIndex_.emplace(At(1, 1, row), std::move(references));
+      container.Formulas().Add(At(1, 1, row), std::move(references));
     }
-    container.formulasCollected_ = true;
+    container.Formulas().MarkAllCollected();
   }
 
   test_support::CSpreadsheetSession session_;
-  std::shared_ptr<ProgressLog> log_;
+  // Every message after a search's opening one; Stop is pressed when `stopAt_` comes up.
+  std::vector<std::wstring> messages_;
+  std::wstring stopAt_;
+  test_support::CRecordingProgress progress_{
+      [this](const std::wstring&, const std::wstring& message) {
+        messages_.push_back(message);
+        return message == stopAt_;
+      }};
 };
 
 void ExpectPath(const std::vector<CellPos>& expected, const std::vector<CellReference>& path) {
@@ -156,9 +134,9 @@ TEST_F(CellPaths, FollowsTheWindowsRelation) {
     ASSERT_TRUE(FindPath(*container, test.from, test.to, test.kind, &path));
     ExpectPath(test.path, path);
   }
-  ASSERT_FALSE(log_->shown.empty());
-  EXPECT_EQ(L"Trelvane - searching ...", log_->shown[0]);
-  EXPECT_EQ(L"Cells processed: 0", log_->shown[1]);
+  ASSERT_FALSE(progress_.titles.empty());
+  EXPECT_EQ(L"Trelvane - searching ...", progress_.titles[0]);
+  EXPECT_EQ(L"Cells processed: 0", progress_.messages[0]);
 }
 
 TEST_F(CellPaths, NoPathAfterVisitingEveryReachableCellOnce) {
@@ -187,15 +165,16 @@ TEST_F(CellPaths, LongChainsAndStop) {
     ASSERT_EQ(At(1, 1, row), path[static_cast<size_t>(row - 1)].first);
   }
   EXPECT_EQ(kLength - 1, processed) << "the last cell is seen by the look-ahead";
-  EXPECT_EQ(L"Cells processed: 50", log_->messages.front());
-  EXPECT_EQ(L"Cells processed: 29950", log_->messages.back());
+  ASSERT_FALSE(messages_.empty());
+  EXPECT_EQ(L"Cells processed: 50", messages_.front());
+  EXPECT_EQ(L"Cells processed: 29950", messages_.back());
 
   ASSERT_TRUE(FindPath(*container, Single(At(1, 1, kLength)), Single(At(1, 1, 1)),
                        TraceKind::kDependents, &path));
   EXPECT_EQ(static_cast<size_t>(kLength), path.size());
   EXPECT_EQ(At(1, 1, kLength), path.front().first);
 
-  log_->stopAt = L"Cells processed: 100";
+  stopAt_ = L"Cells processed: 100";
   EXPECT_FALSE(FindPath(*container, Single(At(1, 1, 1)), Single(At(1, 1, kLength)),
                         TraceKind::kPrecedents, &path, &processed));
   EXPECT_TRUE(path.empty());

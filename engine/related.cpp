@@ -6,15 +6,15 @@
 #include <vector>
 
 #include "engine/calculation_chain.h"
-#include "engine/dependents_index.h"
-#include "engine/name_definitions.h"
+#include "container/count_message.h"
+#include "container/dependents_index.h"
+#include "container/name_definitions.h"
+#include "container/progress_relay.h"
 #include "excel/cell_range.h"
 #include "scan/cell_collection.h"
 #include "scan/precedent_walks.h"
 #include "scan/workbook_cell_lists.h"
 #include "scan/workbook_lists.h"
-#include "views/population_tree_progress.h"
-#include "views/progress_window.h"
 
 namespace {
 
@@ -29,11 +29,8 @@ bool InRect(const CellRect& rect, const CellPos& cell) {
 
 // The formula index's list for the cell, or the empty list.
 const SharedReferenceList& IndexedList(const CDependencyContainer& container, const CellPos& cell) {
-  const auto found = container.formulaIndex_.find(cell);
-  if (found == container.formulaIndex_.end() || !found->second) {
-    return CDependencyContainer::EmptyList();
-  }
-  return found->second;
+  const SharedReferenceList* found = container.Formulas().Find(cell);
+  return found != nullptr ? *found : CDependencyContainer::EmptyList();
 }
 
 // Normalises the cell to its array's origin and collects its formula when that is still to do.
@@ -50,7 +47,7 @@ CellReference DependentReference(const CDependencyContainer& container, const Ce
   CellReference dependent;
   dependent.first = cell;
   dependent.last = cell;
-  for (const CellRect& array : container.arrayList_) {
+  for (const CellRect& array : container.Formulas().Arrays()) {
     if (InRect(array, cell)) {
       dependent.first = array.first;
       dependent.last = array.last;
@@ -67,36 +64,35 @@ CellReference DependentReference(const CDependencyContainer& container, const Ce
 SharedReferenceList PrecedentsOf(CDependencyContainer& container, const CellPos& cell) {
   if (cell.IsNoCell()) return CDependencyContainer::EmptyList();
   // Trees ask again and again for cells collected long ago: one lookup answers those.
-  const auto known = container.formulaIndex_.find(ArrayOriginOf(container, cell));
-  if (known != container.formulaIndex_.end() && known->second) return known->second;
+  if (const SharedReferenceList* known = container.Formulas().Find(ArrayOriginOf(container, cell))) {
+    return *known;
+  }
   return IndexedList(container, CollectedOrigin(container, cell));
 }
 
 SharedReferenceList DependentsOf(CDependencyContainer& container, const CellPos& cell) {
-  if (!container.formulasCollected_) CollectAllFormulas(container);
-  const auto cached = container.dependentsCache_.find(cell);
-  if (cached != container.dependentsCache_.end() && cached->second) return cached->second;
+  if (!container.Formulas().AllCollected()) CollectAllFormulas(container);
+  CCellAnswers& cache = container.Answers().Dependents();
+  if (SharedReferenceList cached = cache.Find(cell)) return cached;
 
   // Cached before the search, so that an answer cut short by Stop is the answer until refresh.
   const auto found = std::make_shared<std::vector<CellReference>>();
-  container.dependentsCache_.insert_or_assign(cell, found);
+  cache.Store(cell, found);
 
-  ProgressWindow progress;
-  progress.SetTitle(L"Trelvane - processing dependents");
-  progress.SetShowStop(true);
-  progress.Start();
+  CProgressScope progress(container.Progress(), L"Trelvane - processing dependents", L"", true);
   const std::wstring format = L"Cells processed: %ld";
   long counted = 0;
   bool stopped = false;
-  if (!container.dependentsIndex_ ||
-      container.dependentsIndex_->IndexedFormulas() != container.formulaIndex_.size()) {
-    container.dependentsIndex_ = std::make_shared<CDependentsIndex>(container);
+  CAnswerCaches& answers = container.Answers();
+  if (!answers.DependentsIndex() ||
+      answers.DependentsIndex()->IndexedFormulas() != container.Formulas().Size()) {
+    answers.SetDependentsIndex(std::make_shared<CDependentsIndex>(container));
   }
-  for (const CellPos& formulaCell : container.dependentsIndex_->Candidates(cell)) {
-    const auto entry = container.formulaIndex_.find(formulaCell);
-    if (entry == container.formulaIndex_.end() || !entry->second) continue;
+  for (const CellPos& formulaCell : answers.DependentsIndex()->Candidates(cell)) {
+    const SharedReferenceList* entry = container.Formulas().Find(formulaCell);
+    if (entry == nullptr) continue;
     // A formula name used by the formula stands for what its definition refers to.
-    const SharedReferenceList references = WithNamesFollowed(container, entry->second);
+    const SharedReferenceList references = WithNamesFollowed(container, *entry);
     for (const CellReference& reference : *references) {
       if (++counted % kDependentsReportEvery == 0) {
         progress.SetMessage(FormatCount(format, counted));
@@ -110,7 +106,6 @@ SharedReferenceList DependentsOf(CDependencyContainer& container, const CellPos&
     }
     if (stopped) break;
   }
-  progress.Close();
   return found;
 }
 
@@ -134,10 +129,11 @@ SharedReferenceList ListRelated(CDependencyContainer& container, const CellPos& 
       if (cell.sheet != 0 || cell.column != 0 || cell.row != 0) {
         return CDependencyContainer::EmptyList();
       }
-      if (!container.calculationChain_ || container.calculationChain_->empty()) {
-        return BuildCalculationChain(container);
+      if (const SharedReferenceList& chain = container.Answers().CalculationChain();
+          chain && !chain->empty()) {
+        return chain;
       }
-      return container.calculationChain_;
+      return BuildCalculationChain(container);
     case TraceKind::kPrecedents:
     case TraceKind::kEvaluateFormula:
     default:
@@ -155,8 +151,9 @@ bool HasRelated(CDependencyContainer& container, const CellPos& cell, TraceKind 
       return false;
     case TraceKind::kPrecedents:
     case TraceKind::kInputs: {
-      const auto found = container.formulaIndex_.find(cell);
-      if (found != container.formulaIndex_.end()) return found->second && !found->second->empty();
+      if (const SharedReferenceList* found = container.Formulas().Find(cell)) {
+        return !(*found)->empty();
+      }
       ExcelObject range;
       // Without a range the node offers children; expanding it finds out.
       if (!GetCellRange(container.Worksheets(), cell, &range)) return true;

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "engine/dependency_container.h"
+#include "container/dependency_container.h"
 #include "formula/cell_pos.h"
 
 // A relation or list; the values are also command numbers and travel through automation, so

@@ -34,13 +34,13 @@ std::vector<CellPos> FormulaCells() {
 void BM_DependentsOfOneCell(benchmark::State& state) {
   auto container = AttachedContainer();
   CollectAllFormulas(*container);
-  if (static_cast<std::int64_t>(container->formulaIndex_.size()) != kFormulaCells) {
+  if (static_cast<std::int64_t>(container->Formulas().Size()) != kFormulaCells) {
     state.SkipWithError("the collection missed formulas");
     return;
   }
   const CellPos cell{1, 1, kRows / 2};
   for (auto _ : state) {
-    container->dependentsCache_.clear();
+    container->Answers().Dependents().Clear();
     const SharedReferenceList dependents = DependentsOf(*container, cell);
     // B, C and F of the row refer to A directly.
     if (dependents->size() != 3) state.SkipWithError("wrong dependents");
@@ -71,7 +71,7 @@ void BM_PrecedentsOfAllFormulaCellsOnDemand(benchmark::State& state) {
     size_t references = 0;
     for (const CellPos& cell : cells) references += PrecedentsOf(*container, cell)->size();
     benchmark::DoNotOptimize(references);
-    if (static_cast<std::int64_t>(container->formulaIndex_.size()) != kFormulaCells) {
+    if (static_cast<std::int64_t>(container->Formulas().Size()) != kFormulaCells) {
       state.SkipWithError("formulas were missed");
     }
   }

@@ -7,16 +7,16 @@
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "container/name_definitions.h"
 #include "engine/counting_dispatch.h"
-#include "engine/name_definitions.h"
 #include "formula/reference_functions.h"
 #include "spreadsheet/model/cell_value.h"
 #include "tests/support/attached_container.h"
+#include "tests/support/recording_progress.h"
 #include "tests/support/spreadsheet_session.h"
-#include "views/progress_display.h"
-#include "views/stop_request.h"
 
 namespace {
 
@@ -53,43 +53,11 @@ void ExpectList(const std::vector<Expected>& expected, const SharedReferenceList
   }
 }
 
-// Records every progress window shown, and presses Stop when a chosen message comes up.
-struct ProgressLog {
-  std::vector<std::wstring> titles;
-  std::vector<std::wstring> messages;  // Of the dependents search only.
-  std::wstring stopAt;
-};
-
-class CLoggingDisplay final : public IProgressDisplay {
- public:
-  explicit CLoggingDisplay(std::shared_ptr<ProgressLog> log) : log_(std::move(log)) {}
-  bool Show(const std::wstring& title, const std::wstring&, bool) override {
-    title_ = title;
-    log_->titles.push_back(title);
-    return true;
-  }
-  void SetMessage(const std::wstring& message) override {
-    if (title_ != L"Trelvane - processing dependents") return;
-    log_->messages.push_back(message);
-    if (message == log_->stopAt) CStopRequest::Set();
-  }
-  void Close() override {}
-
- private:
-  std::shared_ptr<ProgressLog> log_;
-  std::wstring title_;
-};
+constexpr std::wstring_view kDependentsTitle = L"Trelvane - processing dependents";
 
 class RelatedCells : public testing::Test {
  protected:
-  RelatedCells() : log_(std::make_shared<ProgressLog>()) {
-    SetProgressDisplayFactory([log = log_] { return std::make_unique<CLoggingDisplay>(log); });
-  }
-  ~RelatedCells() override {
-    SetProgressDisplayFactory(nullptr);
-    CStopRequest::Clear();
-    ReferenceFunctions::Clear();
-  }
+  ~RelatedCells() override { ReferenceFunctions::Clear(); }
 
   spreadsheet::CWorksheet& Sheet(int32_t index) { return session_.book->Sheet(index); }
   void Formula(int32_t sheet, int32_t column, int32_t row, const wchar_t* text) {
@@ -104,11 +72,22 @@ class RelatedCells : public testing::Test {
   std::unique_ptr<CDependencyContainer> Attach(IDispatch* application = nullptr) {
     session_.app->Calculator().InvalidateAll(*session_.book);
     session_.app->Calculate();
-    return test_support::AttachContainer(session_, application);
+    auto container = test_support::AttachContainer(session_, application);
+    container->SetProgress(&progress_);
+    return container;
   }
 
   test_support::CSpreadsheetSession session_;
-  std::shared_ptr<ProgressLog> log_;
+  // Records every operation shown and keeps the dependents search's messages apart; Stop is
+  // pressed when that search reports `stopAt_`.
+  std::vector<std::wstring> dependentsMessages_;
+  std::wstring stopAt_;
+  test_support::CRecordingProgress progress_{
+      [this](const std::wstring& title, const std::wstring& message) {
+        if (title != kDependentsTitle) return false;
+        dependentsMessages_.push_back(message);
+        return message == stopAt_;
+      }};
 };
 
 TEST_F(RelatedCells, PrecedentsInTheOrderOfTheFormula) {
@@ -134,8 +113,8 @@ TEST_F(RelatedCells, ACellOfAnArrayFormulaHasTheArraysPrecedents) {
     const auto container = Attach();
     ExpectList({{At(1, 1, 1), At(1, 1, 3)}, {At(1, 8, 1), At(1, 8, 1)}},
                PrecedentsOf(*container, asked));
-    EXPECT_EQ(1u, container->formulaIndex_.size());
-    EXPECT_EQ(1u, container->formulaIndex_.count(At(1, 2, 2)));
+    EXPECT_EQ(1u, container->Formulas().Size());
+    EXPECT_TRUE(container->Formulas().Contains(At(1, 2, 2)));
   }
 }
 
@@ -201,7 +180,7 @@ TEST_F(RelatedCells, DependentsAreCachedAndCollectedOncePerRefresh) {
   Formula(1, 2, 1, L"=A1");
   const auto container = Attach();
   const SharedReferenceList first = DependentsOf(*container, At(1, 1, 1));
-  EXPECT_TRUE(container->formulasCollected_);
+  EXPECT_TRUE(container->Formulas().AllCollected());
   // Not seen until the container is refreshed.
   Sheet(1).SetFormula({2, 2}, L"=A1", CellValue::Number(0));
   EXPECT_EQ(first, DependentsOf(*container, At(1, 1, 1)));
@@ -221,27 +200,28 @@ TEST_F(RelatedCells, DependentsReportEveryFiftyReferencesTestedAndKeepWhatAStopL
   auto container = Attach();
   // No formula reads Z1: the reverse index answers without testing a reference.
   ExpectList({}, DependentsOf(*container, At(1, 26, 1)));
-  EXPECT_TRUE(log_->messages.empty());
+  EXPECT_TRUE(dependentsMessages_.empty());
   // D1 is read by C1 alone, whose three references are all tested.
   ExpectList({{At(1, 3, 1), At(1, 3, 1)}}, DependentsOf(*container, At(1, 4, 1)));
-  EXPECT_TRUE(log_->messages.empty());
+  EXPECT_TRUE(dependentsMessages_.empty());
 
-  log_->messages.clear();
-  log_->stopAt = L"Cells processed: 1000";
+  dependentsMessages_.clear();
+  stopAt_ = L"Cells processed: 1000";
   const SharedReferenceList stopped = DependentsOf(*container, At(1, 1, 1));
   // The reference at hand when Stop was seen is still tested.
   ASSERT_EQ(1000u, stopped->size());
   EXPECT_EQ(At(1, 2, 1000), stopped->back().first);
-  EXPECT_EQ(20u, log_->messages.size());
+  EXPECT_EQ(20u, dependentsMessages_.size());
 
-  log_->stopAt.clear();
-  log_->messages.clear();
+  stopAt_.clear();
+  dependentsMessages_.clear();
   EXPECT_EQ(stopped, ListRelated(*container, At(1, 1, 1), TraceKind::kDependents));
-  EXPECT_TRUE(log_->messages.empty());
+  EXPECT_TRUE(dependentsMessages_.empty());
+  // The user's Stop ended that search only; the next operation starts unstopped.
+  progress_.stop = false;
   container->Refresh();
   EXPECT_EQ(10000u, DependentsOf(*container, At(1, 1, 1))->size());
-  const std::wstring title = L"Trelvane - processing dependents";
-  EXPECT_EQ(4, std::count(log_->titles.begin(), log_->titles.end(), title));
+  EXPECT_EQ(4, std::count(progress_.titles.begin(), progress_.titles.end(), kDependentsTitle));
 }
 
 // The reverse index only narrows the search: the answer must be the one a walk over every
@@ -269,7 +249,7 @@ TEST_F(RelatedCells, DependentsMatchAWalkOverEveryFormula) {
   size_t read = 0;
   for (const CellPos& probe : probes) {
     std::vector<CellPos> walked;
-    for (const auto& [formula, references] : container->formulaIndex_) {
+    for (const auto& [formula, references] : container->Formulas().All()) {
       for (const CellReference& reference : *references) {
         if (reference.Contains(probe)) {
           walked.push_back(formula);
@@ -425,7 +405,7 @@ TEST_F(RelatedCells, HasRelatedByKind) {
     EXPECT_EQ(c.expected, HasRelated(*container, c.cell, static_cast<TraceKind>(c.kind)))
         << "kind " << c.kind << " row " << c.cell.row << " column " << c.cell.column;
   }
-  EXPECT_TRUE(container->formulaIndex_.empty());
+  EXPECT_EQ(0u, container->Formulas().Size());
   // Once collected, the stored list decides: a formula without references offers nothing.
   const Case after[] = {
       {1, At(1, 2, 1), true}, {1, At(1, 2, 2), false}, {2, At(1, 2, 2), false},
@@ -459,7 +439,7 @@ TEST_F(RelatedCells, EachCellIsReadAndParsedOnceEachTextParsedOnceEachWorkbookCo
   const auto container = Attach(counted.Get());
   const auto formulaReads = [&] { return static_cast<size_t>((*counts)[L"Formula"]); };
   const auto walks = [&] {
-    return static_cast<size_t>(std::count(log_->titles.begin(), log_->titles.end(),
+    return static_cast<size_t>(std::count(progress_.titles.begin(), progress_.titles.end(),
                                           std::wstring(L"Trelvane - analyzing workbook")));
   };
 

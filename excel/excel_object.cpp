@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/bstr.h"
+#include "platform/invariant.h"
 
 namespace {
 
@@ -28,9 +29,17 @@ bool IsBoolean(const CVariant& value, VARIANT_BOOL truth) {
 
 }  // namespace
 
+#if TRELVANE_EXCEL_THREAD_CHECK
+void ExcelObject::CheckThread() const {
+  TRELVANE_CHECK_INVARIANT(owner_ == std::this_thread::get_id(),
+                           "an Excel object is called off the thread it belongs to");
+}
+#endif
+
 bool ExcelObject::Invoke(std::wstring_view member, WORD flags, const CVariant* put, Arguments args,
                          CVariant* result) const {
   if (IsEmpty()) return false;
+  CheckThread();
   std::wstring name(member);
   LPOLESTR names[1] = {name.data()};
   DISPID id = DISPID_UNKNOWN;

@@ -12,6 +12,10 @@
 #include <string>
 #include <string_view>
 
+#if TRELVANE_EXCEL_THREAD_CHECK
+#include <thread>
+#endif
+
 #include "excel/value_text.h"
 #include "platform/automation.h"
 #include "platform/com_ptr.h"
@@ -22,12 +26,15 @@ class ExcelObject {
   using Arguments = std::initializer_list<CVariant>;
 
   ExcelObject() = default;
-  explicit ExcelObject(IDispatch* object) : object_(object) {}
+  explicit ExcelObject(IDispatch* object) : object_(object) { ClaimThread(); }
 
   bool IsEmpty() const { return !object_; }
   IDispatch* Get() const { return object_.Get(); }
   // Adds a reference to the new object, then releases the old one.
-  void Reset(IDispatch* object = nullptr) { object_.Reset(object); }
+  void Reset(IDispatch* object = nullptr) {
+    object_.Reset(object);
+    ClaimThread();
+  }
   friend bool operator==(const ExcelObject& a, const ExcelObject& b) { return a.object_ == b.object_; }
 
   // The three primitive calls.
@@ -58,6 +65,19 @@ class ExcelObject {
   bool CallForObject(std::wstring_view member, ExcelObject* target, Arguments args = {}) const;
 
  private:
+#if TRELVANE_EXCEL_THREAD_CHECK
+  // An object is called on the thread it was obtained on: in the add-in a workbook's objects
+  // belong to Excel's thread, and a call from the window thread must go through the host call.
+  // Test builds check it on every call, so that a stray call fails a test instead of hanging or
+  // crashing Excel.
+  void ClaimThread() { owner_ = std::this_thread::get_id(); }
+  void CheckThread() const;
+  std::thread::id owner_;
+#else
+  void ClaimThread() {}
+  void CheckThread() const {}
+#endif
+
   bool Invoke(std::wstring_view member, WORD flags, const CVariant* put, Arguments args,
               CVariant* result) const;
 

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "excel/scope_guards.h"
 #include "tests/support/scripted_dispatch.h"
 
@@ -84,6 +86,30 @@ struct BooleanCase {
   bool isTrue;
   bool hasAnyFormula;
 };
+
+#if TRELVANE_EXCEL_THREAD_CHECK
+// In the add-in a workbook's objects live on Excel's thread; a call from the window thread that
+// skips the host call must stop the test run rather than reach Excel.
+TEST_F(ExcelObjectCalls, ThreadCheckStopsACallFromAnotherThread) {
+  object_.Script(L"Count", CVariant(LONG{3}));
+  LONG count = 0;
+  EXPECT_TRUE(handle_.GetLong(L"Count", &count));
+  EXPECT_DEATH(
+      {
+        std::thread stray([this, &count] { handle_.GetLong(L"Count", &count); });
+        stray.join();
+      },
+      "an Excel object is called off the thread it belongs to");
+  // Obtained on another thread, an object belongs to that thread.
+  std::thread owner([this] {
+    ExcelObject own(&object_);
+    LONG seen = 0;
+    EXPECT_TRUE(own.GetLong(L"Count", &seen));
+    EXPECT_EQ(3, seen);
+  });
+  owner.join();
+}
+#endif
 
 TEST(ExcelObjectBooleans, ReadHasFormulaAsEachCallerWants) {
   CVariant null;

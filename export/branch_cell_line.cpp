@@ -5,11 +5,7 @@
 
 std::wstring RectangleName(const CDependencyContainer& container, const CellPos& first,
                            const CellPos& last) {
-  CellReference key;
-  key.first = first;
-  key.last = last;
-  const auto found = container.rectangleNames_.find(key);
-  return found == container.rectangleNames_.end() ? std::wstring() : found->second;
+  return container.Structure().RectangleName(first, last);
 }
 
 bool WriteCellLine(CBranchStorage& storage, CDependencyContainer& container, const CellPos& cell,
@@ -35,7 +31,7 @@ void WriteCellLine(CBranchStorage& storage, const CDependencyContainer& containe
 
 bool WriteNameLine(CBranchStorage& storage, const CDependencyContainer& container, int32_t nameId,
                    std::uint32_t depth, bool expandedAbove) {
-  const NameRecord* record = container.definedNames_.FindRecord(nameId);
+  const NameRecord* record = container.Structure().FindName(nameId);
   if (record == nullptr) return false;
   storage.WriteName(record->name, record->refersTo, depth, expandedAbove);
   return true;

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/dependency_container.h"
+#include "container/dependency_container.h"
 #include "excel/excel_object.h"
 #include "export/branch_storage.h"
 #include "formula/cell_pos.h"

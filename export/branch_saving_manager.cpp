@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "engine/name_definitions.h"
+#include "container/name_definitions.h"
 #include "excel/cell_range.h"
 #include "excel/evaluation.h"
 #include "export/branch_cell_line.h"
@@ -43,7 +43,7 @@ CBranchSavingManager::CBranchSavingManager() {
 void CBranchSavingManager::Save() {
   if (container_ == nullptr || storage_ == nullptr || !kind_) return;
   if (!storage_->Open()) return;
-  Begin();
+  Begin(container_->Progress());
   path_.clear();
   written_.clear();
   work_.clear();

@@ -11,7 +11,7 @@
 #include <variant>
 #include <vector>
 
-#include "engine/dependency_container.h"
+#include "container/dependency_container.h"
 #include "engine/related.h"
 #include "export/branch_storage.h"
 #include "formula/cell_reference.h"

@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-#include "engine/name_definitions.h"
+#include "container/name_definitions.h"
 #include "engine/related.h"
 #include "export/branch_address.h"
 #include "export/branch_saving_manager.h"
@@ -26,7 +26,7 @@
 #include "tests/support/attached_container.h"
 #include "tests/support/spreadsheet_session.h"
 #include "views/progress_display.h"
-#include "views/stop_request.h"
+#include "views/progress_window.h"
 
 namespace {
 
@@ -97,7 +97,7 @@ class CStoppingDisplay final : public IProgressDisplay {
   }
   void SetMessage(const std::wstring& message) override {
     log_->push_back(message);
-    if (message == stopAt_) CStopRequest::Set();
+    if (message == stopAt_) ProgressWindow::PressStop();
   }
   void Close() override {}
 
@@ -144,11 +144,6 @@ class CCountingStorage final : public CBranchStorage {
 
 class BranchSaving : public testing::Test {
  protected:
-  ~BranchSaving() override {
-    SetProgressDisplayFactory(nullptr);
-    CStopRequest::Clear();
-  }
-
   spreadsheet::CWorksheet& Sheet(int32_t index = 1) { return session_.book->Sheet(index); }
   void Formula(int32_t column, int32_t row, const wchar_t* text, int32_t sheet = 1) {
     Sheet(sheet).SetFormula({row, column}, text);
@@ -163,6 +158,7 @@ class BranchSaving : public testing::Test {
       session_.app->Calculate();
     }
     container_ = test_support::AttachContainer(session_);
+    container_->SetProgress(&progress_);
     return *container_;
   }
 
@@ -200,6 +196,9 @@ class BranchSaving : public testing::Test {
   }
 
   test_support::CSpreadsheetSession session_;
+  // The progress of the container's operations, shown on displays_ when a test sets them.
+  ProgressDisplayFactory displays_;
+  ProgressWindow progress_{[this] { return displays_ ? displays_() : nullptr; }};
   std::unique_ptr<CDependencyContainer> container_;
   CScratchFolder folder_;
 };
@@ -557,9 +556,9 @@ TEST_F(BranchSaving, StopKeepsTheLinesWrittenAndClosesTheFile) {
   Attach(false);
   auto log = std::make_shared<std::vector<std::wstring>>();
   constexpr int32_t kStopAt = 2 * CPopulationTreeProgress::kReportEvery;
-  SetProgressDisplayFactory([log] {
+  displays_ = [log] {
     return std::make_unique<CStoppingDisplay>(log, L"Items saved: " + std::to_wstring(kStopAt));
-  });
+  };
   const std::vector<std::string> lines = SaveToFile(Entry({1, 1, 1}), TraceKind::kPrecedents);
 
   ASSERT_EQ(static_cast<size_t>(kStopAt), lines.size());
@@ -569,7 +568,7 @@ TEST_F(BranchSaving, StopKeepsTheLinesWrittenAndClosesTheFile) {
   EXPECT_FALSE(std::filesystem::exists(folder_ / "branch.txt.tv-save.tmp"));
   ASSERT_FALSE(log->empty());
   EXPECT_EQ(L"Trelvane - saving data", log->front());
-  EXPECT_FALSE(CStopRequest::IsSet());
+  EXPECT_FALSE(progress_.StopRequested());
 }
 
 TEST_F(BranchSaving, LongChainIsWalkedWithoutDeepRecursion) {

@@ -93,7 +93,7 @@ void CBranchStorageFile::WriteRange(const CellPos& first, const CellPos& last,
                                     bool expandedAbove) {
   if (!file_.is_open()) return;
   std::wstring& line = BeginLine(depth);
-  line += BranchLabel(container_->sheetNameByIndex_, first, last, name);
+  line += BranchLabel(container_->Structure().SheetsByIndex(), first, last, name);
   if (expandedAbove) line += kExpandedAboveMark;
   line += L"\r\n";
 }
@@ -102,7 +102,7 @@ void CBranchStorageFile::WriteCell(const CellPos& position, const std::wstring& 
                                    const std::wstring& formula, const std::wstring& value,
                                    std::uint32_t depth, bool expandedAbove) {
   if (!file_.is_open()) return;
-  std::wstring label = BranchLabel(container_->sheetNameByIndex_, position, position, name);
+  std::wstring label = BranchLabel(container_->Structure().SheetsByIndex(), position, position, name);
   if (expandedAbove) label += kExpandedAboveMark;
   WriteCellLine(label, formula, value, depth);
 }

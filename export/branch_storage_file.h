@@ -8,7 +8,7 @@
 #include <fstream>
 #include <string>
 
-#include "engine/dependency_container.h"
+#include "container/dependency_container.h"
 #include "export/branch_storage.h"
 
 // The text goes to a temporary file beside the target, which Close renames onto the target: a

@@ -92,7 +92,7 @@ void CBranchStorageSheet::WriteCell(const CellPos& position, const std::wstring&
                                     const std::wstring& formula, const std::wstring& value,
                                     std::uint32_t depth, bool expandedAbove) {
   if (sheet_.IsEmpty() || position.IsNoCell()) return;
-  std::wstring label = BranchLabel(container_->sheetNameByIndex_, position, position, name);
+  std::wstring label = BranchLabel(container_->Structure().SheetsByIndex(), position, position, name);
   if (expandedAbove) label += kExpandedAboveMark;
   PutCellLine(std::move(label), formula, value, depth);
 }
@@ -125,11 +125,11 @@ void CBranchStorageSheet::WriteRange(const CellPos& first, const CellPos& last,
   // line takes a row of its own.
   ++row_;
   if (!expandedAbove) {
-    Put(row_, Column(depth, 2), BranchLabel(container_->sheetNameByIndex_, first, last, name));
+    Put(row_, Column(depth, 2), BranchLabel(container_->Structure().SheetsByIndex(), first, last, name));
     return;
   }
   Put(row_, Column(depth, 2),
-      BranchLabel(container_->sheetNameByIndex_, first, last, name) + kExpandedAboveMark);
+      BranchLabel(container_->Structure().SheetsByIndex(), first, last, name) + kExpandedAboveMark);
   ++row_;
 }
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/dependency_container.h"
+#include "container/dependency_container.h"
 #include "excel/excel_object.h"
 #include "excel/scope_guards.h"
 #include "export/branch_storage.h"

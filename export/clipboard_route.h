@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/dependency_container.h"
+#include "container/dependency_container.h"
 #include "engine/related.h"
 #include "export/branch_storage_file.h"
 #include "formula/cell_reference.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/dependency_container.h"
+#include "container/dependency_container.h"
 
 struct ColorMenuItem {
   int32_t id = 0;  // the colour index, which is also the command the menu answers

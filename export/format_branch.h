@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/dependency_container.h"
+#include "container/dependency_container.h"
 #include "engine/related.h"
 #include "formula/cell_reference.h"
 #include "views/population_tree_progress.h"

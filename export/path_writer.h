@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "engine/dependency_container.h"
+#include "container/dependency_container.h"
 #include "export/branch_storage.h"
 #include "formula/cell_reference.h"
 

@@ -5,6 +5,7 @@
 #include <type_traits>
 
 #include "formula/text_compare.h"
+#include "platform/char_class.h"
 
 namespace {
 
@@ -26,19 +27,15 @@ uint32_t CodeOf(wchar_t c) {
   return static_cast<uint32_t>(static_cast<std::make_unsigned_t<wchar_t>>(c));
 }
 
-bool IsDigit(wchar_t c) {
-  return c >= L'0' && c <= L'9';
-}
-
 // Excel reads a sheet name without apostrophes only when it holds letters, digits, "_" and "."
 // and does not start with a digit; anything else must be quoted to be read back.
 bool NeedsQuotes(std::wstring_view sheet) {
   if (sheet.empty()) return false;
-  if (IsDigit(sheet.front())) return true;
+  if (IsAsciiDigit(sheet.front())) return true;
   for (wchar_t c : sheet) {
     const uint32_t code = CodeOf(c);
     if (code >= 0x80) continue;
-    const bool plain = (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z') || IsDigit(c) ||
+    const bool plain = IsAsciiLetter(c) || IsAsciiDigit(c) ||
                        c == L'_' || c == L'.';
     if (!plain) return true;
   }
@@ -255,7 +252,7 @@ bool CAddressParser::ParseCorner(bool second, bool partial) {
   bool digits = false;
   bool nonDigits = false;
   for (wchar_t c : token) {
-    if (IsDigit(c)) {
+    if (IsAsciiDigit(c)) {
       digits = true;
       row = row * 10 + (c - L'0');
     } else {

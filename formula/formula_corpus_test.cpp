@@ -11,38 +11,12 @@
 
 #include "formula/formula_parser.h"
 #include "formula/reference_functions.h"
+#include "platform/text_encoding.h"
 #include "tests/support/formula_workbook.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-// UTF-8 to wide text: UTF-16 where wchar_t has 16 bits, code points elsewhere.
-std::wstring Widen(const std::string& text) {
-  std::wstring out;
-  for (size_t i = 0; i < text.size();) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    const size_t extra = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : 0;
-    uint32_t code = extra == 0 ? lead : (lead & (0x3Fu >> extra));
-    for (size_t k = 1; k <= extra && i + k < text.size(); ++k) {
-      code = (code << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3Fu);
-    }
-    i += extra + 1;
-    if (sizeof(wchar_t) == 2 && code >= 0x10000) {
-      out += static_cast<wchar_t>(0xD800 + ((code - 0x10000) >> 10));
-      out += static_cast<wchar_t>(0xDC00 + ((code - 0x10000) & 0x3FF));
-    } else {
-      out += static_cast<wchar_t>(code);
-    }
-  }
-  return out;
-}
-
-std::string Narrow(const std::wstring& text) {
-  std::string out;
-  for (wchar_t c : text) out += (c > 0 && c < 0x80) ? static_cast<char>(c) : '?';
-  return out;
-}
 
 std::vector<std::wstring> Fields(const std::wstring& line) {
   std::vector<std::wstring> fields(1);
@@ -69,7 +43,7 @@ Extract ReadExtract(const fs::path& path) {
   std::ifstream stream(path, std::ios::binary);
   std::string line;
   while (std::getline(stream, line)) {
-    std::vector<std::wstring> fields = Fields(Widen(line));
+    std::vector<std::wstring> fields = Fields(Utf8ToWide(line));
     auto& target = fields[0].starts_with(L"[") ? extract.context : extract.formulas;
     target.push_back(std::move(fields));
   }
@@ -151,7 +125,7 @@ TEST(FormulaCorpus, EveryFormulaParses) {
       if (const auto root = book.parser.GetRoot(); root && !root->GetText().empty()) {
         // What the tree shows is an expression that reads back as the same tree.
         ASSERT_TRUE(again.parser.Parse(L"=" + root->GetText(), cell));
-        EXPECT_EQ(again.parser.GetRoot()->GetText(), root->GetText()) << Narrow(fields[2]);
+        EXPECT_EQ(again.parser.GetRoot()->GetText(), root->GetText()) << WideToUtf8(fields[2]);
       }
       for (const CellReference& r : book.parser.GetReferences()) {
         if ((r.flags & RefInvalid) != 0) {
@@ -163,7 +137,7 @@ TEST(FormulaCorpus, EveryFormulaParses) {
         if (zeroTableItem) continue;
         EXPECT_TRUE(r.first.sheet >= 1 && r.last.sheet <= sheetCount && r.first.column >= 1 &&
                     r.last.column <= 65536 && r.first.row >= 1 && r.last.row <= 1048576)
-            << "a reference of " << Narrow(fields[2]);
+            << "a reference of " << WideToUtf8(fields[2]);
       }
     }
   }

@@ -11,6 +11,7 @@
 
 #include "formula/formula_parser.h"
 #include "formula/reference_functions.h"
+#include "platform/text_encoding.h"
 #include "tests/support/formula_workbook.h"
 
 namespace {
@@ -21,16 +22,6 @@ struct CorpusFormula {
   std::wstring text;
   CellPos cell;
 };
-
-// Sheet names and cells are read loosely: the benchmark needs the mix, not the exact context.
-std::wstring Widen(const std::string& text) {
-  std::wstring out;
-  for (char c : text) {
-    const auto code = static_cast<unsigned char>(c);
-    out += code < 0x80 ? static_cast<wchar_t>(code) : L'?';
-  }
-  return out;
-}
 
 std::vector<CorpusFormula> LoadCorpus(test_support::CFormulaWorkbook& book) {
   const fs::path extracts = TRELVANE_FORMULA_EXTRACT_DIR;
@@ -48,7 +39,7 @@ std::vector<CorpusFormula> LoadCorpus(test_support::CFormulaWorkbook& book) {
     std::ifstream stream(entry.path(), std::ios::binary);
     std::string line;
     while (std::getline(stream, line)) {
-      const std::wstring wide = Widen(line);
+      const std::wstring wide = Utf8ToWide(line);
       const size_t tab1 = wide.find(L'\t');
       const size_t tab2 = wide.find(L'\t', tab1 + 1);
       if (wide.starts_with(L"[") || tab2 == std::wstring::npos) continue;

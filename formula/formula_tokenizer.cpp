@@ -6,6 +6,7 @@
 #include <type_traits>
 
 #include "formula/text_compare.h"
+#include "platform/char_class.h"
 
 namespace {
 
@@ -25,9 +26,6 @@ constexpr std::wstring_view kErrorLiterals[] = {
     L"#N/A",   L"#SPILL!",   L"#CALC!",     L"#FIELD!",  L"#BLOCKED!",    L"#UNKNOWN!",
     L"#BUSY!", L"#CONNECT!", L"#EXTERNAL!", L"#PYTHON!", L"#GETTING_DATA"};
 
-bool IsDigit(wchar_t c) {
-  return c >= L'0' && c <= L'9';
-}
 bool IsBlank(wchar_t c) {
   return c == L' ' || c == L'\n' || c == L'\r' || c == L'\t';
 }
@@ -66,7 +64,7 @@ bool EndsOperand(const FormulaToken& token) {
 }
 bool StartsOperand(wchar_t c) {
   const auto code = static_cast<std::make_unsigned_t<wchar_t>>(c);
-  return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z') || IsDigit(c) || c == L'$' ||
+  return IsAsciiLetter(c) || IsAsciiDigit(c) || c == L'$' ||
          c == L'\'' || c == L'(' || c == L'[' || c == L'_' || c == L'\\' || c == L'#' ||
          code >= 0x80;
 }
@@ -145,7 +143,7 @@ bool CFormulaTokenizer::Tokenize(std::wstring_view text, const CDefinedNames* na
       }
     } else if (HasClass(c, kPunctuationChar)) {
       type = TokPunctuation;
-    } else if (IsDigit(c)) {
+    } else if (IsAsciiDigit(c)) {
       end = ScanNumber(pos);
       type = TokNumber;
     } else if (c == L'#') {
@@ -181,16 +179,16 @@ size_t CFormulaTokenizer::FindOrEnd(wchar_t c, size_t from) const {
 size_t CFormulaTokenizer::ScanNumber(size_t pos) const {
   const size_t n = text_.size();
   size_t end = pos;
-  while (end < n && IsDigit(text_[end])) ++end;
+  while (end < n && IsAsciiDigit(text_[end])) ++end;
   if (end < n && text_[end] == kDecimalSeparator) {
     ++end;
-    while (end < n && IsDigit(text_[end])) ++end;
+    while (end < n && IsAsciiDigit(text_[end])) ++end;
   }
   if (end < n && (text_[end] == L'E' || text_[end] == L'e')) {
     size_t exponent = end + 1;
     if (exponent < n && (text_[exponent] == L'+' || text_[exponent] == L'-')) ++exponent;
-    if (exponent < n && IsDigit(text_[exponent])) {
-      while (exponent < n && IsDigit(text_[exponent])) ++exponent;
+    if (exponent < n && IsAsciiDigit(text_[exponent])) {
+      while (exponent < n && IsAsciiDigit(text_[exponent])) ++exponent;
       end = exponent;
     }
   }
@@ -265,15 +263,15 @@ bool CFormulaTokenizer::IsJoinableRightPart(size_t start, size_t end) const {
   size_t i = 0;
   if (n > 0 && (part[0] == L'R' || part[0] == L'r')) {
     i = 1;
-    while (i < n && IsDigit(part[i])) ++i;
+    while (i < n && IsAsciiDigit(part[i])) ++i;
   }
   if (i + 1 < n && (part[i] == L'C' || part[i] == L'c') && part[i + 1] == L'[') return true;
   if (n >= 4 && part[0] == L'R') {
     size_t j = 1;
-    while (j < n && IsDigit(part[j])) ++j;
+    while (j < n && IsAsciiDigit(part[j])) ++j;
     if (j > 1 && j < n && part[j] == L'C') {
       const size_t columnStart = ++j;
-      while (j < n && IsDigit(part[j])) ++j;
+      while (j < n && IsAsciiDigit(part[j])) ++j;
       if (j > columnStart && j == n) return true;
     }
   }

@@ -23,6 +23,6 @@ bool CErrorListScaner::OnFormulaCell(const CellPos& position, bool anyTrue) {
   if (!IsErrorCell(*container_, position)) return false;
   result_->push_back(SingleCellEntry(position));
   // A source's own trace has nothing below it; asking for it later needs no walk.
-  container_->errorSourceCache_.insert_or_assign(position, CDependencyContainer::EmptyList());
+  container_->Answers().ErrorSources().Store(position, CDependencyContainer::EmptyList());
   return true;
 }

@@ -7,7 +7,7 @@
 #include <tuple>
 #include <vector>
 
-#include "engine/dependency_container.h"
+#include "container/dependency_container.h"
 #include "scan/precedent_walk.h"
 
 // Every cell without a formula reached, once each (the first entry for a cell wins).

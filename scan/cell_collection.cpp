@@ -1,7 +1,6 @@
 // Collecting one cell's formula.
 #include "scan/cell_collection.h"
 
-#include <algorithm>
 #include <string>
 
 #include "excel/cell_range.h"
@@ -37,7 +36,7 @@ bool ReadArrayRect(const ExcelObject& cell, int32_t sheet, CellRect* rect) {
 }  // namespace
 
 CellPos ArrayOriginOf(const CDependencyContainer& container, const CellPos& cell) {
-  for (const CellRect& rect : container.arrayList_) {
+  for (const CellRect& rect : container.Formulas().Arrays()) {
     if (Holds(rect, cell)) return rect.first;
   }
   return cell;
@@ -56,21 +55,17 @@ void CollectCellFormula(CDependencyContainer& container, const ExcelObject& cell
     if (origin != position) return;
     CellRect rect;
     if (!ReadArrayRect(cell, position.sheet, &rect)) return;
-    // The first cell met again (on demand, then by the walk) must not record its array twice.
-    auto& arrays = container.arrayList_;
-    if (std::find(arrays.begin(), arrays.end(), rect) == arrays.end()) arrays.push_back(rect);
+    container.Formulas().AddArray(rect);
     origin = rect.first;
   }
-  if (container.formulaIndex_.contains(origin)) return;
+  if (container.Formulas().Contains(origin)) return;
   std::wstring formula;
   if (!cell.GetText(L"Formula", &formula) || formula.empty()) return;
-  if (SharedReferenceList references = container.ParseFormula(formula, origin)) {
-    container.formulaIndex_.emplace(origin, std::move(references));
-  }
+  container.Formulas().Add(origin, container.ParseFormula(formula, origin));
 }
 
 void EnsureCellCollected(CDependencyContainer& container, const CellPos& cell) {
-  if (container.formulasCollected_ || container.formulaIndex_.contains(cell)) return;
+  if (container.Formulas().AllCollected() || container.Formulas().Contains(cell)) return;
   ExcelObject range;
   if (GetCellRange(container.Worksheets(), cell, &range)) {
     CollectCellFormula(container, range, cell);

@@ -2,7 +2,7 @@
 // the on-demand lookups of the precedent trees.
 #pragma once
 
-#include "engine/dependency_container.h"
+#include "container/dependency_container.h"
 #include "excel/excel_object.h"
 #include "formula/cell_pos.h"
 

@@ -2,6 +2,7 @@
 #include "scan/error_test.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 
 #include "formula/address_parser.h"
@@ -9,10 +10,7 @@
 
 bool IsErrorCell(CDependencyContainer& container, const CellPos& position) {
   if (position.IsNoCell()) return false;
-  if (const auto cached = container.errorTestCache_.find(position);
-      cached != container.errorTestCache_.end()) {
-    return cached->second;
-  }
+  if (const std::optional<bool> cached = container.Answers().ErrorTest(position)) return *cached;
   const std::wstring expression =
       L"ISERROR(" +
       CAddressParser::FormatCellAddress(container.SheetName(position.sheet), position.column,
@@ -20,7 +18,7 @@ bool IsErrorCell(CDependencyContainer& container, const CellPos& position) {
       L")";
   const CVariant result = container.EvaluateOnSheet(expression, position.sheet);
   const bool isError = result.Kind() == VT_BOOL && result.Get()->boolVal != VARIANT_FALSE;
-  container.errorTestCache_.emplace(position, isError);
+  container.Answers().StoreErrorTest(position, isError);
   return isError;
 }
 

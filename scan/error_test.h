@@ -1,7 +1,7 @@
 // Whether a cell, or any cell of a rectangle, shows an error value, as Excel's ISERROR sees it.
 #pragma once
 
-#include "engine/dependency_container.h"
+#include "container/dependency_container.h"
 #include "formula/cell_pos.h"
 
 // One evaluation per cell for the container's life; a failed evaluation means no error.

@@ -7,12 +7,12 @@
 #include <optional>
 #include <vector>
 
-#include "engine/name_definitions.h"
+#include "container/count_message.h"
+#include "container/name_definitions.h"
+#include "container/progress_relay.h"
 #include "scan/cell_collection.h"
 #include "scan/scan_strategies.h"
 #include "scan/used_range.h"
-#include "views/population_tree_progress.h"
-#include "views/progress_window.h"
 
 namespace {
 
@@ -42,7 +42,7 @@ struct OpenVisit {
 class CPrecedentWalk {
  public:
   CPrecedentWalk(CDependencyContainer& container, IArgumentListScaner& scanner,
-                 ProgressWindow& progress)
+                 CProgressScope& progress)
       : container_(container), scanner_(scanner), progress_(progress) {}
 
   void Run(const CellPos& start) {
@@ -72,8 +72,8 @@ class CPrecedentWalk {
     EnsureCellCollected(container_, origin);
     // Collecting a cell of an array not yet recorded records it, and with it the real origin.
     origin = ArrayOriginOf(container_, origin);
-    const auto found = container_.formulaIndex_.find(origin);
-    if (found == container_.formulaIndex_.end() || !found->second) {
+    const SharedReferenceList* found = container_.Formulas().Find(origin);
+    if (found == nullptr) {
       CellReference entry = SingleCellEntry(position);
       if (dynamic) entry.flags = RefDynamic;
       const bool result = scanner_.OnValueCell(entry);
@@ -84,7 +84,7 @@ class CPrecedentWalk {
     visit.key = std::move(key);
     visit.dynamic = dynamic;
     // Names whose definition is a formula are walked through to what they refer to.
-    visit.references = WithNamesFollowed(container_, found->second);
+    visit.references = WithNamesFollowed(container_, *found);
     visit.first = position;
     open_.push_back(std::move(visit));
     return std::nullopt;
@@ -158,7 +158,7 @@ class CPrecedentWalk {
 
   CDependencyContainer& container_;
   IArgumentListScaner& scanner_;
-  ProgressWindow& progress_;
+  CProgressScope& progress_;
   std::map<CellReference, bool> visited_;
   std::vector<OpenVisit> open_;
   bool stopped_ = false;
@@ -168,10 +168,6 @@ class CPrecedentWalk {
 
 void WalkPrecedents(CDependencyContainer& container, const CellPos& position,
                     IArgumentListScaner& scanner, const std::wstring& title) {
-  ProgressWindow progress;
-  progress.SetTitle(L"Trelvane - " + title);
-  progress.SetShowStop(true);
-  progress.Start();
+  CProgressScope progress(container.Progress(), L"Trelvane - " + title, L"", true);
   CPrecedentWalk(container, scanner, progress).Run(position);
-  progress.Close();
 }

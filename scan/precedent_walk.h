@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "engine/dependency_container.h"
+#include "container/dependency_container.h"
 #include "formula/cell_pos.h"
 #include "formula/cell_reference.h"
 

@@ -18,26 +18,24 @@ bool FormulaOrigin(CDependencyContainer& container, const CellPos& position, Cel
   EnsureCellCollected(container, *origin);
   // Collecting a cell of an array not yet recorded records it, and with it the real origin.
   *origin = ArrayOriginOf(container, *origin);
-  return container.formulaIndex_.contains(*origin);
+  return container.Formulas().Contains(*origin);
 }
 
 // Cached before the walk, so that an answer cut short by Stop is the answer until refresh.
 template <typename MakeScanner>
-SharedReferenceList CachedWalk(CDependencyContainer& container, CellListMap& cache,
+SharedReferenceList CachedWalk(CDependencyContainer& container, CCellAnswers& cache,
                                const CellPos& position, const wchar_t* title,
                                MakeScanner makeScanner) {
   CellPos origin;
   if (!FormulaOrigin(container, position, &origin)) return CDependencyContainer::EmptyList();
-  if (const auto cached = cache.find(origin); cached != cache.end() && cached->second) {
-    return cached->second;
-  }
+  if (SharedReferenceList cached = cache.Find(origin)) return cached;
   const auto found = std::make_shared<std::vector<CellReference>>();
-  cache.insert_or_assign(origin, found);
+  cache.Store(origin, found);
   auto scanner = makeScanner(origin, found.get());
   WalkPrecedents(container, origin, scanner, title);
   SortUnique(*found);
   if (!found->empty()) return found;
-  cache.insert_or_assign(origin, CDependencyContainer::EmptyList());
+  cache.Store(origin, CDependencyContainer::EmptyList());
   return CDependencyContainer::EmptyList();
 }
 
@@ -45,12 +43,12 @@ SharedReferenceList CachedWalk(CDependencyContainer& container, CellListMap& cac
 
 SharedReferenceList InputsOf(CDependencyContainer& container, const CellPos& position) {
   return CachedWalk(
-      container, container.inputsCache_, position, L"looking for input cells",
+      container, container.Answers().Inputs(), position, L"looking for input cells",
       [](const CellPos&, std::vector<CellReference>* list) { return CInputCellScaner(list); });
 }
 
 SharedReferenceList ErrorSourcesOf(CDependencyContainer& container, const CellPos& position) {
-  return CachedWalk(container, container.errorSourceCache_, position, L"looking for input errors",
+  return CachedWalk(container, container.Answers().ErrorSources(), position, L"looking for input errors",
                     [&container](const CellPos& origin, std::vector<CellReference>* list) {
                       return CErrorListScaner(origin, list, &container);
                     });

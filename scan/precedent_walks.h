@@ -3,7 +3,7 @@
 // a walk was cut short by Stop.
 #pragma once
 
-#include "engine/dependency_container.h"
+#include "container/dependency_container.h"
 #include "formula/cell_pos.h"
 
 // The cells without a formula that feed the cell's formula (the array's formula for a cell of an

@@ -6,23 +6,22 @@
 #include <string>
 #include <vector>
 
-#include "engine/dependency_container.h"
+#include "container/dependency_container.h"
 #include "formula/reference_functions.h"
 #include "scan/argument_list_scaners.h"
 #include "scan/error_test.h"
 #include "scan/precedent_walks.h"
 #include "scan/workbook_cell_lists.h"
 #include "spreadsheet/model/cell_value.h"
-#include "tests/support/recording_progress_display.h"
+#include "tests/support/recording_progress.h"
 #include "tests/support/spreadsheet_session.h"
-#include "views/progress_display.h"
-#include "views/stop_request.h"
 
 namespace {
 
 using spreadsheet::CellValue;
 using spreadsheet::ErrorCode;
 using test_support::Arg;
+using test_support::CRecordingProgress;
 using test_support::GetObjectOf;
 using test_support::Put;
 
@@ -44,11 +43,7 @@ std::vector<CellPos> CellsOf(const SharedReferenceList& list, uint32_t flags = 0
 
 class PrecedentWalks : public testing::Test {
  protected:
-  void SetUp() override { CStopRequest::Clear(); }
-  void TearDown() override {
-    CStopRequest::Clear();
-    ReferenceFunctions::Clear();
-  }
+  void TearDown() override { ReferenceFunctions::Clear(); }
 
   spreadsheet::CWorksheet& Sheet(int32_t index) { return session_.book->Sheet(index); }
   void Formula(int32_t sheet, int32_t column, int32_t row, const wchar_t* text) {
@@ -176,21 +171,23 @@ TEST_F(PrecedentWalks, InputsReachedThroughADynamicReferenceAreMarked) {
 TEST_F(PrecedentWalks, AnswersAreCachedUntilRefreshWithTheWalkShownAsProgress) {
   Number(1, 1, 1, 1);
   Formula(1, 2, 1, L"=A1");
+  CRecordingProgress progress;
   const auto container = Attach();
-  test_support::CRecordingProgressDisplay::Installed progress;
+  container->SetProgress(&progress);
   const SharedReferenceList first = InputsOf(*container, At(1, 2, 1));
-  EXPECT_EQ(L"Trelvane - looking for input cells", progress.record->title);
-  EXPECT_TRUE(progress.record->showStop);
-  EXPECT_EQ(1, progress.record->closed);
+  ASSERT_FALSE(progress.titles.empty());
+  EXPECT_EQ(L"Trelvane - looking for input cells", progress.titles.back());
+  EXPECT_TRUE(progress.showStop);
+  EXPECT_EQ(1, progress.ended);
 
   Formula(1, 2, 1, L"=A1+C1");
   EXPECT_EQ(first, InputsOf(*container, At(1, 2, 1)));
-  EXPECT_EQ(1, progress.record->shown);
+  EXPECT_EQ(1, progress.begun);
   container->Refresh();
   EXPECT_EQ((std::vector<CellPos>{At(1, 1, 1), At(1, 3, 1)}),
             CellsOf(InputsOf(*container, At(1, 2, 1))));
   ErrorSourcesOf(*container, At(1, 2, 1));
-  EXPECT_EQ(L"Trelvane - looking for input errors", progress.record->title);
+  EXPECT_EQ(L"Trelvane - looking for input errors", progress.titles.back());
 }
 
 TEST_F(PrecedentWalks, ErrorSourcesAreWhereTheErrorFirstArises) {
@@ -227,7 +224,7 @@ TEST_F(PrecedentWalks, ErrorSourcesAreWhereTheErrorFirstArises) {
       EXPECT_EQ(CDependencyContainer::EmptyList(), sources);
     }
   }
-  EXPECT_FALSE(container->errorSourceCache_.contains(At(2, 2, 1)));
+  EXPECT_FALSE(container->Answers().ErrorSources().Contains(At(2, 2, 1)));
 }
 
 TEST_F(PrecedentWalks, ASourceFoundIsCachedWithNothingBelowIt) {
@@ -235,9 +232,9 @@ TEST_F(PrecedentWalks, ASourceFoundIsCachedWithNothingBelowIt) {
   Formula(1, 1, 1, L"=B1");
   const auto container = Attach();
   EXPECT_EQ((std::vector<CellPos>{At(1, 2, 1)}), CellsOf(ErrorSourcesOf(*container, At(1, 1, 1))));
-  const auto cached = container->errorSourceCache_.find(At(1, 2, 1));
-  ASSERT_NE(container->errorSourceCache_.end(), cached);
-  EXPECT_EQ(CDependencyContainer::EmptyList(), cached->second);
+  const CCellAnswers& cache = container->Answers().ErrorSources();
+  ASSERT_TRUE(cache.Contains(At(1, 2, 1)));
+  EXPECT_EQ(CDependencyContainer::EmptyList(), cache.Find(At(1, 2, 1)));
 }
 
 TEST_F(PrecedentWalks, ACircularReferenceEndsAndCountsAsAnErrorPath) {
@@ -271,29 +268,18 @@ TEST_F(PrecedentWalks, AChainOfAHundredThousandFormulasIsWalkedToTheBottom) {
             CellsOf(ErrorSourcesOf(*container, At(1, 1, 1))));
 }
 
-// Presses Stop with the first progress message, as a user would while the walk reports.
-class CStoppingDisplay final : public IProgressDisplay {
- public:
-  explicit CStoppingDisplay(std::vector<std::wstring>* messages) : messages_(messages) {}
-  bool Show(const std::wstring&, const std::wstring&, bool) override { return true; }
-  void SetMessage(const std::wstring& message) override {
-    messages_->push_back(message);
-    CStopRequest::Set();
-  }
-  void Close() override {}
-
- private:
-  std::vector<std::wstring>* messages_;
-};
-
 TEST_F(PrecedentWalks, StopEndsTheWalkAndItsShortAnswerStaysCachedSortedAndUnique) {
   for (int32_t row = 1; row <= 200; ++row) Number(1, 1, row, row);
   Formula(1, 2, 1, L"=SUM(A100:A200)+SUM(A1:A99)+A5");
-  const auto container = Attach();
+  // Stop is pressed with the first progress message, as a user would while the walk reports.
   std::vector<std::wstring> messages;
-  SetProgressDisplayFactory([&messages] { return std::make_unique<CStoppingDisplay>(&messages); });
+  CRecordingProgress stopping([&messages](const std::wstring&, const std::wstring& message) {
+    messages.push_back(message);
+    return true;
+  });
+  const auto container = Attach();
+  container->SetProgress(&stopping);
   const SharedReferenceList inputs = InputsOf(*container, At(1, 2, 1));
-  SetProgressDisplayFactory(nullptr);
   EXPECT_EQ(std::vector<std::wstring>{L"Processed cells: 50"}, messages);
   // B1 and the rectangle are the first two entries: the 48th cell of it found the Stop.
   std::vector<CellPos> expected;
@@ -324,7 +310,7 @@ TEST_F(PrecedentWalks, TheErrorTestAsksTheSheetOnceAndRangesOnlyWithinTheUsedRan
   // Cached: a later change is not seen.
   Number(2, 3, 2, 5);
   EXPECT_TRUE(IsErrorCell(*container, At(2, 3, 2)));
-  EXPECT_FALSE(container->errorTestCache_.contains(CellPos{}));
+  EXPECT_FALSE(container->Answers().ErrorTest(CellPos{}).has_value());
 
   struct RangeCase {
     CellPos first;

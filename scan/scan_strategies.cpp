@@ -1,9 +1,6 @@
 // The strategies of the whole-workbook walk.
 #include "scan/scan_strategies.h"
 
-#include <map>
-#include <vector>
-
 #include "scan/cell_collection.h"
 
 namespace {
@@ -11,14 +8,13 @@ namespace {
 // Appends the cell to the list of its colour index, and keeps the colour of the first cell seen
 // with that index.
 void RecordColor(const ExcelObject& format, LONG index, const CellPos& position,
-                 std::map<int32_t, std::vector<CellReference>>& cells,
-                 std::map<int32_t, int32_t>& colors) {
+                 CColorTable& table) {
   const auto key = static_cast<int32_t>(index);
-  cells[key].push_back(SingleCellEntry(position));
-  if (colors.contains(key)) return;
+  table.AddCell(key, SingleCellEntry(position));
+  if (table.HasColor(key)) return;
   LONG color = 0;
   if (!format.GetLong(L"Color", &color)) color = 0;
-  colors.emplace(key, static_cast<int32_t>(color));
+  table.SetColor(key, static_cast<int32_t>(color));
 }
 
 }  // namespace
@@ -37,7 +33,7 @@ void CScanWorkbook_CollectData::ProcessCell(const ExcelObject& cell, const CellP
 void CScanWorkbook_CollectErrors::ProcessCell(const ExcelObject& cell, const CellPos& position) {
   CVariant value;
   if (cell.GetValue(L"Value", &value) && value.Kind() == VT_ERROR) {
-    container_->errorCellList_.push_back(SingleCellEntry(position));
+    container_->Lists().AddErrorCell(SingleCellEntry(position));
   }
 }
 
@@ -51,11 +47,10 @@ void CScanWorkbook_AnalyzeColors::ProcessCell(const ExcelObject& cell, const Cel
     return;
   }
   if (fill != kColorIndexNone) {
-    RecordColor(interior, fill, position, container_->fillColorCells_,
-                container_->fillColorValues_);
+    RecordColor(interior, fill, position, container_->Lists().FillColors());
   }
   LONG text = 0;
   if (font.GetLong(L"ColorIndex", &text) && text != kColorIndexAutomatic) {
-    RecordColor(font, text, position, container_->fontColorCells_, container_->fontColorValues_);
+    RecordColor(font, text, position, container_->Lists().FontColors());
   }
 }

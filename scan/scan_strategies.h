@@ -1,7 +1,7 @@
 // The three things a whole-workbook walk collects: formulas, error cells and colours.
 #pragma once
 
-#include "engine/dependency_container.h"
+#include "container/dependency_container.h"
 #include "scan/workbook_scan.h"
 
 // Collects each formula cell's references into the formula index.

@@ -2,14 +2,14 @@
 #include "scan/used_range.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "excel/cell_range.h"
 
 bool UsedRangeOf(CDependencyContainer& container, int32_t sheet, CellPos* first, CellPos* last) {
-  if (const auto cached = container.usedRangeCache_.find(sheet);
-      cached != container.usedRangeCache_.end()) {
-    *first = cached->second.first;
-    *last = cached->second.last;
+  if (const std::optional<CellRect> cached = container.UsedRanges().Find(sheet)) {
+    *first = cached->first;
+    *last = cached->last;
     return true;
   }
   ExcelObject worksheet;
@@ -20,7 +20,7 @@ bool UsedRangeOf(CDependencyContainer& container, int32_t sheet, CellPos* first,
       !GetRangePosition(used, container.AddressParser(), &rect.first, &rect.last)) {
     return false;
   }
-  container.usedRangeCache_.emplace(sheet, rect);
+  container.UsedRanges().Store(sheet, rect);
   *first = rect.first;
   *last = rect.last;
   return true;

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "engine/dependency_container.h"
+#include "container/dependency_container.h"
 #include "formula/cell_pos.h"
 
 // The corners of the sheet's UsedRange, from the cache or read and cached. On failure nothing

@@ -1,7 +1,6 @@
 // Handing out the error-cell list and the colour lists.
 #include "scan/workbook_cell_lists.h"
 
-#include <map>
 #include <memory>
 #include <vector>
 
@@ -16,11 +15,10 @@ SharedReferenceList Published(const std::vector<CellReference>& list) {
   return std::make_shared<const std::vector<CellReference>>(list);
 }
 
-SharedReferenceList ColorCells(const std::map<int32_t, std::vector<CellReference>>& table,
-                               const CellPos& request) {
-  const auto found = table.find(request.sheet);
-  if (found == table.end()) return CDependencyContainer::EmptyList();
-  return Published(found->second);
+SharedReferenceList ColorCells(const CColorTable& table, const CellPos& request) {
+  const std::vector<CellReference>* cells = table.CellsOf(request.sheet);
+  if (cells == nullptr) return CDependencyContainer::EmptyList();
+  return Published(*cells);
 }
 
 }  // namespace
@@ -28,17 +26,17 @@ SharedReferenceList ColorCells(const std::map<int32_t, std::vector<CellReference
 SharedReferenceList ErrorCells(CDependencyContainer& container, const CellPos& request) {
   if (request != CellPos{}) return CDependencyContainer::EmptyList();
   BuildErrorList(container);
-  return Published(container.errorCellList_);
+  return Published(container.Lists().ErrorCells());
 }
 
 SharedReferenceList FillColorCells(CDependencyContainer& container, const CellPos& request) {
   if (request.column != 0 || request.row != 0) return CDependencyContainer::EmptyList();
   AnalyzeColorsOnce(container);
-  return ColorCells(container.fillColorCells_, request);
+  return ColorCells(container.Lists().FillColors(), request);
 }
 
 SharedReferenceList FontColorCells(CDependencyContainer& container, const CellPos& request) {
   if (request.column != 0 || request.row != 0) return CDependencyContainer::EmptyList();
   AnalyzeColorsOnce(container);
-  return ColorCells(container.fontColorCells_, request);
+  return ColorCells(container.Lists().FontColors(), request);
 }

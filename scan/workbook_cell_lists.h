@@ -3,7 +3,7 @@
 // for a cell rather than for the list as a whole answers the empty list.
 #pragma once
 
-#include "engine/dependency_container.h"
+#include "container/dependency_container.h"
 #include "formula/cell_pos.h"
 
 // Every cell whose value is an error value, sorted; for the request position (0,0,0) only.

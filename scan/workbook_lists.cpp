@@ -1,29 +1,34 @@
 // The once-only whole-workbook walks.
 #include "scan/workbook_lists.h"
 
+#include <utility>
+#include <vector>
+
 #include "scan/scan_strategies.h"
 #include "scan/sort_unique.h"
 #include "scan/workbook_scan.h"
 
 void CollectAllFormulas(CDependencyContainer& container) {
-  if (container.formulasCollected_) return;
+  if (container.Formulas().AllCollected()) return;
   CScanWorkbook_CollectData strategy(&container);
   ScanWorkbook(container, strategy);
-  container.formulasCollected_ = true;
+  container.Formulas().MarkAllCollected();
 }
 
 void AnalyzeColorsOnce(CDependencyContainer& container) {
-  if (container.colorsAnalyzed_) return;
+  if (container.Lists().ColorsAnalyzed()) return;
   CScanWorkbook_AnalyzeColors strategy(&container);
   ScanWorkbook(container, strategy);
-  container.colorsAnalyzed_ = true;
+  container.Lists().MarkColorsAnalyzed();
 }
 
 void BuildErrorList(CDependencyContainer& container) {
-  if (container.errorListBuilt_) return;
-  container.errorCellList_.clear();
+  CScannedLists& lists = container.Lists();
+  if (lists.ErrorListBuilt()) return;
+  lists.StartErrorList();
   CScanWorkbook_CollectErrors strategy(&container);
   ScanWorkbook(container, strategy);
-  SortUnique(container.errorCellList_);
-  container.errorListBuilt_ = true;
+  std::vector<CellReference> sorted = lists.ErrorCells();
+  SortUnique(sorted);
+  lists.FinishErrorList(std::move(sorted));
 }

@@ -2,7 +2,7 @@
 // walk cut short by Stop counts as run: what it found is kept and it is not repeated.
 #pragma once
 
-#include "engine/dependency_container.h"
+#include "container/dependency_container.h"
 
 // Every formula of the workbook into the formula index.
 void CollectAllFormulas(CDependencyContainer& container);

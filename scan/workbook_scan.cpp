@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <string>
 
+#include "container/progress_relay.h"
 #include "excel/cell_range.h"
 #include "excel/scope_guards.h"
-#include "views/progress_window.h"
 
 namespace {
 
@@ -16,7 +16,7 @@ constexpr int32_t kLegacyRowLimit = 65536;
 // The state one walk carries from sheet to sheet.
 struct CWalk {
   IScanWorkbook& strategy;
-  ProgressWindow& progress;
+  CProgressScope& progress;
   LONG rowLimit;
   long counted = 0;
   bool stopped = false;
@@ -148,13 +148,10 @@ int32_t ScanRowLimit(int32_t fileFormat) {
 
 void ScanWorkbook(CDependencyContainer& container, IScanWorkbook& strategy) {
   const RecalcPauseGuard pause(container.Application());
-  ProgressWindow progress;
-  progress.SetTitle(L"Trelvane - analyzing workbook");
-  progress.SetShowStop(true);
-  progress.Start();
+  CProgressScope progress(container.Progress(), L"Trelvane - analyzing workbook", L"", true);
 
   CWalk walk{strategy, progress, ScanRowLimit(container.FileFormat())};
-  const auto sheets = static_cast<int32_t>(container.sheetSet_.size());
+  const auto sheets = static_cast<int32_t>(container.Structure().SheetSet().size());
   for (int32_t sheet = 1; sheet <= sheets && !walk.stopped; ++sheet) {
     CSheetArea area;
     if (!ReadSheetArea(container, sheet, &area)) continue;
@@ -162,5 +159,4 @@ void ScanWorkbook(CDependencyContainer& container, IScanWorkbook& strategy) {
       WalkColumn(walk, area, offset);
     }
   }
-  progress.Close();
 }

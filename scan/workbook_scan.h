@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "engine/dependency_container.h"
+#include "container/dependency_container.h"
 #include "excel/excel_object.h"
 #include "formula/cell_pos.h"
 

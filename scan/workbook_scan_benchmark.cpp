@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "engine/dependency_container.h"
+#include "container/dependency_container.h"
 #include "scan/scan_strategies.h"
 #include "scan/workbook_scan.h"
 #include "tests/support/filled_down_workbook.h"
@@ -47,7 +47,7 @@ void BM_ScanCollectData(benchmark::State& state) {
     CScanWorkbook_CollectData strategy(container.get());
     ScanWorkbook(*container, strategy);
     state.PauseTiming();
-    if (static_cast<std::int64_t>(container->formulaIndex_.size()) != kFormulaCells) {
+    if (static_cast<std::int64_t>(container->Formulas().Size()) != kFormulaCells) {
       state.SkipWithError("formulas were missed");
     }
     container.reset();

@@ -8,16 +8,15 @@
 #include <string>
 #include <vector>
 
-#include "engine/dependency_container.h"
+#include "container/dependency_container.h"
 #include "scan/cell_collection.h"
 #include "scan/scan_strategies.h"
 #include "scan/sort_unique.h"
 #include "scan/used_range.h"
 #include "scan/workbook_lists.h"
 #include "scan/workbook_scan.h"
-#include "tests/support/recording_progress_display.h"
+#include "tests/support/recording_progress.h"
 #include "tests/support/spreadsheet_session.h"
-#include "views/stop_request.h"
 
 namespace {
 
@@ -25,6 +24,7 @@ using spreadsheet::CellValue;
 using spreadsheet::CWorksheet;
 using spreadsheet::ErrorCode;
 using test_support::Arg;
+using test_support::CRecordingProgress;
 using test_support::Get;
 using test_support::GetObjectOf;
 using test_support::Put;
@@ -51,39 +51,8 @@ class CRecordingStrategy final : public IScanWorkbook {
   IDispatch* application_;
 };
 
-// Installs a recording progress display that presses Stop with its `stopAt`-th message update.
-class CStopAt {
- public:
-  explicit CStopAt(int stopAt) : record(std::make_shared<test_support::ProgressRecord>()) {
-    struct CDisplay final : IProgressDisplay {
-      CDisplay(std::shared_ptr<test_support::ProgressRecord> r, int n)
-          : inner(r), record(r), stopAt(n) {}
-      bool Show(const std::wstring& t, const std::wstring& m, bool s) override {
-        return inner.Show(t, m, s);
-      }
-      void SetMessage(const std::wstring& message) override {
-        inner.SetMessage(message);
-        if (static_cast<int>(record->messages.size()) - 1 == stopAt) CStopRequest::Set();
-      }
-      void Close() override { inner.Close(); }
-      test_support::CRecordingProgressDisplay inner;
-      std::shared_ptr<test_support::ProgressRecord> record;
-      int stopAt;
-    };
-    SetProgressDisplayFactory(
-        [r = record, n = stopAt] { return std::make_unique<CDisplay>(r, n); });
-  }
-  ~CStopAt() { SetProgressDisplayFactory(nullptr); }
-  CStopAt(const CStopAt&) = delete;
-  CStopAt& operator=(const CStopAt&) = delete;
-  std::shared_ptr<test_support::ProgressRecord> record;
-};
-
 class WorkbookScan : public ::testing::Test {
  protected:
-  void SetUp() override { CStopRequest::Clear(); }
-  void TearDown() override { CStopRequest::Clear(); }
-
   CWorksheet& Sheet(int index) { return session_.book->Sheet(index); }
   void Number(int sheet, int row, int column, double value) {
     Sheet(sheet).SetValue({row, column}, CellValue::Number(value));
@@ -130,7 +99,7 @@ TEST_F(WorkbookScan, VisitsEveryNonBlankCellColumnByColumnJumpingOverGaps) {
   auto container = Attach();
 
   // A sheet deleted after the index was built is skipped.
-  container->sheetSet_.insert(3);
+  container->Structure().AddSheetIndex(3);
 
   CRecordingStrategy strategy(session_.application.Get());
   ScanWorkbook(*container, strategy);
@@ -178,7 +147,7 @@ TEST_F(WorkbookScan, MergedAreasHideNoCellFromTheWalk) {
   EXPECT_EQ(expected, strategy.seen);
   EXPECT_TRUE(strategy.rangesMatch);
   CollectAllFormulas(*container);
-  EXPECT_EQ(4u * 7u + 1u + 2u, container->formulaIndex_.size());
+  EXPECT_EQ(4u * 7u + 1u + 2u, container->Formulas().Size());
 }
 
 TEST_F(WorkbookScan, ColumnsEndAtTheRowLimitOfTheFileFormatExceptAfterAJump) {
@@ -213,40 +182,41 @@ TEST_F(WorkbookScan, ReportsEveryHundredCellsCountedOverAllSheets) {
   for (int row = 1; row <= 150; ++row) Number(1, row, 1, row);
   session_.book->AddSheet(L"Data 2");
   for (int row = 1; row <= 120; ++row) Number(2, row, 2, row);
+  CRecordingProgress progress;
   auto container = Attach();
-  test_support::CRecordingProgressDisplay::Installed display;
+  container->SetProgress(&progress);
 
   CRecordingStrategy strategy;
   ScanWorkbook(*container, strategy);
   EXPECT_EQ(270u, strategy.seen.size());
-  const auto& record = *display.record;
-  EXPECT_EQ(1, record.shown);
-  EXPECT_EQ(1, record.closed);
-  EXPECT_EQ(L"Trelvane - analyzing workbook", record.title);
-  EXPECT_TRUE(record.showStop);
-  EXPECT_THAT(record.messages, testing::ElementsAre(L"", L"Sheet 'Sheet1'. 100 cells processed.",
-                                                    L"Sheet 'Data 2'. 200 cells processed."));
+  EXPECT_EQ(1, progress.begun);
+  EXPECT_EQ(1, progress.ended);
+  EXPECT_THAT(progress.titles, testing::ElementsAre(L"Trelvane - analyzing workbook"));
+  EXPECT_TRUE(progress.showStop);
+  EXPECT_THAT(progress.messages, testing::ElementsAre(L"", L"Sheet 'Sheet1'. 100 cells processed.",
+                                                      L"Sheet 'Data 2'. 200 cells processed."));
 }
 
 TEST_F(WorkbookScan, AStoppedCollectionKeepsWhatItFoundAndIsNotRepeated) {
   for (int row = 1; row <= 150; ++row) Sheet(1).SetFormula({row, 2}, L"A1+1");
+  // Stop is pressed with the first message, at the 100th cell, which is not processed.
+  CRecordingProgress stopping([](const std::wstring&, const std::wstring&) { return true; });
+  CRecordingProgress next;
   auto container = Attach();
-  {
-    CStopAt stop(1);  // At the 100th cell, which is not processed.
-    CollectAllFormulas(*container);
-  }
-  EXPECT_EQ(99u, container->formulaIndex_.size());
-  EXPECT_TRUE(container->formulasCollected_);
-  EXPECT_TRUE(container->formulaIndex_.contains({1, 2, 99}));
+  container->SetProgress(&stopping);
+  CollectAllFormulas(*container);
+  EXPECT_EQ(99u, container->Formulas().Size());
+  EXPECT_TRUE(container->Formulas().AllCollected());
+  EXPECT_TRUE(container->Formulas().Contains({1, 2, 99}));
   // Until a refresh, neither the walk nor a single cell is collected again.
   CollectAllFormulas(*container);
   EnsureCellCollected(*container, {1, 2, 120});
-  EXPECT_EQ(99u, container->formulaIndex_.size());
+  EXPECT_EQ(99u, container->Formulas().Size());
   container->Refresh();
-  // A new progress window clears the Stop request of the last one.
-  test_support::CRecordingProgressDisplay::Installed display;
+  // The next operation, with Stop not pressed, collects everything.
+  container->SetProgress(&next);
   CollectAllFormulas(*container);
-  EXPECT_EQ(150u, container->formulaIndex_.size());
+  EXPECT_EQ(150u, container->Formulas().Size());
 }
 
 TEST_F(WorkbookScan, CollectsEachFormulaOnceUnderItsOwnCellOnDemandOrByTheWalk) {
@@ -259,15 +229,18 @@ TEST_F(WorkbookScan, CollectsEachFormulaOnceUnderItsOwnCellOnDemandOrByTheWalk) 
                              CellPos{1, 5, 9} /* blank */, CellPos{0, 0, 0}, CellPos{7, 1, 1}}) {
     EnsureCellCollected(*container, cell);
   }
-  EXPECT_EQ(1u, container->formulaIndex_.size());
+  EXPECT_EQ(1u, container->Formulas().Size());
   CollectAllFormulas(*container);
 
-  ASSERT_EQ(2u, container->formulaIndex_.size());
+  ASSERT_EQ(2u, container->Formulas().Size());
   EXPECT_EQ(2u, container->FormulaParseCount());
-  const auto& first = *container->formulaIndex_.at({1, 2, 1});
+  const SharedReferenceList* firstList = container->Formulas().Find({1, 2, 1});
+  const SharedReferenceList* secondList = container->Formulas().Find({1, 2, 2});
+  ASSERT_TRUE(firstList != nullptr && secondList != nullptr);
+  const auto& first = **firstList;
   ASSERT_EQ(1u, first.size());
   EXPECT_EQ((CellPos{1, 1, 1}), first[0].first);
-  const auto& second = *container->formulaIndex_.at({1, 2, 2});
+  const auto& second = **secondList;
   ASSERT_EQ(2u, second.size());
   EXPECT_EQ((CellPos{1, 1, 3}), second[0].last);
   EXPECT_EQ((CellPos{1, 2, 1}), second[1].first);
@@ -285,9 +258,12 @@ TEST_F(WorkbookScan, AnArrayFormulaIsRecordedOnceAndParsedAtItsFirstCell) {
     if (laterCellFirst) EnsureCellCollected(*container, {1, 3, 3});
     CollectAllFormulas(*container);
 
-    EXPECT_THAT(container->arrayList_, testing::ElementsAre(CellRect{{1, 2, 2}, {1, 3, 3}}));
-    ASSERT_EQ(1u, container->formulaIndex_.size());
-    EXPECT_EQ((CellPos{1, 1, 1}), container->formulaIndex_.at({1, 2, 2})->at(0).first);
+    EXPECT_THAT(container->Formulas().Arrays(),
+                testing::ElementsAre(CellRect{{1, 2, 2}, {1, 3, 3}}));
+    ASSERT_EQ(1u, container->Formulas().Size());
+    const SharedReferenceList* array = container->Formulas().Find({1, 2, 2});
+    ASSERT_NE(nullptr, array);
+    EXPECT_EQ((CellPos{1, 1, 1}), (*array)->at(0).first);
     EXPECT_EQ(1u, container->FormulaParseCount());
     struct Case {
       CellPos cell;
@@ -320,15 +296,15 @@ TEST_F(WorkbookScan, ErrorListHoldsErrorValuesSortedAndIsBuiltOnceUntilMarkedSta
   auto container = Attach();
   BuildErrorList(*container);
   EXPECT_EQ((std::vector<CellPos>{{1, 1, 1}, {1, 2, 2}, {2, 1, 4}}),
-            CellsOf(container->errorCellList_));
+            CellsOf(container->Lists().ErrorCells()));
 
   Sheet(1).SetValue({3, 1}, CellValue::Error(ErrorCode::Ref));
   BuildErrorList(*container);
-  EXPECT_EQ(3u, container->errorCellList_.size());
+  EXPECT_EQ(3u, container->Lists().ErrorCells().size());
   container->MarkErrorListStale();
   BuildErrorList(*container);
   EXPECT_EQ((std::vector<CellPos>{{1, 1, 1}, {1, 1, 3}, {1, 2, 2}, {2, 1, 4}}),
-            CellsOf(container->errorCellList_));
+            CellsOf(container->Lists().ErrorCells()));
 }
 
 TEST_F(WorkbookScan, ColoursAreListedByIndexWithTheColourOfTheFirstCellSeen) {
@@ -346,15 +322,21 @@ TEST_F(WorkbookScan, ColoursAreListedByIndexWithTheColourOfTheFirstCellSeen) {
   auto container = Attach();
   AnalyzeColorsOnce(*container);
 
-  ASSERT_EQ(1u, container->fillColorCells_.size());
-  EXPECT_EQ((std::vector<CellPos>{{1, 2, 1}, {1, 2, 3}}), CellsOf(container->fillColorCells_[3]));
+  const CColorTable& fills = container->Lists().FillColors();
+  const CColorTable& fonts = container->Lists().FontColors();
+  ASSERT_EQ(1u, fills.AllCells().size());
+  ASSERT_NE(nullptr, fills.CellsOf(3));
+  EXPECT_EQ((std::vector<CellPos>{{1, 2, 1}, {1, 2, 3}}), CellsOf(*fills.CellsOf(3)));
   const LONG firstFill = Get(format(L"B1", L"Interior").Get(), L"Color").Long();
   EXPECT_NE(firstFill, Get(format(L"B3", L"Interior").Get(), L"Color").Long());
-  EXPECT_EQ(firstFill, container->fillColorValues_.at(3));
-  ASSERT_EQ(2u, container->fontColorCells_.size());
-  EXPECT_EQ((std::vector<CellPos>{{1, 2, 2}}), CellsOf(container->fontColorCells_[5]));
-  EXPECT_EQ((std::vector<CellPos>{{1, 2, 3}}), CellsOf(container->fontColorCells_[10]));
-  EXPECT_EQ(Get(format(L"B3", L"Font").Get(), L"Color").Long(), container->fontColorValues_.at(10));
+  ASSERT_TRUE(fills.HasColor(3));
+  EXPECT_EQ(firstFill, fills.ColorOf(3));
+  ASSERT_EQ(2u, fonts.AllCells().size());
+  ASSERT_TRUE(fonts.CellsOf(5) != nullptr && fonts.CellsOf(10) != nullptr);
+  EXPECT_EQ((std::vector<CellPos>{{1, 2, 2}}), CellsOf(*fonts.CellsOf(5)));
+  EXPECT_EQ((std::vector<CellPos>{{1, 2, 3}}), CellsOf(*fonts.CellsOf(10)));
+  ASSERT_TRUE(fonts.HasColor(10));
+  EXPECT_EQ(Get(format(L"B3", L"Font").Get(), L"Color").Long(), fonts.ColorOf(10));
 }
 
 TEST_F(WorkbookScan, PositionsAreClampedIntoTheCachedUsedRange) {
@@ -397,7 +379,7 @@ TEST_F(WorkbookScan, PositionsAreClampedIntoTheCachedUsedRange) {
   CellPos untouched{3, 3, 3};
   EXPECT_FALSE(UsedRangeOf(*container, 9, &untouched, &untouched));
   EXPECT_EQ((CellPos{3, 3, 3}), untouched);
-  EXPECT_FALSE(container->usedRangeCache_.contains(9));
+  EXPECT_FALSE(container->UsedRanges().Contains(9));
 }
 
 TEST(SortUnique, OrdersByExternalThenNameThenCornersAndKeepsTheFirstOfEqualEntries) {

@@ -6,14 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "engine/dependency_container.h"
+#include "container/dependency_container.h"
 #include "engine/related.h"
 #include "excel/excel_object.h"
 #include "platform/com_ptr.h"
@@ -23,13 +22,13 @@
 #include "spreadsheet/objects/object_factory.h"
 #include "spreadsheet/objects/spreadsheet_application.h"
 #include "spreadsheet/xlsx/xlsx_reader.h"
+#include "tests/support/corpus_workbooks.h"
+#include "tests/support/test_name.h"
 #include "tests/support/xlsx_package_builder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-const fs::path kCorpus = fs::path(TRELVANE_SOURCE_DIR) / ".." / "shared" / "corpus";
 
 // Whole columns and rows stand for rows 1 to 65536 and columns 1 to 256 in the engine, whatever
 // the sheet's size, so areas that reach further are left out of the comparison.
@@ -176,35 +175,22 @@ void ExpectNoFailures(const CheckResult& result, const std::string& label) {
   testing::Test::RecordProperty("dependentsChecked", static_cast<int>(result.dependentsChecked));
 }
 
-class CorpusTrace : public testing::TestWithParam<std::string> {};
+class CorpusTrace : public testing::TestWithParam<fs::path> {};
 
 TEST_P(CorpusTrace, PrecedentsHoldTheWrittenReferencesAndDependentsPointBack) {
-  ExpectNoFailures(CheckWorkbook(kCorpus / GetParam()), GetParam());
+  ExpectNoFailures(CheckWorkbook(GetParam()), GetParam().filename().string());
 }
 
-std::vector<std::string> CorpusFiles() {
-  std::vector<std::string> files;
-  std::error_code error;
-  if (!fs::is_directory(kCorpus, error)) return files;
-  for (const fs::directory_entry& entry : fs::directory_iterator(kCorpus, error)) {
-    if (entry.path().extension() == ".xlsx") files.push_back(entry.path().filename().string());
-  }
-  std::sort(files.begin(), files.end());
-  return files;
-}
-
-INSTANTIATE_TEST_SUITE_P(Corpus, CorpusTrace, testing::ValuesIn(CorpusFiles()),
-                         [](const testing::TestParamInfo<std::string>& param) {
-                           std::string name;
-                           for (const char c : param.param) {
-                             name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-                           }
-                           return name;
+INSTANTIATE_TEST_SUITE_P(Corpus, CorpusTrace, testing::ValuesIn(test_support::CorpusWorkbooks()),
+                         [](const testing::TestParamInfo<fs::path>& param) {
+                           return test_support::TestNameOf(param.param.filename().string());
                          });
 GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(CorpusTrace);
 
 TEST(CorpusTraceFiles, CorpusIsThere) {
-  if (CorpusFiles().empty()) GTEST_SKIP() << "no corpus at " << kCorpus;
+  if (test_support::CorpusWorkbooks().empty()) {
+    GTEST_SKIP() << "no corpus at " << test_support::CorpusFolder();
+  }
 }
 
 // One cell of a sheet part: a number, or a formula as the file stores it (with the prefixes of

@@ -47,5 +47,7 @@ CellTexts ReadCellTexts(CDependencyContainer& container, const CellPos& cell) {
 const CellTexts& CCellTextCache::Get(CDependencyContainer& container, const CellPos& cell) {
   const auto found = cache_.find(cell);
   if (found != cache_.end()) return found->second;
-  return cache_.emplace(cell, ReadCellTexts(container, cell)).first->second;
+  return cache_.emplace(cell, OnExcelThread(container.ExcelThread(), [&] {
+                  return ReadCellTexts(container, cell);
+                })).first->second;
 }

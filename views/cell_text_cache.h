@@ -5,7 +5,7 @@
 #include <map>
 #include <string>
 
-#include "engine/dependency_container.h"
+#include "container/dependency_container.h"
 #include "formula/cell_pos.h"
 
 struct CellTexts {

@@ -32,7 +32,7 @@ int32_t EvaluateReferenceImage(const CellReference& reference, int32_t origin) {
 
 std::wstring EvaluateWindowTitle(const CDependencyContainer& container, const CellReference& root) {
   return CAddressParser::FormatAddress(root.first, root.last,
-                                       container.sheetNameByIndex_.Find(root.first.sheet)) +
+                                       container.Structure().SheetNameOf(root.first.sheet)) +
          L" - evaluate formula";
 }
 
@@ -102,22 +102,24 @@ TreeItem CEvaluateFiller::InsertReference(TreeItem parent, const CellReference& 
   std::wstring value;
   bool placeholder = false;
   if ((reference.flags & RefNameNotRange) != 0) {
-    const NameRecord* record = container_.definedNames_.FindRecord(reference.nameId);
+    const NameRecord* record = container_.Structure().FindName(reference.nameId);
     if (record != nullptr) value = record->refersTo;
   } else if (reference.IsSingleCell()) {
-    ExcelObject range;
-    if (reference.externalId == 0 &&
-        GetCellRange(container_.Worksheets(), reference.first, &range)) {
-      range.GetText(L"Text", &value);
-      CVariant raw;
-      if (range.GetValue(L"Value", &raw) && raw.Kind() == VT_BSTR) value = L"'" + value + L"'";
-      if (range.IsTrue(L"HasFormula")) {
-        if (value.empty()) value = L"''";
-        std::wstring formula;
-        range.GetText(L"Formula", &formula);
-        value += formula;
-        placeholder = true;
-      }
+    if (reference.externalId == 0) {
+      OnExcelThread(container_.ExcelThread(), [&] {
+        ExcelObject range;
+        if (!GetCellRange(container_.Worksheets(), reference.first, &range)) return;
+        range.GetText(L"Text", &value);
+        CVariant raw;
+        if (range.GetValue(L"Value", &raw) && raw.Kind() == VT_BSTR) value = L"'" + value + L"'";
+        if (range.IsTrue(L"HasFormula")) {
+          if (value.empty()) value = L"''";
+          std::wstring formula;
+          range.GetText(L"Formula", &formula);
+          value += formula;
+          placeholder = true;
+        }
+      });
     }
   } else {
     placeholder = reference.externalId == 0;
@@ -169,7 +171,11 @@ void CEvaluateFiller::InsertSyntaxTree(TreeItem parent, const ISyntaxNode& top) 
       int32_t image = type == NodeOperatorToken ? kEvaluateImageOperator : kEvaluateImageExpression;
       if ((origin & kOriginBit2) != 0) image = kEvaluateImageOriginOther;
       std::wstring value;
-      if (type == NodeExpression) value = container_.EvaluateToText(node.GetText(), context.sheet);
+      if (type == NodeExpression) {
+        value = OnExcelThread(container_.ExcelThread(), [&] {
+          return container_.EvaluateToText(node.GetText(), context.sheet);
+        });
+      }
       item = InsertItem(at.parent, image, node.GetText() + L'\t' + value);
     }
     if (item == kNoItem) continue;
@@ -184,13 +190,15 @@ void CEvaluateFiller::InsertSyntaxTree(TreeItem parent, const ISyntaxNode& top) 
 }
 
 void CEvaluateFiller::FillFormula(TreeItem item, const CellPos& cell) {
-  ExcelObject range;
-  if (!GetCellRange(container_.Worksheets(), cell, &range) || !range.IsTrue(L"HasFormula")) {
-    return;
-  }
   std::wstring formula;
+  OnExcelThread(container_.ExcelThread(), [&] {
+    ExcelObject range;
+    if (GetCellRange(container_.Worksheets(), cell, &range) && range.IsTrue(L"HasFormula")) {
+      range.GetText(L"Formula", &formula);
+    }
+  });
   // An empty text would leave the previous parse in place.
-  if (!range.GetText(L"Formula", &formula) || formula.empty()) return;
+  if (formula.empty()) return;
   if (!parser_->Parse(formula, cell)) return;
   // Held here: the memo may drop the tree on a later parse.
   const std::shared_ptr<const ISyntaxNode> root = parser_->GetRoot();
@@ -198,12 +206,18 @@ void CEvaluateFiller::FillFormula(TreeItem item, const CellPos& cell) {
 }
 
 void CEvaluateFiller::FillRange(TreeItem item, const CellReference& range) {
-  ForEachUsedCell(container_, range.first, range.last, [&](const CellPos& position) {
+  // The cells are read first: the tree is not touched while Excel's thread runs the read.
+  std::vector<CellPos> cells;
+  OnExcelThread(container_.ExcelThread(), [&] {
+    ForEachUsedCell(container_, range.first, range.last,
+                    [&cells](const CellPos& position) { cells.push_back(position); });
+  });
+  for (const CellPos& position : cells) {
     CellReference cell;
     cell.first = position;
     cell.last = position;
     InsertReference(item, cell, OriginParsed);
-  });
+  }
 }
 
 bool CEvaluateFiller::IsPlaceholder(TreeItem item) const {
@@ -230,7 +244,7 @@ void CEvaluateFiller::ExpandAll() {
   const TreeItem top = tree_.FirstChild(tree_.Root());
   if (top == kNoItem) return;
   if (tree_.Selected() == kNoItem) tree_.Select(top);
-  progress_.Begin();
+  progress_.Begin(container_.Progress());
 
   struct Pending {
     TreeItem item;

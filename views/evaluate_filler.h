@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/dependency_container.h"
+#include "container/dependency_container.h"
 #include "formula/cell_reference.h"
 #include "formula/formula_parser.h"
 #include "formula/syntax_node_interface.h"

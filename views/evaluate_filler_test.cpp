@@ -16,7 +16,7 @@
 #include "tests/support/attached_container.h"
 #include "tests/support/spreadsheet_session.h"
 #include "views/progress_display.h"
-#include "views/stop_request.h"
+#include "views/progress_window.h"
 #include "views/trace_filler.h"
 #include "views/trace_tree.h"
 #include "views/window_commands.h"
@@ -51,7 +51,7 @@ class CStopAtFirstReport final : public IProgressDisplay {
   bool Show(const std::wstring&, const std::wstring&, bool) override { return true; }
   void SetMessage(const std::wstring& message) override {
     messages_->push_back(message);
-    CStopRequest::Set();
+    ProgressWindow::PressStop();
   }
   void Close() override {}
 
@@ -62,7 +62,6 @@ class CStopAtFirstReport final : public IProgressDisplay {
 class EvaluateTree : public testing::Test {
  protected:
   ~EvaluateTree() override {
-    CStopRequest::Clear();
     ReferenceFunctions::Clear();
   }
 
@@ -78,6 +77,7 @@ class EvaluateTree : public testing::Test {
     session_.app->Calculate();
     tree_.DeleteItem(tree_.Root());
     container_ = test_support::AttachContainer(session_);
+    container_->SetProgress(&progress_);
     filler_ = std::make_unique<CEvaluateFiller>(*container_, tree_);
     tree_.SetExpandingHandler([this](TreeItem item) { filler_->ExpandOnDemand(item); });
     filler_->SetRoot(root);
@@ -107,6 +107,9 @@ class EvaluateTree : public testing::Test {
   }
 
   test_support::CSpreadsheetSession session_;
+  // The progress of the container's operations, shown on displays_ when a test sets them.
+  ProgressDisplayFactory displays_;
+  ProgressWindow progress_{[this] { return displays_ ? displays_() : nullptr; }};
   std::unique_ptr<CDependencyContainer> container_;
   CTraceTree tree_;
   std::unique_ptr<CEvaluateFiller> filler_;
@@ -315,7 +318,7 @@ TEST_F(EvaluateTree, ExpandAllEndsACircleAtTheRepeatedCell) {
   Formula(3, 1, L"=A1+1");
   Number(1, 2, 3);
   CEvaluateFiller& filler = Open(CellRef(1, 1));
-  test_support::CRecordingProgressDisplay::Installed progress;
+  test_support::CRecordingProgressDisplay::Installed progress(container_.get());
   filler.ExpandAll();
   EXPECT_EQ(Top(), tree_.Selected());
   EXPECT_EQ(L"Trelvane - expanding tree", progress.record->title);
@@ -378,10 +381,9 @@ TEST_F(EvaluateTree, StopLeavesPlaceholdersToOpenLater) {
   CEvaluateFiller& filler = Open(CellRef(1, 1));
   // Stop as soon as the first report is made, 50 items in.
   auto messages = std::make_shared<std::vector<std::wstring>>();
-  SetProgressDisplayFactory([messages] { return std::make_unique<CStopAtFirstReport>(messages); });
+  displays_ = [messages] { return std::make_unique<CStopAtFirstReport>(messages); };
   filler.ExpandAll();
-  SetProgressDisplayFactory(nullptr);
-  CStopRequest::Clear();
+  displays_ = nullptr;
 
   ASSERT_EQ(1u, messages->size());
   EXPECT_EQ(L"Nodes processed: 50", (*messages)[0]);

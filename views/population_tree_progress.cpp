@@ -1,40 +1,33 @@
 // Counting processed nodes.
 #include "views/population_tree_progress.h"
 
-#include "views/stop_request.h"
-
-std::wstring FormatCount(const std::wstring& format, long count) {
-  // Only %ld is replaced: a format is never handed to printf, so a stray % cannot misbehave.
-  const std::size_t at = format.find(L"%ld");
-  if (at == std::wstring::npos) return format;
-  return format.substr(0, at) + std::to_wstring(count) + format.substr(at + 3);
-}
-
-void CPopulationTreeProgress::Begin() {
+void CPopulationTreeProgress::Begin(IOperationProgress& progress) {
+  End();
   processed_ = 0;
   stopped_ = false;
-  controller_ = std::make_unique<ProgressWindow>();
-  controller_->SetTitle(title_);
-  controller_->SetShowStop(true);
-  controller_->Start();
+  progress_ = &progress;
+  progress_->Begin(title_, L"", true);
 }
 
 void CPopulationTreeProgress::Tick() {
-  if (!controller_) return;
+  if (progress_ == nullptr) return;
   ++processed_;
   if (processed_ % kReportEvery != 0) return;
-  controller_->SetMessage(FormatCount(format_, processed_));
-  stopped_ = controller_->StopRequested();
+  progress_->SetMessage(FormatCount(format_, processed_));
+  stopped_ = progress_->StopRequested();
 }
 
-void CPopulationTreeProgress::ResetStop() { CStopRequest::Clear(); }
+void CPopulationTreeProgress::ResetStop() {
+  if (progress_ != nullptr) progress_->ClearStop();
+}
 
 void CPopulationTreeProgress::SetMessage(const std::wstring& message) {
-  if (controller_) controller_->SetMessage(message);
+  if (progress_ != nullptr) progress_->SetMessage(message);
 }
 
 void CPopulationTreeProgress::End() {
-  if (!controller_) return;
-  controller_->Close();
-  controller_.reset();
+  if (progress_ == nullptr) return;
+  IOperationProgress* progress = progress_;
+  progress_ = nullptr;
+  progress->End();
 }

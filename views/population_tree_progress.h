@@ -1,13 +1,14 @@
-// CPopulationTreeProgress: counts the nodes an operation processes and reports every 50th in a
-// progress window, polling the Stop request at the same moments. Tree filling, branch saving and
+// CPopulationTreeProgress: counts the nodes an operation processes and reports every 50th to the
+// operation's progress, polling Stop at the same moments. Tree filling, branch saving and
 // branch formatting derive from it.
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <string>
+#include <utility>
 
-#include "views/progress_window.h"
+#include "container/count_message.h"
+#include "container/operation_progress.h"
 
 class CPopulationTreeProgress {
  public:
@@ -23,10 +24,12 @@ class CPopulationTreeProgress {
   // `format` holds one %ld, replaced by the count.
   void SetFormat(std::wstring format) { format_ = std::move(format); }
 
-  void Begin();
+  // Starts counting and begins the operation on `progress` (borrowed until End) with the title
+  // and a Stop button.
+  void Begin(IOperationProgress& progress);
   virtual void Tick();
-  bool MayContinue() const { return !controller_ || !stopped_; }
-  bool StopRequested() const { return controller_ && controller_->StopRequested(); }
+  bool MayContinue() const { return progress_ == nullptr || !stopped_; }
+  bool StopRequested() const { return progress_ != nullptr && progress_->StopRequested(); }
   void ResetStop();
   void SetMessage(const std::wstring& message);
   void End();
@@ -34,12 +37,9 @@ class CPopulationTreeProgress {
   std::int32_t Processed() const { return processed_; }
 
  private:
-  std::unique_ptr<ProgressWindow> controller_;
+  IOperationProgress* progress_ = nullptr;  // Set between Begin and End.
   std::int32_t processed_ = 0;
   bool stopped_ = false;
   std::wstring title_ = L"Trelvane - expanding tree";
   std::wstring format_ = L"Nodes processed: %ld";
 };
-
-// `format` with its first %ld replaced by `count`; the rest is kept as it is.
-std::wstring FormatCount(const std::wstring& format, long count);

@@ -1,6 +1,5 @@
 // IProgressDisplay: what shows a progress window's title, message and Stop button. The Windows
-// add-in shows a window on a thread of its own, the command line a status line on stderr, and
-// tests record what they were shown.
+// add-in shows a window on a thread of its own; tests record what they were shown.
 #pragma once
 
 #include <functional>
@@ -18,8 +17,6 @@ class IProgressDisplay {
   virtual void Close() = 0;
 };
 
-// Makes the display for each progress window that starts; without one, operations run without
-// showing progress (but still see the Stop request).
+// Makes the display for each window a progress controller shows; without one, operations run
+// without showing progress (but still see the Stop request).
 using ProgressDisplayFactory = std::function<std::unique_ptr<IProgressDisplay>()>;
-void SetProgressDisplayFactory(ProgressDisplayFactory factory);
-std::unique_ptr<IProgressDisplay> MakeProgressDisplay();

@@ -1,10 +1,9 @@
-// Progress reporting: one window per process, messages every 50 ticks, the shared Stop request.
+// Progress reporting: one window per process, messages every 50 ticks, the Stop button.
 #include <gtest/gtest.h>
 
 #include "tests/support/recording_progress_display.h"
 #include "views/population_tree_progress.h"
 #include "views/progress_window.h"
-#include "views/stop_request.h"
 
 namespace {
 
@@ -12,12 +11,12 @@ using test_support::CRecordingProgressDisplay;
 
 TEST(ProgressWindow, ShowsOneWindowPerProcess) {
   CRecordingProgressDisplay::Installed display;
-  ProgressWindow first;
+  ProgressWindow first(display.factory);
   first.SetTitle(L"Trelvane - first");
   first.SetMessage(L"before start");
   ASSERT_TRUE(first.Start());
   {
-    ProgressWindow second;
+    ProgressWindow second(display.factory);
     EXPECT_TRUE(second.Start());  // Returns at once, shows nothing.
     second.SetMessage(L"kept to itself");
     second.Close();  // Does not close the first window.
@@ -30,14 +29,13 @@ TEST(ProgressWindow, ShowsOneWindowPerProcess) {
   first.Close();
   EXPECT_EQ(1, display.record->closed);
   EXPECT_FALSE(ProgressWindow::IsRunning());
-  ProgressWindow never;
+  ProgressWindow never(display.factory);
   never.Close();  // Never started: returns at once.
   EXPECT_EQ(1, display.record->closed);
 }
 
 TEST(ProgressWindow, RunsWithoutADisplayAndFreesTheRunningFlag) {
-  SetProgressDisplayFactory(nullptr);
-  CStopRequest::Set();  // Left over from an operation stopped earlier.
+  ProgressWindow::PressStop();  // Left over from an operation stopped earlier.
   ProgressWindow window;
   EXPECT_FALSE(window.Start());
   EXPECT_FALSE(ProgressWindow::IsRunning());
@@ -46,7 +44,7 @@ TEST(ProgressWindow, RunsWithoutADisplayAndFreesTheRunningFlag) {
 
 TEST(ProgressWindow, CutsLongMessages) {
   CRecordingProgressDisplay::Installed display;
-  ProgressWindow window;
+  ProgressWindow& window = display.window;
   ASSERT_TRUE(window.Start());
   window.SetMessage(std::wstring(5000, L'x'));
   EXPECT_EQ(ProgressWindow::kMaxMessageLength, display.record->messages.back().size());
@@ -55,12 +53,12 @@ TEST(ProgressWindow, CutsLongMessages) {
 TEST(PopulationTreeProgress, ReportsEveryFiftiethNodeAndPollsStopThen) {
   CRecordingProgressDisplay::Installed display;
   CPopulationTreeProgress progress;
-  progress.Begin();
+  progress.Begin(display.window);
   EXPECT_TRUE(display.record->showStop);
   EXPECT_EQ(L"Trelvane - expanding tree", display.record->title);
   for (int i = 0; i < 49; ++i) progress.Tick();
   EXPECT_EQ(1u, display.record->messages.size());  // Only the empty message of Show.
-  CStopRequest::Set();
+  ProgressWindow::PressStop();
   EXPECT_TRUE(progress.MayContinue());  // Not polled before the 50th tick.
   progress.Tick();
   EXPECT_EQ(L"Nodes processed: 50", display.record->messages.back());

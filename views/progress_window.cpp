@@ -2,19 +2,12 @@
 #include "views/progress_window.h"
 
 #include <atomic>
-#include <mutex>
 
 #include "views/stop_request.h"
 
 namespace {
 
 std::atomic<bool> running{false};
-
-std::mutex factoryLock;
-ProgressDisplayFactory& Factory() {
-  static ProgressDisplayFactory factory;
-  return factory;
-}
 
 std::wstring Cut(const std::wstring& message) {
   return message.size() <= ProgressWindow::kMaxMessageLength
@@ -24,17 +17,9 @@ std::wstring Cut(const std::wstring& message) {
 
 }  // namespace
 
-void SetProgressDisplayFactory(ProgressDisplayFactory factory) {
-  const std::lock_guard lock(factoryLock);
-  Factory() = std::move(factory);
-}
-
-std::unique_ptr<IProgressDisplay> MakeProgressDisplay() {
-  const std::lock_guard lock(factoryLock);
-  return Factory() ? Factory()() : nullptr;
-}
-
 bool ProgressWindow::IsRunning() { return running.load(); }
+
+void ProgressWindow::PressStop() { CStopRequest::Set(); }
 
 void ProgressWindow::SetMessage(const std::wstring& message) {
   message_ = message;
@@ -47,7 +32,7 @@ bool ProgressWindow::Start() {
   // A new operation starts unstopped, shown or not: a Stop left from an earlier one would end
   // it at its first look.
   CStopRequest::Clear();
-  display_ = MakeProgressDisplay();
+  display_ = makeDisplay_ ? makeDisplay_() : nullptr;
   // A window that cannot be shown must not keep the flag: every later operation would run
   // without progress.
   if (!display_) {
@@ -62,7 +47,7 @@ bool ProgressWindow::Start() {
   return true;
 }
 
-bool ProgressWindow::StopRequested() const { return CStopRequest::IsSet(); }
+bool ProgressWindow::StopRequested() { return CStopRequest::IsSet(); }
 
 void ProgressWindow::Close() {
   if (!display_) return;
@@ -70,3 +55,13 @@ void ProgressWindow::Close() {
   std::unique_ptr<IProgressDisplay> display = std::move(display_);
   display->Close();
 }
+
+void ProgressWindow::Begin(const std::wstring& title, const std::wstring& message,
+                           bool showStop) {
+  SetTitle(title);
+  SetShowStop(showStop);
+  message_ = message;
+  Start();
+}
+
+void ProgressWindow::ClearStop() { CStopRequest::Clear(); }

@@ -1,12 +1,13 @@
-// The one Stop request of the process. Every progress controller, the progress window's Stop
-// button and the command line's Ctrl-C handler share it, so a Stop stops whatever is running.
+// The one Stop request of the process, the portable stand-in for the named Stop event that every
+// progress window and its Stop button open. Only the progress window uses it; operations learn
+// of a Stop through the progress they were given.
 #pragma once
 
 #include <atomic>
 
 class CStopRequest {
  public:
-  // Safe to call from a signal handler: a lock-free atomic store.
+  // A lock-free atomic store, safe from any thread.
   static void Set() { flag_.store(true, std::memory_order_relaxed); }
   static void Clear() { flag_.store(false, std::memory_order_relaxed); }
   static bool IsSet() { return flag_.load(std::memory_order_relaxed); }

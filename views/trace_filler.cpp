@@ -4,11 +4,12 @@
 #include <algorithm>
 #include <utility>
 
-#include "engine/name_definitions.h"
+#include "container/count_message.h"
+#include "container/name_definitions.h"
+#include "container/progress_relay.h"
 #include "formula/address_parser.h"
 #include "scan/error_test.h"
 #include "scan/used_range.h"
-#include "views/progress_window.h"
 
 namespace {
 
@@ -84,7 +85,8 @@ void CTraceFiller::Refresh() {
 
 bool CTraceFiller::PassesFilter(const CellPos& first, const CellPos& last) {
   if (!switches_.filterHighlighted) return true;
-  return switches_.highlightErrors && RangeHasError(container_, first, last);
+  return switches_.highlightErrors &&
+         OnExcel([&] { return RangeHasError(container_, first, last); });
 }
 
 TreeItem CTraceFiller::InsertItem(TreeItem parent, const CellReference& reference, int32_t image) {
@@ -106,7 +108,8 @@ void CTraceFiller::ApplyPlaceholderRule(TreeItem item, const CellReference& refe
     if (IsFormulaName(container_, reference)) AddPlaceholder(item);
     return;
   }
-  if (!reference.IsSingleCell() || HasRelated(container_, reference.first, kind_)) {
+  if (!reference.IsSingleCell() ||
+      OnExcel([&] { return HasRelated(container_, reference.first, kind_); })) {
     AddPlaceholder(item);
   }
 }
@@ -114,7 +117,7 @@ void CTraceFiller::ApplyPlaceholderRule(TreeItem item, const CellReference& refe
 void CTraceFiller::InsertReference(TreeItem parent, const CellReference& reference, bool recursive,
                                    std::vector<Task>* tasks) {
   if (reference.externalId != 0) {
-    if (container_.externalTable_.Find(reference.externalId).empty()) return;
+    if (container_.ExternalText(reference.externalId).empty()) return;
     CellReference external;
     external.externalId = reference.externalId;
     InsertItem(parent, external, kImageExternal);
@@ -155,7 +158,7 @@ bool CTraceFiller::NamePassesFilter(const CellReference& name) {
   // Kept when something it leads to would be kept under it: a cell or range holding an error.
   for (const CellReference& target : *NameTargetsOf(container_, name.nameId)) {
     if (target.externalId != 0 || (target.flags & RefNameNotRange) != 0) continue;
-    if (RangeHasError(container_, target.first, target.last)) return true;
+    if (OnExcel([&] { return RangeHasError(container_, target.first, target.last); })) return true;
   }
   return false;
 }
@@ -185,26 +188,35 @@ void CTraceFiller::InsertCell(TreeItem parent, const CellReference& reference, b
 
 void CTraceFiller::ExpandRange(TreeItem item, const CellReference& range, bool recursive,
                                std::vector<Task>* tasks) {
-  ForEachUsedCell(container_, range.first, range.last, [&](const CellPos& position) {
+  // The cells are read first: the tree is not touched while Excel's thread runs the read.
+  std::vector<CellPos> cells;
+  OnExcel([&] {
+    ForEachUsedCell(container_, range.first, range.last,
+                    [&cells](const CellPos& position) { cells.push_back(position); });
+  });
+  for (const CellPos& position : cells) {
     CellReference cell;
     cell.first = position;
     cell.last = position;
     if (recursive) {
       InsertCell(item, cell, true, tasks);
-      return;
+      continue;
     }
-    if (!PassesFilter(cell.first, cell.last)) return;
+    if (!PassesFilter(cell.first, cell.last)) continue;
     const TreeItem child = InsertItem(item, cell, kImageCell);
-    if (child != kNoItem && !IsFlatListKind(kind_) && HasRelated(container_, cell.first, kind_)) {
+    if (child != kNoItem && !IsFlatListKind(kind_) &&
+        OnExcel([&] { return HasRelated(container_, cell.first, kind_); })) {
       AddPlaceholder(child);
     }
-  });
+  }
 }
 
 void CTraceFiller::FillChildren(TreeItem item, const CellReference& key, bool recursive,
                                 std::vector<Task>* tasks) {
-  const SharedReferenceList list = key.nameId != 0 ? NameReferencesOf(container_, key.nameId)
-                                                   : ListRelated(container_, key.first, kind_);
+  const SharedReferenceList list = OnExcel([&] {
+    return key.nameId != 0 ? NameReferencesOf(container_, key.nameId)
+                           : ListRelated(container_, key.first, kind_);
+  });
   if (!list) return;
   for (const CellReference& reference : *list) InsertReference(item, reference, recursive, tasks);
 }
@@ -284,7 +296,7 @@ void CTraceFiller::ExpandAll() {
   const CellReference reference = found->second;
 
   progress_.SetTitle(L"Trelvane - expanding tree");
-  progress_.Begin();
+  progress_.Begin(container_.Progress());
   expandAllInProgress_ = true;
   DeleteChildren(selected);
 
@@ -334,29 +346,27 @@ void CTraceFiller::ExpandVisually(TreeItem top) {
 void CTraceFiller::FillFlatList() {
   const CellPos query{
       kind_ == TraceKind::kFillColor || kind_ == TraceKind::kFontColor ? colorIndex_ : 0, 0, 0};
-  const SharedReferenceList list = ListRelated(container_, query, kind_);
+  const SharedReferenceList list = OnExcel([&] { return ListRelated(container_, query, kind_); });
   if (!list || list->empty()) return;
-  ProgressWindow progress;
-  progress.SetTitle(L"Trelvane - processing cells");
-  progress.SetShowStop(true);
-  progress.Start();
-  for (size_t i = 0; i < list->size(); ++i) {
-    InsertReference(tree_.Root(), (*list)[i], false, nullptr);
-    if (i % 10 != 0) continue;
-    progress.SetMessage(FormatCount(L"Added %ld cells", static_cast<long>(i)));
-    if (progress.StopRequested()) break;
+  {
+    CProgressScope progress(container_.Progress(), L"Trelvane - processing cells", L"", true);
+    for (size_t i = 0; i < list->size(); ++i) {
+      InsertReference(tree_.Root(), (*list)[i], false, nullptr);
+      if (i % 10 != 0) continue;
+      progress.SetMessage(FormatCount(L"Added %ld cells", static_cast<long>(i)));
+      if (progress.StopRequested()) break;
+    }
   }
-  progress.Close();
   const TreeItem first = tree_.FirstChild(tree_.Root());
   if (first != kNoItem) tree_.Select(first);
 }
 
 std::wstring ReferenceText(const CDependencyContainer& container, const CellReference& reference) {
   if (reference.externalId != 0) {
-    return std::wstring(container.externalTable_.Find(reference.externalId));
+    return std::wstring(container.ExternalText(reference.externalId));
   }
   const NameRecord* record =
-      reference.nameId > 0 ? container.definedNames_.FindRecord(reference.nameId) : nullptr;
+      reference.nameId > 0 ? container.Structure().FindName(reference.nameId) : nullptr;
   if (record != nullptr && record->notRange == 1) return record->name;
   const std::wstring text = record != nullptr ? record->name : reference.text;
   const std::wstring address = CAddressParser::FormatAddress(reference.first, reference.last, L"");
@@ -364,21 +374,21 @@ std::wstring ReferenceText(const CDependencyContainer& container, const CellRefe
 }
 
 std::wstring SheetText(const CDependencyContainer& container, const CellReference& reference) {
-  std::wstring text(container.sheetNameByIndex_.Find(reference.first.sheet));
+  std::wstring text(container.Structure().SheetNameOf(reference.first.sheet));
   if (reference.last.sheet != reference.first.sheet) {
     // A 3-D reference names its span of sheets, as a formula writes it.
     text += L':';
-    text += container.sheetNameByIndex_.Find(reference.last.sheet);
+    text += container.Structure().SheetNameOf(reference.last.sheet);
   }
   return text;
 }
 
 std::wstring CTraceFiller::ComputeText(const CellReference& reference) {
   if (reference.externalId != 0) {
-    return std::wstring(container_.externalTable_.Find(reference.externalId));
+    return std::wstring(container_.ExternalText(reference.externalId));
   }
   const NameRecord* record =
-      reference.nameId > 0 ? container_.definedNames_.FindRecord(reference.nameId) : nullptr;
+      reference.nameId > 0 ? container_.Structure().FindName(reference.nameId) : nullptr;
   const bool nameConstant = record != nullptr && record->notRange == 1;
   const std::wstring cell = ReferenceText(container_, reference);
   std::wstring sheet;
@@ -389,7 +399,7 @@ std::wstring CTraceFiller::ComputeText(const CellReference& reference) {
   } else {
     sheet = SheetText(container_, reference);
     if (reference.IsSingleCell()) {
-      const CellTexts& texts = texts_.Get(container_, reference.first);
+      const CellTexts& texts = texts_.Get(container_, reference.first);  // read on Excel's thread
       value = texts.value;
       formula = texts.formula;
     } else if ((reference.flags & RefArrayRange) != 0) {
@@ -415,8 +425,9 @@ TraceItemStyle CTraceFiller::ItemStyle(TreeItem item, bool highlighted) {
   TraceItemStyle style;
   const CellReference* reference = ReferenceOf(item);
   if (reference == nullptr || reference->nameId != 0 || reference->externalId != 0) return style;
-  const bool error =
-      switches_.highlightErrors && RangeHasError(container_, reference->first, reference->last);
+  const bool error = switches_.highlightErrors && OnExcel([&] {
+    return RangeHasError(container_, reference->first, reference->last);
+  });
   if (!highlighted) {
     if (error) {
       style.textColor = kErrorTextColor;

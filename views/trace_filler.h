@@ -7,9 +7,10 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "engine/dependency_container.h"
+#include "container/dependency_container.h"
 #include "engine/related.h"
 #include "formula/cell_reference.h"
 #include "views/cell_text_cache.h"
@@ -83,6 +84,12 @@ class CTraceFiller {
   const CCellTextCache& TextCache() const { return texts_; }
 
  private:
+  // Every read of the workbook goes through the container's Excel thread.
+  template <typename Read>
+  auto OnExcel(Read&& read) {
+    return OnExcelThread(container_.ExcelThread(), std::forward<Read>(read));
+  }
+
   // Work still to do in expand all: fill an item's children, or leave its path. The key is the
   // item's cell, or for a formula name the name alone (PathKey).
   struct Task {

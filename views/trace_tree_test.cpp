@@ -15,7 +15,7 @@
 #include "tests/support/attached_container.h"
 #include "tests/support/spreadsheet_session.h"
 #include "views/progress_display.h"
-#include "views/stop_request.h"
+#include "views/progress_window.h"
 #include "views/trace_tree.h"
 
 namespace {
@@ -52,7 +52,7 @@ class CLoggingDisplay final : public IProgressDisplay {
   }
   void SetMessage(const std::wstring& message) override {
     log_->windows.back().messages.push_back(message);
-    if (message == log_->stopAt) CStopRequest::Set();
+    if (message == log_->stopAt) ProgressWindow::PressStop();
   }
   void Close() override {}
 
@@ -63,11 +63,9 @@ class CLoggingDisplay final : public IProgressDisplay {
 class TraceTree : public testing::Test {
  protected:
   TraceTree() : log_(std::make_shared<ProgressLog>()) {
-    SetProgressDisplayFactory([log = log_] { return std::make_unique<CLoggingDisplay>(log); });
+    displays_ = [log = log_] { return std::make_unique<CLoggingDisplay>(log); };
   }
   ~TraceTree() override {
-    SetProgressDisplayFactory(nullptr);
-    CStopRequest::Clear();
     ReferenceFunctions::Clear();
   }
 
@@ -83,6 +81,7 @@ class TraceTree : public testing::Test {
     session_.app->Calculator().InvalidateAll(*session_.book);
     session_.app->Calculate();
     container_ = test_support::AttachContainer(session_);
+    container_->SetProgress(&progress_);
     filler_ = std::make_unique<CTraceFiller>(*container_, tree_);
     tree_.SetExpandingHandler([this](TreeItem item) { filler_->ExpandOnDemand(item); });
     filler_->SetRoot(root, kind);
@@ -125,6 +124,9 @@ class TraceTree : public testing::Test {
 
   test_support::CSpreadsheetSession session_;
   std::shared_ptr<ProgressLog> log_;
+  // The progress of the container's operations, shown on displays_ when a test sets them.
+  ProgressDisplayFactory displays_;
+  ProgressWindow progress_{[this] { return displays_ ? displays_() : nullptr; }};
   std::unique_ptr<CDependencyContainer> container_;
   CTraceTree tree_;
   std::unique_ptr<CTraceFiller> filler_;
@@ -475,7 +477,7 @@ TEST_F(TraceTree, StopLeavesUnfinishedItemsToOpenLater) {
   filler.ExpandAll();
 
   EXPECT_EQ(static_cast<size_t>(kStopAt) + 1, tree_.Size() - 1);  // and one placeholder
-  EXPECT_FALSE(CStopRequest::IsSet());
+  EXPECT_FALSE(progress_.StopRequested());
   const ProgressShown* window = Window(L"Trelvane - expanding tree");
   ASSERT_NE(nullptr, window);
   EXPECT_EQ(L"Expanding nodes (press Stop button to interrupt) ...", window->messages.back());

@@ -4,13 +4,11 @@
 #include <algorithm>
 #include <limits>
 
+#include "container/name_definitions.h"
 #include "engine/cell_paths.h"
-#include "engine/name_definitions.h"
 #include "formula/address_parser.h"
 #include "views/cell_text_cache.h"
 #include "views/item_fields.h"
-#include "views/progress_window.h"
-#include "views/stop_request.h"
 #include "views/window_commands.h"
 
 namespace {
@@ -33,7 +31,7 @@ std::wstring FillTexts(const std::wstring& format, const std::wstring& first,
 bool IsNameConstant(const CDependencyContainer& container, const CellReference& reference) {
   if ((reference.flags & RefNameNotRange) != 0) return true;
   const NameRecord* record =
-      reference.nameId > 0 ? container.definedNames_.FindRecord(reference.nameId) : nullptr;
+      reference.nameId > 0 ? container.Structure().FindName(reference.nameId) : nullptr;
   return record != nullptr && record->notRange == 1;
 }
 
@@ -96,11 +94,11 @@ std::wstring TraceWindowTitle(const CDependencyContainer& container, const CellR
   }
   std::wstring text;
   if (root.nameId != 0) {
-    const NameRecord* record = container.definedNames_.FindRecord(root.nameId);
+    const NameRecord* record = container.Structure().FindName(root.nameId);
     text = record != nullptr ? record->name : root.text;
   } else {
     text = CAddressParser::FormatAddress(root.first, root.last,
-                                         container.sheetNameByIndex_.Find(root.first.sheet));
+                                         container.Structure().SheetNameOf(root.first.sheet));
   }
   return text + L" - " + TraceKindWord(kind);
 }
@@ -191,11 +189,12 @@ void CTraceWindowLogic::SetBoxesToRoot() {
   boxes_ = BoxTexts{};
   if (IsFlatListKind(kind_)) return;
   if (root_.nameId != 0) {
-    if (const NameRecord* record = container_.definedNames_.FindRecord(root_.nameId)) {
+    if (const NameRecord* record = container_.Structure().FindName(root_.nameId)) {
       boxes_.value = record->refersTo;
     }
   } else if (root_.IsSingleCell() && root_.externalId == 0) {
-    const CellTexts texts = ReadCellTexts(container_, root_.first);
+    const CellTexts texts = OnExcelThread(container_.ExcelThread(),
+                                          [&] { return ReadCellTexts(container_, root_.first); });
     boxes_.value = texts.value;
     boxes_.formula = texts.formula;
   }
@@ -251,7 +250,8 @@ FindResult CTraceWindowLogic::FindInBranch(TreeItem from, const CellReference& t
   }
 
   std::vector<CellReference> path;
-  FindPath(container_, start, target, kind_, &path);
+  OnExcelThread(container_.ExcelThread(),
+                [&] { FindPath(container_, start, target, kind_, &path); });
   if (path.empty()) {
     FindResult result{
         FindOutcome::kNoPath, kNoItem,
@@ -265,11 +265,8 @@ FindResult CTraceWindowLogic::FindInBranch(TreeItem from, const CellReference& t
   filler_.ExpandOnDemand(from);
   tree_.Expand(from);
   walking_ = true;
-  ProgressWindow progress;
-  progress.SetTitle(kFindProgressTitle);
-  progress.SetMessage(kFindProgressMessage);
-  progress.SetShowStop(true);
-  progress.Start();
+  IOperationProgress& progress = container_.Progress();
+  progress.Begin(kFindProgressTitle, kFindProgressMessage, true);
   TraceSwitches& switches = filler_.Switches();
   switches.expansionEnabled = false;
 
@@ -278,7 +275,7 @@ FindResult CTraceWindowLogic::FindInBranch(TreeItem from, const CellReference& t
   switches.expansionEnabled = true;
   walking_ = false;
   findToolbarVisible_ = false;
-  progress.Close();
+  progress.End();
   return {reached != kNoItem ? FindOutcome::kReached : FindOutcome::kNotReached, reached, {}};
 }
 
@@ -303,8 +300,7 @@ TreeItem CTraceWindowLogic::WalkPath(TreeItem from, const std::vector<CellRefere
   TreeItem reached = kNoItem;
 
   const auto visit = [&](TreeItem item, size_t position) {
-    // The Stop button of the walk's progress window sets the process-wide request.
-    if (position >= path.size() || CStopRequest::IsSet()) return;
+    if (position >= path.size() || container_.Progress().StopRequested()) return;
     const CellReference* found = filler_.ReferenceOf(item);
     if (found == nullptr) return;
     const CellReference reference = *found;

@@ -14,7 +14,7 @@
 #include "tests/support/attached_container.h"
 #include "tests/support/spreadsheet_session.h"
 #include "views/progress_display.h"
-#include "views/stop_request.h"
+#include "views/progress_window.h"
 #include "views/trace_tree.h"
 #include "views/window_commands.h"
 
@@ -43,11 +43,6 @@ class CRecordingSink final : public IMessageSink {
 
 class TraceWindow : public testing::Test {
  protected:
-  ~TraceWindow() override {
-    SetProgressDisplayFactory(nullptr);
-    CStopRequest::Clear();
-  }
-
   void Formula(int32_t column, int32_t row, const wchar_t* text) {
     session_.book->Sheet(1).SetFormula({row, column}, text);
   }
@@ -60,6 +55,7 @@ class TraceWindow : public testing::Test {
     session_.app->Calculate();
     tree_.DeleteItem(tree_.Root());
     container_ = test_support::AttachContainer(session_);
+    container_->SetProgress(&progress_);
     filler_ = std::make_unique<CTraceFiller>(*container_, tree_);
     tree_.SetExpandingHandler([this](TreeItem item) { filler_->ExpandOnDemand(item); });
     window_ = std::make_unique<CTraceWindowLogic>(*container_, tree_, *filler_);
@@ -93,6 +89,9 @@ class TraceWindow : public testing::Test {
   }
 
   test_support::CSpreadsheetSession session_;
+  // The progress of the container's operations, shown on displays_ when a test sets them.
+  ProgressDisplayFactory displays_;
+  ProgressWindow progress_{[this] { return displays_ ? displays_() : nullptr; }};
   std::unique_ptr<CDependencyContainer> container_;
   CTraceTree tree_;
   std::unique_ptr<CTraceFiller> filler_;
@@ -293,13 +292,13 @@ TEST_F(TraceWindow, StopEndsTheWalkAndRestoresTheSwitches) {
   class CStopTheWalk final : public IProgressDisplay {
    public:
     bool Show(const std::wstring& title, const std::wstring&, bool) override {
-      if (title == kFindProgressTitle) CStopRequest::Set();
+      if (title == kFindProgressTitle) ProgressWindow::PressStop();
       return true;
     }
     void SetMessage(const std::wstring&) override {}
     void Close() override {}
   };
-  SetProgressDisplayFactory([] { return std::make_unique<CStopTheWalk>(); });
+  displays_ = [] { return std::make_unique<CStopTheWalk>(); };
   tree_.Select(Top());
   const FindResult result = window.FindText(L"E1");
   EXPECT_EQ(FindOutcome::kNotReached, result.outcome);

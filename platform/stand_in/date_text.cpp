@@ -9,6 +9,8 @@
 #include <cwctype>
 #include <vector>
 
+#include "platform/char_class.h"
+
 namespace stand_in {
 namespace {
 
@@ -91,9 +93,9 @@ bool Tokenize(std::wstring_view text, std::vector<Token>* tokens) {
   while (i < text.size()) {
     const wchar_t c = text[i];
     if (static_cast<int>(tokens->size()) >= kMaxTokens) return false;
-    if (c >= L'0' && c <= L'9') {
+    if (IsAsciiDigit(c)) {
       Token token{Token::Kind::Number, 0, 0, {}};
-      while (i < text.size() && text[i] >= L'0' && text[i] <= L'9') {
+      while (i < text.size() && IsAsciiDigit(text[i])) {
         if (token.digits >= 9) return false;
         token.number = token.number * 10 + (text[i] - L'0');
         ++token.digits;

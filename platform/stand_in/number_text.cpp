@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/char_class.h"
+
 namespace stand_in {
 namespace {
 
@@ -15,11 +17,9 @@ bool IsBlank(wchar_t c) {
          c == 0x00A0;
 }
 
-bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
-
 int RadixDigit(wchar_t c, int radix) {
   int digit = -1;
-  if (IsDigit(c)) digit = c - L'0';
+  if (IsAsciiDigit(c)) digit = c - L'0';
   if (c >= L'a' && c <= L'f') digit = c - L'a' + 10;
   if (c >= L'A' && c <= L'F') digit = c - L'A' + 10;
   return digit < radix ? digit : -1;
@@ -101,7 +101,7 @@ HRESULT ParseNumberText(std::wstring_view text, NumberText* number) {
   int digits = 0;
   while (!cursor.AtEnd()) {
     const wchar_t c = cursor.Peek();
-    if (IsDigit(c)) {
+    if (IsAsciiDigit(c)) {
       ascii += static_cast<char>(c);
       ++digits;
     } else if (c == L',' && digits > 0) {
@@ -113,7 +113,7 @@ HRESULT ParseNumberText(std::wstring_view text, NumberText* number) {
   }
   if (cursor.Take(L'.')) {
     ascii += '.';
-    while (!cursor.AtEnd() && IsDigit(cursor.Peek())) {
+    while (!cursor.AtEnd() && IsAsciiDigit(cursor.Peek())) {
       ascii += static_cast<char>(cursor.Peek());
       ++digits;
       cursor.Advance();
@@ -129,7 +129,7 @@ HRESULT ParseNumberText(std::wstring_view text, NumberText* number) {
       cursor.Advance();
     }
     int exponentDigits = 0;
-    while (!cursor.AtEnd() && IsDigit(cursor.Peek())) {
+    while (!cursor.AtEnd() && IsAsciiDigit(cursor.Peek())) {
       ascii += static_cast<char>(cursor.Peek());
       ++exponentDigits;
       cursor.Advance();

@@ -6,7 +6,7 @@
 
 #include "platform/text_encoding.h"
 #include "spreadsheet/calc/calculator.h"
-#include "spreadsheet/calc/r1c1_reference.h"
+#include "spreadsheet/model/column_letters.h"
 
 namespace spreadsheet::testing {
 

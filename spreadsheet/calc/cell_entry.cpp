@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/char_class.h"
 #include "spreadsheet/calc/excel_date.h"
 #include "spreadsheet/model/error_code.h"
 
@@ -53,9 +54,6 @@ struct Number {
   std::uint32_t format = 0;
 };
 
-bool IsDigit(wchar_t c) {
-  return c >= L'0' && c <= L'9';
-}
 bool IsSpace(wchar_t c) {
   return c == L' ' || c == L'\t' || c == 0xA0;
 }
@@ -91,11 +89,11 @@ std::size_t ReadDigits(std::wstring_view text, bool grouping, std::string* out, 
   bool inGroups = false;
   while (i < text.size()) {
     const wchar_t c = text[i];
-    if (IsDigit(c)) {
+    if (IsAsciiDigit(c)) {
       out->push_back(static_cast<char>(c));
       ++groupLength;
       ++i;
-    } else if (grouping && c == L',' && i + 1 < text.size() && IsDigit(text[i + 1]) &&
+    } else if (grouping && c == L',' && i + 1 < text.size() && IsAsciiDigit(text[i + 1]) &&
                (inGroups ? groupLength == 3 : (groupLength >= 1 && groupLength <= 3))) {
       inGroups = true;
       *grouped = true;
@@ -222,9 +220,9 @@ std::optional<std::vector<Token>> Tokenize(std::wstring_view text) {
   while (i < text.size()) {
     const wchar_t c = text[i];
     const std::size_t start = i;
-    if (IsDigit(c)) {
+    if (IsAsciiDigit(c)) {
       std::int32_t value = 0;
-      while (i < text.size() && IsDigit(text[i])) {
+      while (i < text.size() && IsAsciiDigit(text[i])) {
         // Long runs are fractions of a second; what they count beyond eight digits is moot.
         if (i - start >= 15) return std::nullopt;
         if (value < 10000000) value = value * 10 + (text[i] - L'0');

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <system_error>
 
+#include "platform/char_class.h"
+
 namespace spreadsheet {
 
 CDisplayDecimal::CDisplayDecimal(double value) {
@@ -18,7 +20,7 @@ CDisplayDecimal::CDisplayDecimal(double value) {
   if (error != std::errc{}) return;
   const char* cursor = text.data();
   for (; cursor != end && *cursor != 'e'; ++cursor) {
-    if (*cursor >= '0' && *cursor <= '9') digits_[static_cast<std::size_t>(length_++)] = *cursor;
+    if (IsAsciiDigit(*cursor)) digits_[static_cast<std::size_t>(length_++)] = *cursor;
   }
   int exponent = 0;
   if (cursor != end) {

@@ -11,20 +11,20 @@
 #include <optional>
 #include <utility>
 
+#include "platform/char_class.h"
 #include "spreadsheet/calc/function_registry.h"
+#include "spreadsheet/model/column_letters.h"
 #include "spreadsheet/model/error_code.h"
 
 namespace spreadsheet {
 namespace {
 
+// Beyond ASCII every character may stand in a name, as in Excel.
 bool IsLetter(wchar_t c) {
-  return c < 128 ? std::iswalpha(static_cast<wint_t>(c)) != 0 : true;
-}
-bool IsDigit(wchar_t c) {
-  return c >= L'0' && c <= L'9';
+  return c >= 128 || IsAsciiLetter(c);
 }
 bool IsNameChar(wchar_t c) {
-  return IsLetter(c) || IsDigit(c) || c == L'_' || c == L'.' || c == L'\\' || c == L'?';
+  return IsLetter(c) || IsAsciiDigit(c) || c == L'_' || c == L'.' || c == L'\\' || c == L'?';
 }
 wchar_t Upper(wchar_t c) {
   return static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
@@ -220,7 +220,7 @@ class CParser {
   bool StartsOperand() const {
     const wchar_t c = Peek();
     return IsLetter(c) || c == L'$' || c == L'\'' || c == L'(' || c == L'_' || c == L'\\' ||
-           c == L'[' || IsDigit(c);
+           c == L'[' || IsAsciiDigit(c);
   }
 
   std::int32_t ParseIntersection() {
@@ -262,7 +262,7 @@ class CParser {
     if (c == L'"') return ParseString();
     if (c == L'{') return ParseArray();
     if (c == L'#') return ParseErrorLiteral();
-    if (IsDigit(c) || c == L'.') {
+    if (IsAsciiDigit(c) || c == L'.') {
       if (const auto rows = TryRowRange(-1)) return *rows;
       return ParseNumber();
     }
@@ -316,19 +316,19 @@ class CParser {
 
   std::optional<double> ReadNumber() {
     const std::size_t start = pos_;
-    while (IsDigit(Peek())) ++pos_;
+    while (IsAsciiDigit(Peek())) ++pos_;
     if (Peek() == L'.') {
       ++pos_;
-      while (IsDigit(Peek())) ++pos_;
+      while (IsAsciiDigit(Peek())) ++pos_;
     }
     if (pos_ == start || (pos_ == start + 1 && text_[start] == L'.')) {
       pos_ = start;
       return std::nullopt;
     }
     if ((Peek() == L'E' || Peek() == L'e') &&
-        (IsDigit(Peek(1)) || ((Peek(1) == L'+' || Peek(1) == L'-') && IsDigit(Peek(2))))) {
+        (IsAsciiDigit(Peek(1)) || ((Peek(1) == L'+' || Peek(1) == L'-') && IsAsciiDigit(Peek(2))))) {
       pos_ += 2;
-      while (IsDigit(Peek())) ++pos_;
+      while (IsAsciiDigit(Peek())) ++pos_;
     }
     const std::string digits(text_.begin() + static_cast<std::ptrdiff_t>(start),
                              text_.begin() + static_cast<std::ptrdiff_t>(pos_));
@@ -429,18 +429,18 @@ class CParser {
     ReferencePoint point;
     point.columnAbsolute = Accept(L'$');
     const std::size_t letters = pos_;
-    while (pos_ - letters < 3 && std::iswalpha(static_cast<wint_t>(Peek())) && Peek() < 128) ++pos_;
-    const std::int32_t column = ColumnFromLetters(text_.substr(letters, pos_ - letters));
+    while (pos_ - letters < kMaxColumnLetters && IsAsciiLetter(Peek())) ++pos_;
+    const auto column = ColumnFromLetters(text_.substr(letters, pos_ - letters));
     point.rowAbsolute = Accept(L'$');
     const std::size_t digits = pos_;
     std::int64_t row = 0;
-    while (IsDigit(Peek()) && pos_ - digits < 8) row = row * 10 + (text_[pos_++] - L'0');
-    if (column == 0 || pos_ == digits || row < 1 || row > kMaxRows || IsNameChar(Peek()) ||
+    while (IsAsciiDigit(Peek()) && pos_ - digits < 8) row = row * 10 + (text_[pos_++] - L'0');
+    if (!column || pos_ == digits || row < 1 || row > kMaxRows || IsNameChar(Peek()) ||
         Peek() == L'(' || Peek() == L'[') {
       pos_ = start;
       return std::nullopt;
     }
-    point.cell = {static_cast<std::int32_t>(row), column};
+    point.cell = {static_cast<std::int32_t>(row), *column};
     return point;
   }
 
@@ -450,13 +450,13 @@ class CParser {
     ReferencePoint point;
     point.columnAbsolute = Accept(L'$');
     const std::size_t letters = pos_;
-    while (pos_ - letters < 3 && std::iswalpha(static_cast<wint_t>(Peek())) && Peek() < 128) ++pos_;
-    const std::int32_t column = ColumnFromLetters(text_.substr(letters, pos_ - letters));
-    if (column == 0 || IsNameChar(Peek()) || Peek() == L'(') {
+    while (pos_ - letters < kMaxColumnLetters && IsAsciiLetter(Peek())) ++pos_;
+    const auto column = ColumnFromLetters(text_.substr(letters, pos_ - letters));
+    if (!column || IsNameChar(Peek()) || Peek() == L'(') {
       pos_ = start;
       return std::nullopt;
     }
-    point.cell = {0, column};
+    point.cell = {0, *column};
     return point;
   }
 
@@ -466,7 +466,7 @@ class CParser {
     point.rowAbsolute = Accept(L'$');
     const std::size_t digits = pos_;
     std::int64_t row = 0;
-    while (IsDigit(Peek()) && pos_ - digits < 8) row = row * 10 + (text_[pos_++] - L'0');
+    while (IsAsciiDigit(Peek()) && pos_ - digits < 8) row = row * 10 + (text_[pos_++] - L'0');
     if (pos_ == digits || row < 1 || row > kMaxRows || IsNameChar(Peek())) {
       pos_ = start;
       return std::nullopt;
@@ -552,7 +552,7 @@ class CParser {
       const std::wstring_view number = rest.substr(1, close - 1);
       std::int32_t external = 0;
       for (const wchar_t d : number) {
-        if (!IsDigit(d) || external > 100000) {
+        if (!IsAsciiDigit(d) || external > 100000) {
           external = -1;
           break;
         }
@@ -769,17 +769,6 @@ class CParser {
 };
 
 }  // namespace
-
-std::int32_t ColumnFromLetters(std::wstring_view letters) {
-  if (letters.empty() || letters.size() > 3) return 0;
-  std::int32_t column = 0;
-  for (const wchar_t c : letters) {
-    const wchar_t upper = Upper(c);
-    if (upper < L'A' || upper > L'Z') return 0;
-    column = column * 26 + (upper - L'A' + 1);
-  }
-  return column <= kMaxColumns ? column : 0;
-}
 
 ParseOutcome ParseExpression(std::wstring_view text) {
   return CParser(text).Run();

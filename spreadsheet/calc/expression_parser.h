@@ -20,7 +20,4 @@ struct ParseOutcome {
 
 ParseOutcome ParseExpression(std::wstring_view text);
 
-// The column number of letters "A" to "XFD", or 0.
-std::int32_t ColumnFromLetters(std::wstring_view letters);
-
 }  // namespace spreadsheet

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cwctype>
 
+#include "platform/char_class.h"
 #include "platform/text_case.h"
 #include "spreadsheet/calc/cell_entry.h"
 
@@ -132,7 +133,7 @@ std::wstring NumberToText(double value) {
     std::size_t i = 0;
     bool started = false;
     for (; i < text.size(); ++i) {
-      if (text[i] >= '0' && text[i] <= '9') {
+      if (IsAsciiDigit(text[i])) {
         if (text[i] != '0') started = true;
         if (started && ++significant > 15) break;
       }

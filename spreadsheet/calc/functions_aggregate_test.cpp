@@ -4,24 +4,18 @@
 #include <string>
 #include <vector>
 
+#include "platform/text_encoding.h"
 #include "spreadsheet/calc/calc_test_support.h"
 #include "spreadsheet/calc/criteria.h"
+#include "tests/support/case_value_makers.h"
 
 namespace spreadsheet::testing {
 namespace {
 
-CellValue N(double number) {
-  return CellValue::Number(number);
-}
-CellValue T(const wchar_t* text) {
-  return CellValue::Text(text);
-}
-
-std::string Narrow(std::wstring_view text) {
-  std::string narrow;
-  for (const wchar_t c : text) narrow += static_cast<char>(c);
-  return narrow;
-}
+using test_support::Err;
+using test_support::N;
+using test_support::Num;
+using test_support::T;
 
 void FillColumn(CWorkbook& book, CellCoord top, const std::vector<CellValue>& values) {
   for (std::size_t i = 0; i < values.size(); ++i) {
@@ -39,18 +33,11 @@ void ExpectAll(CWorkbook& book, const std::vector<Case>& cases) {
   for (const Case& c : cases) {
     const EvalValue got = Evaluate(book, c.formula, 1, {30, 30});
     if (c.expected.IsNumber()) {
-      EXPECT_TRUE(IsNumber(got, c.expected.AsNumber())) << Narrow(c.formula);
+      EXPECT_TRUE(IsNumber(got, c.expected.AsNumber())) << WideToUtf8(c.formula);
     } else {
-      EXPECT_EQ(got, c.expected) << Narrow(c.formula) << " gave " << Describe(got);
+      EXPECT_EQ(got, c.expected) << WideToUtf8(c.formula) << " gave " << Describe(got);
     }
   }
-}
-
-EvalValue Num(double number) {
-  return EvalValue::Number(number);
-}
-EvalValue Err(ErrorCode code) {
-  return EvalValue::Error(code);
 }
 
 TEST(AggregateFunctions, WildcardPatterns) {
@@ -71,7 +58,7 @@ TEST(AggregateFunctions, WildcardPatterns) {
   };
   for (const PatternCase& c : cases) {
     EXPECT_EQ(WildcardMatch(c.pattern, c.text), c.matches)
-        << Narrow(c.pattern) << " against " << Narrow(c.text);
+        << WideToUtf8(c.pattern) << " against " << WideToUtf8(c.text);
   }
 }
 

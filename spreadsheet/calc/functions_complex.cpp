@@ -17,6 +17,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/char_class.h"
 #include "spreadsheet/calc/function_registry.h"
 #include "spreadsheet/calc/function_support.h"
 
@@ -44,16 +45,12 @@ bool IsUnit(wchar_t c) {
   return c == L'i' || c == L'j';
 }
 
-bool IsDigit(wchar_t c) {
-  return c >= L'0' && c <= L'9';
-}
-
 // An unsigned decimal number at `at`, which moves past it; false (and `at` unmoved) for none.
 bool ReadNumber(std::wstring_view text, std::size_t& at, double& out) {
   std::size_t end = at;
   std::size_t digits = 0;
   const auto skipDigits = [&] {
-    for (; end < text.size() && IsDigit(text[end]); ++end) ++digits;
+    for (; end < text.size() && IsAsciiDigit(text[end]); ++end) ++digits;
   };
   skipDigits();
   if (end < text.size() && text[end] == L'.') {
@@ -65,7 +62,7 @@ bool ReadNumber(std::wstring_view text, std::size_t& at, double& out) {
     std::size_t exponent = end + 1;
     if (exponent < text.size() && (text[exponent] == L'+' || text[exponent] == L'-')) ++exponent;
     const std::size_t exponentDigits = exponent;
-    while (exponent < text.size() && IsDigit(text[exponent])) ++exponent;
+    while (exponent < text.size() && IsAsciiDigit(text[exponent])) ++exponent;
     if (exponent == exponentDigits) return false;
     end = exponent;
   }

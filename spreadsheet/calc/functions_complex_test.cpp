@@ -2,26 +2,21 @@
 // Microsoft's function reference prints, to their last digit.
 #include <gtest/gtest.h>
 
-#include <string>
-
 #include "spreadsheet/calc/calc_test_support.h"
+#include "tests/support/formula_result_cases.h"
 
 namespace spreadsheet {
 namespace {
 
 using testing::Evaluate;
-using testing::IsError;
 using testing::IsNumber;
 using testing::IsText;
 using testing::NewWorkbook;
-
-struct TextCase {
-  const wchar_t* formula;
-  const wchar_t* expected;
-};
+using test_support::ExpectErrors;
+using test_support::ExpectTexts;
 
 TEST(ComplexFunctions, DocumentedResultsToTheLastDigit) {
-  const TextCase cases[] = {
+  ExpectTexts({
       {L"COMPLEX(3,4)", L"3+4i"},
       {L"COMPLEX(3,4,\"j\")", L"3+4j"},
       {L"COMPLEX(0,1)", L"i"},
@@ -48,10 +43,7 @@ TEST(ComplexFunctions, DocumentedResultsToTheLastDigit) {
       {L"IMCOSH(\"4+3i\")", L"-27.0349456030742+3.85115333481178i"},
       {L"IMSECH(\"4+3i\")", L"-0.0362534969158689-0.00516434460775318i"},
       {L"IMCSCH(\"4+3i\")", L"-0.036275889628626-0.0051744731840194i"},
-  };
-  for (const TextCase& c : cases) {
-    EXPECT_TRUE(IsText(Evaluate(c.formula), c.expected)) << std::wstring(c.formula);
-  }
+  });
   EXPECT_TRUE(IsNumber(Evaluate(L"IMABS(\"5+12i\")"), 13));
   EXPECT_TRUE(IsNumber(Evaluate(L"IMAGINARY(\"3+4i\")"), 4));
   EXPECT_TRUE(IsNumber(Evaluate(L"IMAGINARY(\"0-j\")"), -1));
@@ -61,7 +53,7 @@ TEST(ComplexFunctions, DocumentedResultsToTheLastDigit) {
 }
 
 TEST(ComplexFunctions, ReadsEveryWrittenForm) {
-  const TextCase cases[] = {
+  ExpectTexts({
       {L"IMSUM(\"i\")", L"i"},
       {L"IMSUM(\"-i\")", L"-i"},
       {L"IMSUM(\"+2.5j\")", L"2.5j"},
@@ -77,10 +69,7 @@ TEST(ComplexFunctions, ReadsEveryWrittenForm) {
       // A result keeps the unit its arguments wrote.
       {L"IMCONJUGATE(\"3+4j\")", L"3-4j"},
       {L"IMSUM(3,\"1+2j\")", L"4+2j"},
-  };
-  for (const TextCase& c : cases) {
-    EXPECT_TRUE(IsText(Evaluate(c.formula), c.expected)) << std::wstring(c.formula);
-  }
+  });
 }
 
 TEST(ComplexFunctions, SumsAndProductsWalkRangesAndArrays) {
@@ -95,11 +84,7 @@ TEST(ComplexFunctions, SumsAndProductsWalkRangesAndArrays) {
 }
 
 TEST(ComplexFunctions, Errors) {
-  struct ErrorCase {
-    const wchar_t* formula;
-    ErrorCode expected;
-  };
-  const ErrorCase cases[] = {
+  ExpectErrors({
       {L"IMABS(\"3+4k\")", ErrorCode::Num},
       {L"IMABS(\"3 + 4i\")", ErrorCode::Num},
       {L"IMABS(\"4i+3\")", ErrorCode::Num},
@@ -119,10 +104,7 @@ TEST(ComplexFunctions, Errors) {
       {L"IMPOWER(\"1+i\",\"x\")", ErrorCode::Value},
       {L"IMEXP(1000)", ErrorCode::Num},
       {L"IMARGUMENT(0)", ErrorCode::Div0},
-  };
-  for (const ErrorCase& c : cases) {
-    EXPECT_TRUE(IsError(Evaluate(c.formula), c.expected)) << std::wstring(c.formula);
-  }
+  });
 }
 
 }  // namespace

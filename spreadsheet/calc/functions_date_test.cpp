@@ -2,9 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #include "spreadsheet/calc/calc_test_support.h"
+#include "tests/support/formula_result_cases.h"
 
 namespace spreadsheet {
 namespace {
@@ -14,28 +14,9 @@ using testing::IsBoolean;
 using testing::IsError;
 using testing::IsNumber;
 using testing::NewWorkbook;
-
-struct NumberCase {
-  const wchar_t* formula;
-  double expected;
-};
-
-struct ErrorCase {
-  const wchar_t* formula;
-  ErrorCode expected;
-};
-
-void ExpectNumbers(const std::vector<NumberCase>& cases) {
-  for (const NumberCase& c : cases) {
-    EXPECT_TRUE(IsNumber(Evaluate(c.formula), c.expected)) << std::wstring(c.formula);
-  }
-}
-
-void ExpectErrors(const std::vector<ErrorCase>& cases) {
-  for (const ErrorCase& c : cases) {
-    EXPECT_TRUE(IsError(Evaluate(c.formula), c.expected)) << std::wstring(c.formula);
-  }
-}
+using test_support::ExpectErrors;
+using test_support::ExpectNumbers;
+using test_support::NumberCase;
 
 TEST(DateFunctions, LeapDayOf1900) {
   ExpectNumbers({

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/char_class.h"
 #include "spreadsheet/calc/function_registry.h"
 #include "spreadsheet/calc/function_support.h"
 
@@ -384,7 +385,7 @@ std::optional<EvalValue> FromBase(const EvalValue& arg, Base base, double& out) 
   double value = 0.0;
   for (wchar_t c : text) {
     int digit = -1;
-    if (c >= L'0' && c <= L'9') digit = c - L'0';
+    if (IsAsciiDigit(c)) digit = c - L'0';
     if (c >= L'A' && c <= L'F') digit = c - L'A' + 10;
     if (c >= L'a' && c <= L'f') digit = c - L'a' + 10;
     if (digit < 0 || digit >= base.radix) return Error(ErrorCode::Num);

@@ -1,51 +1,17 @@
 // Tests of the engineering worksheet functions, through formulas.
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
 #include "spreadsheet/calc/calc_test_support.h"
+#include "tests/support/formula_result_cases.h"
 
 namespace spreadsheet {
 namespace {
 
 using testing::Evaluate;
 using testing::IsError;
-using testing::IsNumber;
-using testing::IsText;
-
-struct NumberCase {
-  const wchar_t* formula;
-  double expected;
-};
-
-struct TextCase {
-  const wchar_t* formula;
-  const wchar_t* expected;
-};
-
-struct ErrorCase {
-  const wchar_t* formula;
-  ErrorCode expected;
-};
-
-void ExpectNumbers(const std::vector<NumberCase>& cases) {
-  for (const NumberCase& c : cases) {
-    EXPECT_TRUE(IsNumber(Evaluate(c.formula), c.expected)) << std::wstring(c.formula);
-  }
-}
-
-void ExpectTexts(const std::vector<TextCase>& cases) {
-  for (const TextCase& c : cases) {
-    EXPECT_TRUE(IsText(Evaluate(c.formula), c.expected)) << std::wstring(c.formula);
-  }
-}
-
-void ExpectErrors(const std::vector<ErrorCase>& cases) {
-  for (const ErrorCase& c : cases) {
-    EXPECT_TRUE(IsError(Evaluate(c.formula), c.expected)) << std::wstring(c.formula);
-  }
-}
+using test_support::ExpectErrors;
+using test_support::ExpectNumbers;
+using test_support::ExpectTexts;
 
 TEST(EngineeringFunctions, ConvertUnits) {
   ExpectNumbers({

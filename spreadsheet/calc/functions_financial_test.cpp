@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "spreadsheet/calc/calc_test_support.h"
+#include "tests/support/formula_result_cases.h"
 
 namespace spreadsheet {
 namespace {
@@ -15,6 +16,8 @@ using testing::Evaluate;
 using testing::IsError;
 using testing::IsNumber;
 using testing::NewWorkbook;
+using test_support::ErrorCase;
+using test_support::ExpectErrors;
 
 // Expected values are Excel's; those its documentation prints to the cent hold to a cent.
 constexpr double kCent = -1.0;
@@ -29,11 +32,6 @@ double ToleranceOf(const Case& c) {
   return c.tolerance == kCent ? 0.0051 / std::max(1.0, std::fabs(c.expected)) : c.tolerance;
 }
 
-struct ErrorCase {
-  const wchar_t* formula;
-  ErrorCode expected;
-};
-
 void ExpectNumbers(const std::vector<Case>& cases) {
   for (const Case& c : cases) {
     EXPECT_TRUE(IsNumber(Evaluate(c.formula), c.expected, ToleranceOf(c)))
@@ -41,11 +39,6 @@ void ExpectNumbers(const std::vector<Case>& cases) {
   }
 }
 
-void ExpectErrors(const std::vector<ErrorCase>& cases) {
-  for (const ErrorCase& c : cases) {
-    EXPECT_TRUE(IsError(Evaluate(c.formula), c.expected)) << std::wstring(c.formula);
-  }
-}
 
 TEST(FinancialFunctions, Annuities) {
   ExpectNumbers({

@@ -10,10 +10,11 @@
 #include <utility>
 #include <vector>
 
+#include "platform/char_class.h"
 #include "spreadsheet/calc/format_code.h"
 #include "spreadsheet/calc/function_registry.h"
 #include "spreadsheet/calc/function_support.h"
-#include "spreadsheet/calc/r1c1_reference.h"
+#include "spreadsheet/model/column_letters.h"
 #include "spreadsheet/model/workbook.h"
 
 namespace spreadsheet {
@@ -184,11 +185,10 @@ std::wstring FolderOf(const CWorkbook& workbook) {
 
 bool NeedsQuotes(std::wstring_view name) {
   for (const wchar_t c : name) {
-    const bool plain = (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z') ||
-                       (c >= L'0' && c <= L'9') || c == L'_' || c == L'.' || c > 0x7F;
+    const bool plain = IsAsciiLetter(c) || IsAsciiDigit(c) || c == L'_' || c == L'.' || c > 0x7F;
     if (!plain) return true;
   }
-  return !name.empty() && name.front() >= L'0' && name.front() <= L'9';
+  return !name.empty() && IsAsciiDigit(name.front());
 }
 
 // "$B$3", or "[Book.xlsx]Sheet2!$B$3" for a cell on another sheet than the formula's.

@@ -9,10 +9,11 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/char_class.h"
 #include "spreadsheet/calc/criteria.h"
 #include "spreadsheet/calc/function_registry.h"
 #include "spreadsheet/calc/function_support.h"
-#include "spreadsheet/calc/r1c1_reference.h"
+#include "spreadsheet/model/column_letters.h"
 
 namespace spreadsheet {
 
@@ -549,13 +550,6 @@ EvalValue Areas(std::span<const EvalValue> args, CFunctionContext&) {
 
 // ----- ADDRESS, HYPERLINK
 // -------------------------------------------------------------------------
-
-bool IsAsciiLetter(wchar_t c) {
-  return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z');
-}
-bool IsAsciiDigit(wchar_t c) {
-  return c >= L'0' && c <= L'9';
-}
 
 // Names that read as a cell ("A1", "XFD7", "R1C1", "RC", "R", "C") must be quoted.
 bool LooksLikeCell(std::wstring_view name) {

@@ -4,23 +4,18 @@
 #include <string>
 #include <vector>
 
+#include "platform/text_encoding.h"
 #include "spreadsheet/calc/calc_test_support.h"
+#include "tests/support/case_value_makers.h"
 
 namespace spreadsheet::testing {
 namespace {
 
-CellValue N(double number) {
-  return CellValue::Number(number);
-}
-CellValue T(const wchar_t* text) {
-  return CellValue::Text(text);
-}
-
-std::string Narrow(std::wstring_view text) {
-  std::string narrow;
-  for (const wchar_t c : text) narrow += static_cast<char>(c);
-  return narrow;
-}
+using test_support::Err;
+using test_support::N;
+using test_support::Num;
+using test_support::T;
+using test_support::Txt;
 
 // Rows of values written from `corner` on; blank CellValues leave the cell blank.
 void Fill(CWorkbook& book, CellCoord corner, const std::vector<std::vector<CellValue>>& rows) {
@@ -42,19 +37,9 @@ struct Case {
 void ExpectAll(CWorkbook& book, const std::vector<Case>& cases, bool array = false) {
   for (const Case& c : cases) {
     const EvalValue got = Evaluate(book, c.formula, 1, {20, 20}, array);
-    EXPECT_EQ(got, c.expected) << Narrow(c.formula) << " gave " << Describe(got) << ", not "
+    EXPECT_EQ(got, c.expected) << WideToUtf8(c.formula) << " gave " << Describe(got) << ", not "
                                << Describe(c.expected);
   }
-}
-
-EvalValue Num(double number) {
-  return EvalValue::Number(number);
-}
-EvalValue Txt(const wchar_t* text) {
-  return EvalValue::Text(text);
-}
-EvalValue Err(ErrorCode code) {
-  return EvalValue::Error(code);
 }
 
 TEST(LookupFunctions, SortedLookupsGiveTheLastOfEqualKeys) {

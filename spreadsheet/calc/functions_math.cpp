@@ -15,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/char_class.h"
 #include "spreadsheet/calc/function_registry.h"
 #include "spreadsheet/calc/function_support.h"
 
@@ -53,7 +54,7 @@ Decimal15 ToDecimal15(double magnitude) {
   std::size_t count = 0;
   const char* cursor = text.data();
   for (; cursor != written.ptr && *cursor != 'e'; ++cursor) {
-    if (*cursor >= '0' && *cursor <= '9' && count < decimal.digits.size()) {
+    if (IsAsciiDigit(*cursor) && count < decimal.digits.size()) {
       decimal.digits[count++] = *cursor - '0';
     }
   }
@@ -874,7 +875,7 @@ EvalValue Decimal(Args args, CFunctionContext&) {
   double value = 0.0;
   for (const wchar_t c : text) {
     int digit = 36;
-    if (c >= L'0' && c <= L'9') digit = c - L'0';
+    if (IsAsciiDigit(c)) digit = c - L'0';
     if (c >= L'A' && c <= L'Z') digit = c - L'A' + 10;
     if (c >= L'a' && c <= L'z') digit = c - L'a' + 10;
     if (digit >= static_cast<int>(radix)) return Error(ErrorCode::Num);

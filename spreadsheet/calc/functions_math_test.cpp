@@ -3,47 +3,20 @@
 
 #include <cmath>
 #include <numbers>
-#include <string>
+#include <string_view>
 #include <vector>
 
+#include "platform/text_encoding.h"
 #include "spreadsheet/calc/calc_test_support.h"
 #include "spreadsheet/calc/function_registry.h"
+#include "tests/support/formula_result_cases.h"
 
 namespace spreadsheet::testing {
 namespace {
 
-struct NumberCase {
-  const wchar_t* formula;
-  double expected;
-};
-
-struct ErrorCase {
-  const wchar_t* formula;
-  ErrorCode expected;
-};
-
-struct TextCase {
-  const wchar_t* formula;
-  const wchar_t* expected;
-};
-
-std::string Narrow(const wchar_t* text) {
-  std::string narrow;
-  for (; *text != L'\0'; ++text) narrow += static_cast<char>(*text);
-  return narrow;
-}
-
-void ExpectNumbers(const std::vector<NumberCase>& cases, double tolerance = 1e-9) {
-  for (const NumberCase& c : cases) {
-    EXPECT_TRUE(IsNumber(Evaluate(c.formula), c.expected, tolerance)) << Narrow(c.formula);
-  }
-}
-
-void ExpectErrors(const std::vector<ErrorCase>& cases) {
-  for (const ErrorCase& c : cases) {
-    EXPECT_TRUE(IsError(Evaluate(c.formula), c.expected)) << Narrow(c.formula);
-  }
-}
+using test_support::ExpectErrors;
+using test_support::ExpectNumbers;
+using test_support::ExpectTexts;
 
 EvalValue EvaluateArray(std::wstring_view formula) {
   auto book = NewWorkbook();
@@ -419,7 +392,7 @@ TEST(MathFunctions, MatrixResults) {
 }
 
 TEST(MathFunctions, RomanArabicAndBases) {
-  const std::vector<TextCase> texts{
+  ExpectTexts({
       {L"ROMAN(499,0)", L"CDXCIX"},
       {L"ROMAN(499,1)", L"LDVLIV"},
       {L"ROMAN(499,2)", L"XDIX"},
@@ -436,10 +409,7 @@ TEST(MathFunctions, RomanArabicAndBases) {
       {L"BASE(100,16,4)", L"0064"},
       {L"BASE(35,36)", L"Z"},
       {L"BASE(0,2)", L"0"},
-  };
-  for (const TextCase& c : texts) {
-    EXPECT_TRUE(IsText(Evaluate(c.formula), c.expected)) << Narrow(c.formula);
-  }
+  });
   ExpectNumbers({
       {L"ARABIC(\"LVII\")", 57.0},
       {L"ARABIC(\"mcmxii\")", 1912.0},
@@ -467,8 +437,8 @@ TEST(MathFunctions, RomanArabicAndBases) {
 TEST(MathFunctions, RandomNumbersAreVolatileAndInRange) {
   for (const wchar_t* name : {L"RAND", L"RANDBETWEEN", L"RANDARRAY"}) {
     const FunctionEntry* entry = FindFunction(name);
-    ASSERT_NE(entry, nullptr) << Narrow(name);
-    EXPECT_NE(entry->flags & kVolatile, 0) << Narrow(name);
+    ASSERT_NE(entry, nullptr) << WideToUtf8(name);
+    EXPECT_NE(entry->flags & kVolatile, 0) << WideToUtf8(name);
   }
   EXPECT_EQ(FindFunction(L"ROUND")->flags & kVolatile, 0);
   for (int i = 0; i < 20; ++i) {

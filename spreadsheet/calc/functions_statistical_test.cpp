@@ -8,6 +8,7 @@
 #include <variant>
 #include <vector>
 
+#include "platform/text_encoding.h"
 #include "spreadsheet/calc/calc_test_support.h"
 #include "spreadsheet/model/workbook.h"
 #include "spreadsheet/model/worksheet.h"
@@ -29,10 +30,6 @@ struct Case {
   double tolerance = 1e-9;  // Relative, also for numbers below 1.
 };
 
-std::string Narrow(const wchar_t* text) {
-  return std::string(text, text + std::wcslen(text));
-}
-
 ::testing::AssertionResult Matches(const EvalValue& value, const Expected& expected,
                                    double tolerance) {
   if (const auto* code = std::get_if<ErrorCode>(&expected)) return IsError(value, *code);
@@ -42,7 +39,7 @@ std::string Narrow(const wchar_t* text) {
 
 void ExpectCases(CWorkbook& book, const std::vector<Case>& cases) {
   for (const Case& c : cases) {
-    EXPECT_TRUE(Matches(Evaluate(book, c.formula), c.expected, c.tolerance)) << Narrow(c.formula);
+    EXPECT_TRUE(Matches(Evaluate(book, c.formula), c.expected, c.tolerance)) << WideToUtf8(c.formula);
   }
 }
 
@@ -55,15 +52,15 @@ void ExpectCases(const std::vector<Case>& cases) {
 void ExpectArray(CWorkbook& book, const wchar_t* formula,
                  const std::vector<std::vector<Expected>>& rows, double tolerance = 1e-9) {
   const EvalValue value = Evaluate(book, formula, 1, {1, 1}, true);
-  ASSERT_TRUE(value.IsArray()) << Narrow(formula) << " gave " << Describe(value);
+  ASSERT_TRUE(value.IsArray()) << WideToUtf8(formula) << " gave " << Describe(value);
   const ValueArray& array = value.AsArray();
-  ASSERT_EQ(array.rows, static_cast<std::int32_t>(rows.size())) << Narrow(formula);
-  ASSERT_EQ(array.columns, static_cast<std::int32_t>(rows.front().size())) << Narrow(formula);
+  ASSERT_EQ(array.rows, static_cast<std::int32_t>(rows.size())) << WideToUtf8(formula);
+  ASSERT_EQ(array.columns, static_cast<std::int32_t>(rows.front().size())) << WideToUtf8(formula);
   for (std::size_t r = 0; r < rows.size(); ++r) {
     for (std::size_t c = 0; c < rows[r].size(); ++c) {
       EXPECT_TRUE(Matches(array.At(static_cast<std::int32_t>(r), static_cast<std::int32_t>(c)),
                           rows[r][c], tolerance))
-          << Narrow(formula) << " at " << r << "," << c;
+          << WideToUtf8(formula) << " at " << r << "," << c;
     }
   }
 }
@@ -376,7 +373,7 @@ TEST(StatisticalFunctions, MultipleRegressionByRowsAndByColumns) {
        {L"LINEST(J3:N4,J5:N7)", L"LINEST(J3:N4,J5:N5)", L"LINEST(J3:N3,K4:N4)",
         L"TREND(J3:N3,J4:N5,2.5)", L"TREND(J3:N3,K4:N4,2.5)"}) {
     EXPECT_TRUE(IsError(Evaluate(*book, formula, 1, {1, 1}, true), ErrorCode::Ref))
-        << Narrow(formula);
+        << WideToUtf8(formula);
   }
   // Shapes are checked first; then a blank known_y is #VALUE!.
   EXPECT_TRUE(IsError(Evaluate(*book, L"LINEST(J3:O3,J4:O4)", 1, {1, 1}, true), ErrorCode::Value));

@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/char_class.h"
 #include "platform/text_case.h"
 #include "spreadsheet/calc/function_registry.h"
 #include "spreadsheet/calc/function_support.h"
@@ -811,7 +812,7 @@ EvalValue NumberValue(std::span<const EvalValue> args, CFunctionContext&) {
       if (seenDecimal) return EvalValue::Error(ErrorCode::Value);
     } else if (c == L'%') {
       ++percents;
-    } else if ((c >= L'0' && c <= L'9') || c == L'-' || c == L'+' || c == L'E' || c == L'e') {
+    } else if (IsAsciiDigit(c) || c == L'-' || c == L'+' || c == L'E' || c == L'e') {
       if (percents > 0) return EvalValue::Error(ErrorCode::Value);
       plain.push_back(static_cast<char>(c));
     } else {

@@ -1,54 +1,22 @@
 // Tests of the text worksheet functions, through formulas.
 #include <gtest/gtest.h>
 
-#include <initializer_list>
 #include <string_view>
 
-#include "platform/text_encoding.h"
 #include "spreadsheet/calc/calc_test_support.h"
 #include "spreadsheet/calc/eval_value.h"
+#include "tests/support/formula_result_cases.h"
 
 namespace spreadsheet {
 namespace {
 
 using testing::Evaluate;
 using testing::IsError;
-using testing::IsNumber;
 using testing::IsText;
 using testing::NewWorkbook;
-
-struct NumberCase {
-  std::wstring_view formula;
-  double expected;
-};
-
-struct TextCase {
-  std::wstring_view formula;
-  std::wstring_view expected;
-};
-
-struct ErrorCase {
-  std::wstring_view formula;
-  ErrorCode expected;
-};
-
-void ExpectNumbers(std::initializer_list<NumberCase> cases) {
-  for (const NumberCase& c : cases) {
-    EXPECT_TRUE(IsNumber(Evaluate(c.formula), c.expected)) << WideToUtf8(c.formula);
-  }
-}
-
-void ExpectTexts(std::initializer_list<TextCase> cases) {
-  for (const TextCase& c : cases) {
-    EXPECT_TRUE(IsText(Evaluate(c.formula), c.expected)) << WideToUtf8(c.formula);
-  }
-}
-
-void ExpectErrors(std::initializer_list<ErrorCase> cases) {
-  for (const ErrorCase& c : cases) {
-    EXPECT_TRUE(IsError(Evaluate(c.formula), c.expected)) << WideToUtf8(c.formula);
-  }
-}
+using test_support::ExpectErrors;
+using test_support::ExpectNumbers;
+using test_support::ExpectTexts;
 
 TEST(TextFunctions, SearchWildcardsAndEscapes) {
   ExpectNumbers({

@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/text_encoding.h"
 #include "spreadsheet/calc/general_format.h"
 #include "spreadsheet/calc/number_format_cache.h"
 #include "spreadsheet/model/formats.h"
@@ -22,17 +23,11 @@ struct Case {
   const wchar_t* expected;  // nullptr: no text (TEXT's #VALUE!).
 };
 
-std::string Narrow(std::wstring_view text) {
-  std::string narrow;
-  for (const wchar_t c : text) narrow += c < 0x80 ? static_cast<char>(c) : '?';
-  return narrow;
-}
-
 void ExpectFormats(std::initializer_list<Case> cases, bool date1904 = false) {
   for (const auto& c : cases) {
     const auto text = FormatNumber(c.value, c.code, date1904);
     EXPECT_EQ(text.value_or(L"<none>"), c.expected != nullptr ? c.expected : L"<none>")
-        << "value " << c.value << " code " << Narrow(c.code);
+        << "value " << c.value << " code " << WideToUtf8(c.code);
   }
 }
 
@@ -376,7 +371,7 @@ TEST(NumberFormat, UnreadableCodesGiveNoText) {
         // Text beside numbers, text outside the last section, dates beside numbers.
         std::wstring(L"#,#\"ZZ\"#.0\"YY\"00@"), std::wstring(L";-  ##.0;\"ZERO\"@;\"X\""),
         std::wstring(L"@;0"), std::wstring(L"#,#\"ZZ\"#.0Y00"), std::wstring(L"#,#\"ZZ\"#.0y00")}) {
-    EXPECT_FALSE(FormatNumber(5, code, false).has_value()) << Narrow(code).substr(0, 20);
+    EXPECT_FALSE(FormatNumber(5, code, false).has_value()) << WideToUtf8(code).substr(0, 20);
     EXPECT_FALSE(CNumberFormat(code).IsValid());
   }
   const std::wstring longest(kMaxFormatCodeLength, L'0');
@@ -394,7 +389,7 @@ TEST(NumberFormat, ExtremeNumbersThroughEveryKindOfSection) {
     for (const wchar_t* code : codes) {
       const auto text = FormatNumber(value, code, false);
       if (text) {
-        EXPECT_LT(text->size(), 2000u) << value << " " << Narrow(code);
+        EXPECT_LT(text->size(), 2000u) << value << " " << WideToUtf8(code);
       }
     }
   }

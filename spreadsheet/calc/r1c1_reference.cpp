@@ -3,6 +3,9 @@
 
 #include <cwctype>
 
+#include "platform/char_class.h"
+#include "spreadsheet/model/column_letters.h"
+
 namespace spreadsheet {
 namespace {
 
@@ -16,7 +19,7 @@ std::optional<std::int32_t> ReadCoordinate(std::wstring_view text, std::size_t& 
     if (pos < text.size() && (text[pos] == L'-' || text[pos] == L'+'))
       negative = text[pos++] == L'-';
     const std::size_t start = pos;
-    while (pos < text.size() && std::iswdigit(static_cast<wint_t>(text[pos])) && pos - start < 8) {
+    while (pos < text.size() && IsAsciiDigit(text[pos]) && pos - start < 8) {
       value = value * 10 + (text[pos++] - L'0');
     }
     if (pos == start || pos >= text.size() || text[pos] != L']') return std::nullopt;
@@ -24,7 +27,7 @@ std::optional<std::int32_t> ReadCoordinate(std::wstring_view text, std::size_t& 
     value = base + (negative ? -value : value);
   } else {
     const std::size_t start = pos;
-    while (pos < text.size() && std::iswdigit(static_cast<wint_t>(text[pos])) && pos - start < 8) {
+    while (pos < text.size() && IsAsciiDigit(text[pos]) && pos - start < 8) {
       value = value * 10 + (text[pos++] - L'0');
     }
     if (pos == start) value = base;
@@ -68,16 +71,6 @@ std::wstring EndText(const End& end) {
 }
 
 }  // namespace
-
-std::wstring ColumnLetters(std::int32_t column) {
-  std::wstring letters;
-  while (column > 0) {
-    const std::int32_t digit = (column - 1) % 26;
-    letters.insert(letters.begin(), static_cast<wchar_t>(L'A' + digit));
-    column = (column - 1) / 26;
-  }
-  return letters;
-}
 
 std::optional<std::wstring> R1C1ToA1(std::wstring_view text, CellCoord base) {
   std::wstring prefix;

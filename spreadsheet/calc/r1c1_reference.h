@@ -13,7 +13,4 @@ namespace spreadsheet {
 // parts count from `base`. Nothing when the text is not such a reference or leaves the sheet.
 std::optional<std::wstring> R1C1ToA1(std::wstring_view text, CellCoord base);
 
-// "A", "XFD" for columns 1 to 16384.
-std::wstring ColumnLetters(std::int32_t column);
-
 }  // namespace spreadsheet

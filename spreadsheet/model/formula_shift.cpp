@@ -5,16 +5,16 @@
 #include <cwctype>
 #include <optional>
 
+#include "platform/char_class.h"
+#include "spreadsheet/model/column_letters.h"
 #include "spreadsheet/model/coordinates.h"
 #include "spreadsheet/model/formula_text_scan.h"
 
 namespace spreadsheet {
 namespace {
 
-bool IsAsciiLetter(wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
-bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
 bool IsWordChar(wchar_t c) {
-  return IsAsciiLetter(c) || IsDigit(c) || c == L'_' || c == L'.' || c == L'$' || c == L'\\' ||
+  return IsAsciiLetter(c) || IsAsciiDigit(c) || c == L'_' || c == L'.' || c == L'$' || c == L'\\' ||
          (c > 0x7F && std::iswalnum(static_cast<wint_t>(c)));
 }
 
@@ -34,22 +34,19 @@ std::optional<Part> ReadPart(std::wstring_view word, bool allowColumnOnly, bool 
     part.columnAbsolute = true;
     ++i;
   }
-  std::int64_t column = 0;
-  std::size_t letters = 0;
-  while (i < word.size() && IsAsciiLetter(word[i]) && letters < 4) {
-    column = column * 26 + (std::towupper(static_cast<wint_t>(word[i])) - L'A' + 1);
-    ++i;
-    ++letters;
+  const std::size_t lettersStart = i;
+  while (i < word.size() && IsAsciiLetter(word[i]) && i - lettersStart <= kMaxColumnLetters) ++i;
+  if (i > lettersStart) {
+    part.column = ColumnFromLetters(word.substr(lettersStart, i - lettersStart));
+    if (!part.column) return std::nullopt;
   }
-  if (letters > 3 || (letters > 0 && column > kMaxColumns)) return std::nullopt;
-  if (letters > 0) part.column = static_cast<std::int32_t>(column);
   if (i < word.size() && word[i] == L'$') {
     part.rowAbsolute = true;
     ++i;
   }
   std::int64_t row = 0;
   std::size_t digits = 0;
-  while (i < word.size() && IsDigit(word[i]) && digits < 8) {
+  while (i < word.size() && IsAsciiDigit(word[i]) && digits < 8) {
     row = row * 10 + (word[i] - L'0');
     ++i;
     ++digits;
@@ -67,16 +64,6 @@ std::optional<Part> ReadPart(std::wstring_view word, bool allowColumnOnly, bool 
   return std::nullopt;
 }
 
-std::wstring ColumnText(std::int32_t column) {
-  std::wstring letters;
-  while (column > 0) {
-    const std::int32_t digit = (column - 1) % 26;
-    letters.insert(letters.begin(), static_cast<wchar_t>(L'A' + digit));
-    column = (column - 1) / 26;
-  }
-  return letters;
-}
-
 // Moves a part; false when it leaves the sheet.
 bool Move(Part& part, std::int32_t rows, std::int32_t columns) {
   if (part.column && !part.columnAbsolute) {
@@ -92,7 +79,7 @@ bool Move(Part& part, std::int32_t rows, std::int32_t columns) {
 
 std::wstring PartText(const Part& part) {
   std::wstring text;
-  if (part.column) text += (part.columnAbsolute ? L"$" : L"") + ColumnText(*part.column);
+  if (part.column) text += (part.columnAbsolute ? L"$" : L"") + ColumnLetters(*part.column);
   if (part.row) text += (part.rowAbsolute ? L"$" : L"") + std::to_wstring(*part.row);
   return text;
 }
@@ -139,10 +126,10 @@ std::wstring ShiftFormula(std::wstring_view text, std::int32_t rows, std::int32_
     }
 
     // A word starts here. Numbers are copied whole, exponent sign included ("1E+20").
-    if (IsDigit(c) || c == L'.') {
+    if (IsAsciiDigit(c) || c == L'.') {
       std::size_t end = WordEnd(text, i);
       const bool rowRange = end < text.size() && text[end] == L':' && end + 1 < text.size() &&
-                            (IsDigit(text[end + 1]) || text[end + 1] == L'$');
+                            (IsAsciiDigit(text[end + 1]) || text[end + 1] == L'$');
       if (!rowRange) {
         if (end < text.size() && (text[end] == L'+' || text[end] == L'-') &&
             (text[end - 1] == L'E' || text[end - 1] == L'e')) {

@@ -2,13 +2,12 @@
 #include "spreadsheet/objects/a1_address.h"
 
 #include <algorithm>
-#include <cwctype>
+
+#include "platform/char_class.h"
+#include "spreadsheet/model/column_letters.h"
 
 namespace spreadsheet {
 namespace {
-
-bool IsLetter(wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
-bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
 
 struct Corner {
   std::optional<std::int32_t> column;
@@ -19,21 +18,18 @@ std::optional<Corner> ParseCorner(std::wstring_view text) {
   Corner corner;
   std::size_t i = 0;
   if (i < text.size() && text[i] == L'$') ++i;
-  std::int64_t column = 0;
-  std::size_t letters = 0;
-  while (i < text.size() && IsLetter(text[i])) {
-    if (++letters > 3) return std::nullopt;
-    column = column * 26 + (std::towupper(static_cast<wint_t>(text[i])) - L'A' + 1);
-    ++i;
+  const std::size_t lettersStart = i;
+  while (i < text.size() && IsAsciiLetter(text[i])) {
+    if (++i - lettersStart > kMaxColumnLetters) return std::nullopt;
   }
-  if (letters > 0) {
-    if (column > kMaxColumns) return std::nullopt;
-    corner.column = static_cast<std::int32_t>(column);
+  if (i > lettersStart) {
+    corner.column = ColumnFromLetters(text.substr(lettersStart, i - lettersStart));
+    if (!corner.column) return std::nullopt;
   }
   if (i < text.size() && text[i] == L'$') ++i;
   std::int64_t row = 0;
   std::size_t digits = 0;
-  while (i < text.size() && IsDigit(text[i])) {
+  while (i < text.size() && IsAsciiDigit(text[i])) {
     if (++digits > 7) return std::nullopt;
     row = row * 10 + (text[i] - L'0');
     ++i;
@@ -111,9 +107,9 @@ std::wstring FormatAbsoluteR1C1(const CellRect& range) {
 }
 
 std::wstring QuoteSheetName(std::wstring_view name) {
-  bool plain = !name.empty() && !IsDigit(name.front());
+  bool plain = !name.empty() && !IsAsciiDigit(name.front());
   for (const wchar_t c : name) {
-    if (!(IsLetter(c) || IsDigit(c) || c == L'_' || c == L'.' || c > 0x7F)) plain = false;
+    if (!(IsAsciiLetter(c) || IsAsciiDigit(c) || c == L'_' || c == L'.' || c > 0x7F)) plain = false;
   }
   // A name that reads as a cell ("A1", "R1C1") must be quoted too.
   if (plain && ParseA1Range(name)) plain = false;

@@ -8,16 +8,12 @@
 
 #include "spreadsheet/model/coordinates.h"
 
-#include "spreadsheet/calc/r1c1_reference.h"
-
 namespace spreadsheet {
 
 // "B2", "$B$2", "B2:C3", whole columns "A:C" and whole rows "2:5", in any case and with or
 // without dollar signs; corners in any order. Nothing for other text (a sheet qualifier
 // included: callers take it off first).
 std::optional<CellRect> ParseA1Range(std::wstring_view text);
-
-// ColumnLetters ("A" to "XFD") comes from the calculation's R1C1 reading.
 
 // "$B$2", or "$B$2:$C$3" for a rectangle.
 std::wstring FormatAbsoluteA1(const CellRect& range);

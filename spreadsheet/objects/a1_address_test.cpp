@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "spreadsheet/model/column_letters.h"
+
 namespace spreadsheet {
 namespace {
 

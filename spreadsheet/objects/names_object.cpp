@@ -2,9 +2,9 @@
 #include "spreadsheet/objects/names_object.h"
 
 #include <array>
-#include <cwctype>
 #include <functional>
 
+#include "platform/char_class.h"
 #include "spreadsheet/objects/a1_address.h"
 #include "spreadsheet/objects/name_object.h"
 #include "spreadsheet/objects/object_arguments.h"
@@ -74,13 +74,10 @@ bool NameMatches(const DefinedName& name, std::wstring_view text) {
 bool IsValidDefinedName(std::wstring_view name) {
   if (name.empty() || name.size() > kMaxDefinedNameLength) return false;
   // Letters beyond ASCII are letters whatever the C library's locale says.
-  const auto letter = [](wchar_t c) {
-    return c > 0x7F || std::iswalpha(static_cast<wint_t>(c)) != 0;
-  };
-  const auto digit = [](wchar_t c) { return c >= L'0' && c <= L'9'; };
+  const auto letter = [](wchar_t c) { return c > 0x7F || IsAsciiLetter(c); };
   if (!letter(name.front()) && name.front() != L'_' && name.front() != L'\\') return false;
   for (const wchar_t c : name) {
-    if (!letter(c) && !digit(c) && c != L'_' && c != L'.' && c != L'\\' && c != L'?') return false;
+    if (!letter(c) && !IsAsciiDigit(c) && c != L'_' && c != L'.' && c != L'\\' && c != L'?') return false;
   }
   if (SameIdentifier(name, L"R") || SameIdentifier(name, L"C")) return false;
   if (ParseA1Range(name)) return false;
@@ -90,11 +87,11 @@ bool IsValidDefinedName(std::wstring_view name) {
   bool column = false;
   if (i < name.size() && (name[i] == L'R' || name[i] == L'r')) {
     row = true;
-    for (++i; i < name.size() && digit(name[i]);) ++i;
+    for (++i; i < name.size() && IsAsciiDigit(name[i]);) ++i;
   }
   if (i < name.size() && (name[i] == L'C' || name[i] == L'c')) {
     column = true;
-    for (++i; i < name.size() && digit(name[i]);) ++i;
+    for (++i; i < name.size() && IsAsciiDigit(name[i]);) ++i;
   }
   return !((row || column) && i == name.size());
 }

@@ -1,6 +1,8 @@
 // Address text of a range.
 #include "spreadsheet/objects/range_address.h"
 
+#include "platform/char_class.h"
+#include "spreadsheet/model/column_letters.h"
 #include "spreadsheet/objects/a1_address.h"
 
 namespace spreadsheet {
@@ -27,8 +29,7 @@ std::wstring Join(std::wstring first, std::wstring last, bool single) {
 
 bool IsPlainBookName(std::wstring_view name) {
   for (const wchar_t c : name) {
-    const bool plain = (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z') ||
-                       (c >= L'0' && c <= L'9') || c == L'_' || c == L'.' || c > 0x7F;
+    const bool plain = IsAsciiLetter(c) || IsAsciiDigit(c) || c == L'_' || c == L'.' || c > 0x7F;
     if (!plain) return false;
   }
   return !name.empty();

@@ -4,14 +4,14 @@
 #include <cwctype>
 #include <vector>
 
+#include "platform/char_class.h"
 #include "spreadsheet/objects/a1_address.h"
 
 namespace spreadsheet {
 namespace {
 
 bool IsWordChar(wchar_t c) {
-  return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z') || (c >= L'0' && c <= L'9') ||
-         c == L'_' || c == L'.' || c == L'\\' || c == L'?' ||
+  return IsAsciiLetter(c) || IsAsciiDigit(c) || c == L'_' || c == L'.' || c == L'\\' || c == L'?' ||
          (c > 0x7F && std::iswalnum(static_cast<wint_t>(c)));
 }
 

@@ -9,6 +9,7 @@
 #include <cwctype>
 #include <vector>
 
+#include "platform/char_class.h"
 #include "spreadsheet/model/error_code.h"
 #include "spreadsheet/objects/object_arguments.h"
 #include "spreadsheet/objects/reference_resolver.h"
@@ -96,7 +97,7 @@ std::optional<CellValue> ParseLiteral(std::wstring_view text) {
   // Digits, one sign, a decimal point and an exponent only: wcstod alone also reads "inf",
   // "nan" and hexadecimal.
   const bool numeric = std::all_of(text.begin(), text.end(), [](wchar_t c) {
-    return (c >= L'0' && c <= L'9') || c == L'.' || c == L'e' || c == L'E' || c == L'+' ||
+    return IsAsciiDigit(c) || c == L'.' || c == L'e' || c == L'E' || c == L'+' ||
            c == L'-';
   });
   if (!numeric) return std::nullopt;

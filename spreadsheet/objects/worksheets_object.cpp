@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 
+#include "platform/char_class.h"
 #include "spreadsheet/objects/object_arguments.h"
 #include "spreadsheet/objects/worksheet_object.h"
 
@@ -39,7 +40,7 @@ std::wstring NewSheetName(const CWorkbook& workbook) {
     std::int32_t number = 0;
     bool digits = true;
     for (const wchar_t c : name.substr(kPrefix.size())) {
-      digits = digits && c >= L'0' && c <= L'9';
+      digits = digits && IsAsciiDigit(c);
       if (digits) number = number * 10 + (c - L'0');
     }
     if (digits) highest = std::max(highest, number);

@@ -3,6 +3,10 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
+
+#include "platform/char_class.h"
+#include "spreadsheet/model/column_letters.h"
 
 namespace spreadsheet {
 
@@ -11,33 +15,23 @@ ParsedCell ParseCellReference(std::string_view text) {
   std::size_t i = 0;
   const std::size_t size = text.size();
   if (i < size && text[i] == '$') ++i;
-  std::int64_t column = 0;
-  std::size_t letters = 0;
-  while (i < size && letters < 8) {
-    const char c = text[i];
-    if (c >= 'A' && c <= 'Z') {
-      column = column * 26 + (c - 'A' + 1);
-    } else if (c >= 'a' && c <= 'z') {
-      column = column * 26 + (c - 'a' + 1);
-    } else {
-      break;
-    }
-    ++i;
-    ++letters;
-  }
+  const std::size_t lettersStart = i;
+  while (i < size && IsAsciiLetter(text[i]) && i - lettersStart < 8) ++i;
+  const std::size_t letters = i - lettersStart;
+  const std::optional<std::int32_t> column = ColumnFromLetters(text.substr(lettersStart, letters));
   if (i < size && text[i] == '$') ++i;
   std::int64_t row = 0;
   std::size_t digits = 0;
-  while (i < size && text[i] >= '0' && text[i] <= '9' && digits < 12) {
+  while (i < size && IsAsciiDigit(text[i]) && digits < 12) {
     row = row * 10 + (text[i] - '0');
     ++i;
     ++digits;
   }
   if (letters == 0 || digits == 0 || i != size) return parsed;  // Malformed.
   parsed.status = ReferenceStatus::OffSheet;
-  if (letters > 3 || column > kMaxColumns || row < 1 || row > kMaxRows) return parsed;
+  if (!column || row < 1 || row > kMaxRows) return parsed;
   parsed.status = ReferenceStatus::Ok;
-  parsed.cell = {static_cast<std::int32_t>(row), static_cast<std::int32_t>(column)};
+  parsed.cell = {static_cast<std::int32_t>(row), *column};
   return parsed;
 }
 
@@ -63,11 +57,7 @@ ParsedRange ParseRangeReference(std::string_view text) {
 }
 
 std::string CellText(CellCoord cell) {
-  std::string letters;
-  for (std::int32_t column = cell.column; column > 0; column = (column - 1) / 26) {
-    letters.insert(letters.begin(), static_cast<char>('A' + (column - 1) % 26));
-  }
-  return letters + std::to_string(cell.row);
+  return NarrowColumnLetters(cell.column) + std::to_string(cell.row);
 }
 
 std::string RangeText(const CellRect& range) {

@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cstdint>
 
+#include "platform/char_class.h"
+
 namespace spreadsheet {
 namespace {
 
@@ -44,7 +46,7 @@ std::optional<double> ParseTime(std::string_view text) {
     if (!text.empty() && text.front() == '.') {
       text.remove_prefix(1);
       double scale = 0.1;
-      while (!text.empty() && text.front() >= '0' && text.front() <= '9') {
+      while (!text.empty() && IsAsciiDigit(text.front())) {
         fraction += (text.front() - '0') * scale;
         scale /= 10.0;
         text.remove_prefix(1);

@@ -1,6 +1,7 @@
 // An external link part.
 #include "spreadsheet/xlsx/reader_external_link.h"
 
+#include "platform/char_class.h"
 #include "spreadsheet/xlsx/reader_text.h"
 #include "spreadsheet/xlsx/xml_stream_parser.h"
 
@@ -8,7 +9,7 @@ namespace spreadsheet {
 namespace {
 
 int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
+  if (IsAsciiDigit(c)) return c - '0';
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   return -1;

@@ -3,22 +3,21 @@
 
 #include <cwctype>
 
+#include "platform/char_class.h"
 #include "spreadsheet/model/formula_text_scan.h"
 
 namespace spreadsheet {
 namespace {
 
-bool IsAsciiLetter(wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
-bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
 bool IsWordChar(wchar_t c) {
-  return IsAsciiLetter(c) || IsDigit(c) || c == L'_' || c == L'.' || c == L'$' || c == L'\\' ||
+  return IsAsciiLetter(c) || IsAsciiDigit(c) || c == L'_' || c == L'.' || c == L'$' || c == L'\\' ||
          c == L'?' || (c > 0x7F && std::iswalnum(static_cast<wint_t>(c)));
 }
 
 // A workbook name that a formula must quote: anything beyond letters, digits, "_" and ".".
 bool NeedsQuotes(std::wstring_view name) {
   for (const wchar_t c : name) {
-    if (!(IsAsciiLetter(c) || IsDigit(c) || c == L'_' || c == L'.' ||
+    if (!(IsAsciiLetter(c) || IsAsciiDigit(c) || c == L'_' || c == L'.' ||
           (c > 0x7F && std::iswalnum(static_cast<wint_t>(c))))) {
       return true;
     }
@@ -40,7 +39,7 @@ const std::wstring* ExternalBookAt(std::wstring_view text, std::size_t i,
                                    const std::vector<std::wstring>& books, std::size_t& after) {
   std::size_t j = i + 1;
   std::size_t index = 0;
-  while (j < text.size() && IsDigit(text[j]) && j - i < 8) {
+  while (j < text.size() && IsAsciiDigit(text[j]) && j - i < 8) {
     index = index * 10 + static_cast<std::size_t>(text[j] - L'0');
     ++j;
   }

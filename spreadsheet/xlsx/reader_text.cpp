@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "platform/char_class.h"
+
 namespace spreadsheet {
 namespace {
 
@@ -21,7 +23,7 @@ void AppendCodePoint(std::wstring& out, char32_t code) {
 }
 
 int HexValue(wchar_t c) {
-  if (c >= L'0' && c <= L'9') return c - L'0';
+  if (IsAsciiDigit(c)) return c - L'0';
   if (c >= L'A' && c <= L'F') return c - L'A' + 10;
   if (c >= L'a' && c <= L'f') return c - L'a' + 10;
   return -1;

@@ -4,18 +4,14 @@
 #include <array>
 #include <charconv>
 
+#include "spreadsheet/model/column_letters.h"
+
 namespace spreadsheet {
 
 void AppendCellReference(std::string& out, CellCoord cell) {
-  std::array<char, 16> text{};
-  std::size_t letters = 0;
-  std::array<char, 4> reversed{};
-  for (std::int32_t column = cell.column; column > 0 && letters < reversed.size();
-       column = (column - 1) / 26) {
-    reversed[letters++] = static_cast<char>('A' + (column - 1) % 26);
-  }
-  std::size_t length = 0;
-  while (letters > 0) text[length++] = reversed[--letters];
+  // Letters, then the digits of any std::int32_t row with its sign.
+  std::array<char, kColumnLettersCapacity + 11> text{};
+  const std::size_t length = WriteColumnLetters(cell.column, text.data());
   const auto [end, error] =
       std::to_chars(text.data() + length, text.data() + text.size(), cell.row);
   out.append(text.data(), static_cast<std::size_t>(end - text.data()));

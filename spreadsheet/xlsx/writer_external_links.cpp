@@ -1,6 +1,7 @@
 // External workbook parts.
 #include "spreadsheet/xlsx/writer_external_links.h"
 
+#include "platform/char_class.h"
 #include "spreadsheet/model/workbook.h"
 #include "spreadsheet/xlsx/xml_writer.h"
 
@@ -17,7 +18,7 @@ std::wstring_view FileNameOf(std::wstring_view path) {
 
 bool IsDrivePath(std::wstring_view path) {
   return path.size() >= 3 && path[1] == L':' && (path[2] == L'\\' || path[2] == L'/') &&
-         ((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z'));
+         IsAsciiLetter(path[0]);
 }
 
 // The relationship target of a book: absolute paths as file URLs, relative ones as they are

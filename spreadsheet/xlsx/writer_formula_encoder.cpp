@@ -1,6 +1,7 @@
 // The stored form of formulas: function prefixes, LET and LAMBDA names, external book numbers.
 #include "spreadsheet/xlsx/writer_formula_encoder.h"
 
+#include "platform/char_class.h"
 #include "spreadsheet/model/workbook.h"
 #include "spreadsheet/xlsx/writer_function_names.h"
 
@@ -11,17 +12,11 @@ constexpr std::wstring_view kParameterPrefix = L"_xlpm.";
 // Book numbers past this are not numbers a file uses ("[1234567]" is read as a book name).
 constexpr std::size_t kMaxBookNumberDigits = 6;
 
-bool IsAsciiLetter(wchar_t c) {
-  return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z');
-}
-bool IsDigit(wchar_t c) {
-  return c >= L'0' && c <= L'9';
-}
 bool IsNameStart(wchar_t c) {
   return IsAsciiLetter(c) || c == L'_' || c == L'\\' || c >= 0x80;
 }
 bool IsNameChar(wchar_t c) {
-  return IsNameStart(c) || IsDigit(c) || c == L'.' || c == L'?';
+  return IsNameStart(c) || IsAsciiDigit(c) || c == L'.' || c == L'?';
 }
 bool IsSpace(wchar_t c) {
   return c == L' ' || c == L'\t' || c == L'\n' || c == L'\r';
@@ -102,7 +97,7 @@ void CWriterFormulaEncoder::Encode(std::wstring_view formula, std::wstring& out)
       }
       out += c;
       ++i;
-    } else if (IsDigit(c)) {
+    } else if (IsAsciiDigit(c)) {
       // Numbers ("1.5E", then "+3") and row references; never names.
       while (i < n && IsNameChar(formula[i])) out += formula[i++];
     } else if (IsNameStart(c)) {
@@ -175,7 +170,7 @@ std::int32_t CWriterFormulaEncoder::BookNumber(std::wstring_view folder, std::ws
     bool digits = true;
     std::int32_t number = 0;
     for (const wchar_t c : book) {
-      digits = digits && IsDigit(c);
+      digits = digits && IsAsciiDigit(c);
       number = number * 10 + (c - L'0');
     }
     // Already a number: it is the model's (and so the file's) number of the book.

@@ -14,9 +14,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/text_encoding.h"
 #include "spreadsheet/xlsx/reader_cell_reference.h"
 #include "spreadsheet/xlsx/reader_text.h"
 #include "spreadsheet/xlsx/xlsx_reader.h"
+#include "tests/support/corpus_workbooks.h"
 #include "tests/support/xlsx_package_builder.h"
 
 namespace spreadsheet {
@@ -24,7 +26,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const fs::path kCorpus = fs::path(TRELVANE_SOURCE_DIR) / ".." / "shared" / "corpus";
 const fs::path kDumpScript = fs::path(TRELVANE_SOURCE_DIR) / "tests" / "support" / "xlsx_formula_dump.py";
 
 // One formula cell as the file holds it.
@@ -77,21 +78,7 @@ std::vector<FileCell> DumpFormulas(const fs::path& workbook) {
 }
 
 std::vector<fs::path> CorpusFiles() {
-  std::vector<fs::path> files;
-  std::error_code error;
-  for (const auto& entry : fs::directory_iterator(kCorpus, error)) {
-    if (entry.path().extension() == ".xlsx" || entry.path().extension() == ".xlsm") {
-      files.push_back(entry.path());
-    }
-  }
-  std::sort(files.begin(), files.end());
-  return files;
-}
-
-std::string WideToNarrow(const std::wstring& text) {
-  std::string out;
-  for (const wchar_t c : text) out += c < 0x80 ? static_cast<char>(c) : '?';
-  return out;
+  return test_support::CorpusWorkbooks(true);
 }
 
 // The value a file writes, as the model should hold it.
@@ -100,7 +87,7 @@ void ExpectValue(const FileCell& file, const CellValue& held, const std::string&
     EXPECT_TRUE(held.IsEmpty()) << where;
   } else if (file.valueType == "n") {
     ASSERT_EQ(ValueKind::Number, held.Kind()) << where;
-    EXPECT_EQ(std::strtod(WideToNarrow(file.value).c_str(), nullptr), held.AsNumber()) << where;
+    EXPECT_EQ(std::strtod(WideToUtf8(file.value).c_str(), nullptr), held.AsNumber()) << where;
   } else if (file.valueType == "s" || file.valueType == "str" || file.valueType == "inlineStr") {
     ASSERT_EQ(ValueKind::Text, held.Kind()) << where;
     EXPECT_EQ(file.value, held.AsText()) << where;
@@ -118,7 +105,9 @@ void ExpectValue(const FileCell& file, const CellValue& held, const std::string&
 class XlsxReaderCorpus : public testing::Test {
  protected:
   void SetUp() override {
-    if (!fs::exists(kCorpus)) GTEST_SKIP() << "no corpus at " << kCorpus;
+    if (!fs::exists(test_support::CorpusFolder())) {
+      GTEST_SKIP() << "no corpus at " << test_support::CorpusFolder();
+    }
   }
 };
 
@@ -127,14 +116,14 @@ TEST_F(XlsxReaderCorpus, LoadsEveryWorkbook) {
   ASSERT_FALSE(files.empty());
   for (const fs::path& file : files) {
     const XlsxReadResult result = ReadXlsxFile(file);
-    ASSERT_TRUE(result.Ok()) << WideToNarrow(result.error);
+    ASSERT_TRUE(result.Ok()) << WideToUtf8(result.error);
     EXPECT_GT(result.workbook->SheetCount(), 0) << file;
     EXPECT_EQ(file.filename().wstring(), result.workbook->Name());
     EXPECT_EQ(fs::absolute(file).wstring(), result.workbook->FullName());
     EXPECT_EQ(kFileFormatXlsx, result.workbook->FileFormat());
     // Files as Excel saves them have nothing to read around.
     for (const std::wstring& warning : result.warnings) {
-      ADD_FAILURE() << file << ": " << WideToNarrow(warning);
+      ADD_FAILURE() << file << ": " << WideToUtf8(warning);
     }
   }
 }
@@ -144,11 +133,11 @@ TEST_F(XlsxReaderCorpus, HoldsEveryFormulaAndCachedValueOfTheFile) {
   std::size_t checked = 0;
   for (const fs::path& file : CorpusFiles()) {
     const XlsxReadResult result = ReadXlsxFile(file);
-    ASSERT_TRUE(result.Ok()) << WideToNarrow(result.error);
+    ASSERT_TRUE(result.Ok()) << WideToUtf8(result.error);
     const CWorkbook& workbook = *result.workbook;
     const auto cells = DumpFormulas(file);
     for (const FileCell& cell : cells) {
-      const std::string where = file.filename().string() + " " + WideToNarrow(cell.sheet) + "!" +
+      const std::string where = file.filename().string() + " " + WideToUtf8(cell.sheet) + "!" +
                                 cell.ref + " (" + cell.kind + ")";
       const auto sheetIndex = workbook.FindSheet(cell.sheet);
       ASSERT_TRUE(sheetIndex) << where;
@@ -177,8 +166,8 @@ TEST_F(XlsxReaderCorpus, HoldsEveryFormulaAndCachedValueOfTheFile) {
 }
 
 TEST_F(XlsxReaderCorpus, ReadsNamesTablesAndExternalLinksOfExcelcompiler) {
-  const XlsxReadResult result = ReadXlsxFile(kCorpus / "excelcompiler.xlsx");
-  ASSERT_TRUE(result.Ok()) << WideToNarrow(result.error);
+  const XlsxReadResult result = ReadXlsxFile(test_support::CorpusFolder() / "excelcompiler.xlsx");
+  ASSERT_TRUE(result.Ok()) << WideToUtf8(result.error);
   const CWorkbook& workbook = *result.workbook;
   ASSERT_EQ(8, workbook.SheetCount());
   EXPECT_EQ(L"sref", workbook.Sheet(5).Name());
@@ -207,7 +196,7 @@ TEST_F(XlsxReaderCorpus, ReadsNamesTablesAndExternalLinksOfExcelcompiler) {
 class XlsxReaderLibreOffice : public XlsxReaderCorpus {
  protected:
   static void SetUpTestSuite() {
-    if (!fs::exists(kCorpus) || !HaveCommand("soffice") || !HaveCommand("python3")) return;
+    if (!fs::exists(test_support::CorpusFolder()) || !HaveCommand("soffice") || !HaveCommand("python3")) return;
     folder_ = new test_support::CTemporaryFolder();
     const std::string out = (folder_->Path() / "out").string();
     const std::string profile = (folder_->Path() / "profile").string();
@@ -253,10 +242,10 @@ TEST_F(XlsxReaderLibreOffice, MovesSharedFormulasAsLibreOfficeWritesThem) {
       explicitText[{cell.sheet, cell.ref}] = cell.formula;
     }
     const XlsxReadResult result = ReadXlsxFile(file);
-    ASSERT_TRUE(result.Ok()) << WideToNarrow(result.error);
+    ASSERT_TRUE(result.Ok()) << WideToUtf8(result.error);
     for (const FileCell& cell : DumpFormulas(file)) {
       if (cell.kind != "shared-member" && cell.kind != "shared-master") continue;
-      const std::string where = file.filename().string() + " " + WideToNarrow(cell.sheet) + "!" +
+      const std::string where = file.filename().string() + " " + WideToUtf8(cell.sheet) + "!" +
                                 cell.ref;
       const auto resaved = explicitText.find({cell.sheet, cell.ref});
       ASSERT_NE(explicitText.end(), resaved) << where;

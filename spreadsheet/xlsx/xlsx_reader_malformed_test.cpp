@@ -12,6 +12,7 @@
 #include <optional>
 #include <vector>
 
+#include "platform/text_encoding.h"
 #include "spreadsheet/xlsx/reader_package.h"
 #include "spreadsheet/xlsx/xlsx_reader.h"
 #include "tests/support/xlsx_package_builder.h"
@@ -21,12 +22,6 @@ namespace {
 
 using test_support::CXlsxPackageBuilder;
 using testing::HasSubstr;
-
-std::string Narrow(const std::wstring& text) {
-  std::string out;
-  for (const wchar_t c : text) out += c < 0x80 ? static_cast<char>(c) : '?';
-  return out;
-}
 
 class XlsxReaderRefuses : public testing::Test {
  protected:
@@ -40,7 +35,7 @@ class XlsxReaderRefuses : public testing::Test {
                                  const XlsxReadLimits& limits = {}) {
     const XlsxReadResult result = ReadXlsxFile(path, limits);
     EXPECT_NE(result.Ok(), !result.error.empty());
-    return Narrow(result.error);
+    return WideToUtf8(result.error);
   }
   static CXlsxPackageBuilder WithSheet(const std::string& rows) {
     return CXlsxPackageBuilder().Sheet("S", "<sheetData>" + rows + "</sheetData>");
@@ -237,7 +232,7 @@ TEST_F(XlsxReaderRefuses, NothingPerCellForRangesClaimingTheWholeSheet) {
              "</c></row></sheetData><mergeCells><mergeCell ref=\"D1:XFD1\"/></mergeCells>")
       .Write(path);
   const XlsxReadResult result = ReadXlsxFile(path);
-  ASSERT_TRUE(result.Ok()) << Narrow(result.error);
+  ASSERT_TRUE(result.Ok()) << WideToUtf8(result.error);
   const CWorksheet& sheet = result.workbook->Sheet(1);
   EXPECT_EQ(4u, sheet.CellCount());
   EXPECT_EQ(L"=ROW()", sheet.Formula({1, 2}));
@@ -308,12 +303,12 @@ class XlsxReaderReadsAround : public XlsxReaderRefuses {
     const auto path = folder_ / "book.xlsx";
     package.Write(path);
     XlsxReadResult result = ReadXlsxFile(path, limits);
-    EXPECT_TRUE(result.Ok()) << Narrow(result.error);
+    EXPECT_TRUE(result.Ok()) << WideToUtf8(result.error);
     return result;
   }
   static std::vector<std::string> NarrowAll(const std::vector<std::wstring>& texts) {
     std::vector<std::string> out;
-    for (const std::wstring& text : texts) out.push_back(Narrow(text));
+    for (const std::wstring& text : texts) out.push_back(WideToUtf8(text));
     return out;
   }
 };
@@ -493,7 +488,7 @@ TEST_F(XlsxReaderReadsAround, TablesThatCannotBeRead) {
   ASSERT_FALSE(offSheet.warnings.empty());
   EXPECT_EQ("xl/tables/table1.xml: table range \"A1:XFE3\" is not a range on the sheet; the "
             "table is left out",
-            Narrow(offSheet.warnings[0]));
+            WideToUtf8(offSheet.warnings[0]));
 }
 
 TEST_F(XlsxReaderReadsAround, ManyBadCellsAsTwentyWarningsAndACount) {
@@ -506,7 +501,7 @@ TEST_F(XlsxReaderReadsAround, ManyBadCellsAsTwentyWarningsAndACount) {
   ASSERT_EQ(21u, result.warnings.size());
   EXPECT_EQ("xl/worksheets/sheet1.xml, cell A20: \"maybe\" is not a Boolean; the cell is read as "
             "empty",
-            Narrow(result.warnings[19]));
+            WideToUtf8(result.warnings[19]));
   EXPECT_EQ(L"980 more warnings not shown", result.warnings[20]);
   EXPECT_EQ(1000u, result.workbook->Sheet(1).CellCount());
 
@@ -524,7 +519,7 @@ TEST_F(XlsxReaderReadsAround, ZipEntriesNamedWithBackslashes) {
   const auto path = folder_ / "backslashes.xlsx";
   test_support::WriteZip(path, entries);
   const XlsxReadResult result = ReadXlsxFile(path);
-  ASSERT_TRUE(result.Ok()) << Narrow(result.error);
+  ASSERT_TRUE(result.Ok()) << WideToUtf8(result.error);
   EXPECT_THAT(NarrowAll(result.warnings),
               testing::ElementsAre("zip entries are named with \"\\\" for \"/\" "
                                    "(\"_rels\\.rels\"), as some writers other than Excel save "
@@ -544,7 +539,7 @@ TEST_F(XlsxReaderRefuses, NeverToWriteTheInputFile) {
   const auto before = std::filesystem::last_write_time(path);
   const auto size = std::filesystem::file_size(path);
   const XlsxReadResult result = ReadXlsxFile(path);
-  EXPECT_TRUE(result.Ok()) << Narrow(result.error);
+  EXPECT_TRUE(result.Ok()) << WideToUtf8(result.error);
   EXPECT_EQ(before, std::filesystem::last_write_time(path));
   EXPECT_EQ(size, std::filesystem::file_size(path));
   std::filesystem::permissions(path, std::filesystem::perms::owner_all);

@@ -4,18 +4,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "platform/text_encoding.h"
 #include "tests/support/xlsx_package_builder.h"
 
 namespace spreadsheet {
 namespace {
 
 using test_support::CXlsxPackageBuilder;
-
-std::string Narrow(const std::wstring& text) {
-  std::string out;
-  for (const wchar_t c : text) out += c < 0x80 ? static_cast<char>(c) : '?';
-  return out;
-}
 
 class XlsxReader : public testing::Test {
  protected:
@@ -25,7 +20,7 @@ class XlsxReader : public testing::Test {
     const auto path = folder_ / name;
     package.Write(path);
     XlsxReadResult result = ReadXlsxFile(path);
-    EXPECT_TRUE(result.Ok()) << Narrow(result.error);
+    EXPECT_TRUE(result.Ok()) << WideToUtf8(result.error);
     return std::move(result.workbook);
   }
   static std::string Rows(const std::string& rows) { return "<sheetData>" + rows + "</sheetData>"; }

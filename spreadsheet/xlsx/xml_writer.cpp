@@ -5,6 +5,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "platform/char_class.h"
+
 namespace spreadsheet {
 namespace {
 
@@ -12,7 +14,7 @@ constexpr char32_t kReplacement = 0xFFFD;
 constexpr bool kWideIsUtf16 = sizeof(wchar_t) == 2;
 
 bool IsHexDigit(wchar_t c) {
-  return (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f') || (c >= L'A' && c <= L'F');
+  return IsAsciiDigit(c) || (c >= L'a' && c <= L'f') || (c >= L'A' && c <= L'F');
 }
 
 // "_xHHHH_" at `i`: a reader of cell text would decode it, so a literal one needs escaping.

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "engine/dependency_container.h"
+#include "container/dependency_container.h"
 #include "excel/excel_object.h"
 #include "tests/support/spreadsheet_session.h"
 

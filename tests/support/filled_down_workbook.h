@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "engine/dependency_container.h"
+#include "container/dependency_container.h"
 #include "tests/support/spreadsheet_session.h"
 
 namespace test_support {

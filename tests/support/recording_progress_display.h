@@ -1,12 +1,14 @@
-// CRecordingProgressDisplay: a progress display that records what it was shown, for tests of
-// operations that report progress.
+// CRecordingProgressDisplay: a progress display that records what it was shown, for tests of the
+// progress window and of the views that report through it.
 #pragma once
 
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "container/dependency_container.h"
 #include "views/progress_display.h"
+#include "views/progress_window.h"
 
 namespace test_support {
 
@@ -32,17 +34,29 @@ class CRecordingProgressDisplay final : public IProgressDisplay {
   void SetMessage(const std::wstring& message) override { record_->messages.push_back(message); }
   void Close() override { ++record_->closed; }
 
-  // Installs a factory whose displays all write into one record, for the life of the scope.
+  // A progress window whose displays all write into one record, registered for the scope as
+  // the progress of `container` when one is given.
   class Installed {
    public:
-    Installed() : record(std::make_shared<ProgressRecord>()) {
-      SetProgressDisplayFactory(
-          [r = record] { return std::make_unique<CRecordingProgressDisplay>(r); });
+    explicit Installed(CDependencyContainer* container = nullptr)
+        : record(std::make_shared<ProgressRecord>()),
+          factory([r = record] { return std::make_unique<CRecordingProgressDisplay>(r); }),
+          window(factory),
+          container_(container) {
+      if (container_ != nullptr) container_->SetProgress(&window);
     }
-    ~Installed() { SetProgressDisplayFactory(nullptr); }
+    ~Installed() {
+      if (container_ != nullptr) container_->SetProgress(nullptr);
+    }
     Installed(const Installed&) = delete;
     Installed& operator=(const Installed&) = delete;
     std::shared_ptr<ProgressRecord> record;
+    // Makes displays that write into `record`, for more progress windows of the same test.
+    ProgressDisplayFactory factory;
+    ProgressWindow window;
+
+   private:
+    CDependencyContainer* container_;
   };
 
  private:

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "platform/text_encoding.h"
+#include "spreadsheet/model/column_letters.h"
 #include "spreadsheet/model/workbook.h"
 
 namespace test_support {
@@ -16,16 +17,8 @@ using namespace spreadsheet;
 
 constexpr double kSizeTolerance = 0.01;
 
-std::string Narrow(const std::wstring& text) {
-  return WideToUtf8(text);
-}
-
 std::string CellName(CellCoord cell) {
-  std::string letters;
-  for (std::int32_t column = cell.column; column > 0; column = (column - 1) / 26) {
-    letters.insert(letters.begin(), static_cast<char>('A' + (column - 1) % 26));
-  }
-  return letters + std::to_string(cell.row);
+  return NarrowColumnLetters(cell.column) + std::to_string(cell.row);
 }
 
 std::string Describe(const CellValue& value) {
@@ -38,13 +31,13 @@ std::string Describe(const CellValue& value) {
       text << "number " << value.AsNumber();
       break;
     case ValueKind::Text:
-      text << "text \"" << Narrow(value.AsText()) << "\"";
+      text << "text \"" << WideToUtf8(value.AsText()) << "\"";
       break;
     case ValueKind::Boolean:
       text << (value.AsBoolean() ? "TRUE" : "FALSE");
       break;
     case ValueKind::Error:
-      text << Narrow(std::wstring(ErrorText(value.AsError())));
+      text << WideToUtf8(std::wstring(ErrorText(value.AsError())));
       break;
   }
   return text.str();
@@ -70,17 +63,17 @@ std::string Describe(const CFormatTable& formats, const CellFormat& format, bool
   const Fill& fill = formats.FillAt(format.fill);
   const Border& border = formats.BorderAt(format.border);
   std::ostringstream text;
-  text << "numFmt '" << Narrow(formats.NumberFormatCode(format.numberFormat)) << "' font "
-       << Narrow(font.name) << " " << font.size << (font.bold ? " b" : "")
+  text << "numFmt '" << WideToUtf8(formats.NumberFormatCode(format.numberFormat)) << "' font "
+       << WideToUtf8(font.name) << " " << font.size << (font.bold ? " b" : "")
        << (font.italic ? " i" : "") << (font.strikethrough ? " s" : "") << " u"
        << static_cast<int>(font.underline) << " " << Describe(font.color) << " fill "
-       << Narrow(fill.pattern) << " " << Describe(fill.color) << " border";
+       << WideToUtf8(fill.pattern) << " " << Describe(fill.color) << " border";
   for (const BorderEdge* edge : {&border.left, &border.right, &border.top, &border.bottom}) {
     text << " " << static_cast<int>(edge->style) << "/" << static_cast<int>(edge->weight) << "/"
          << Describe(edge->color);
   }
   text << (format.locked ? " locked" : " unlocked");
-  if (withStyle) text << " style " << Narrow(formats.NamedStyles().at(format.namedStyle).name);
+  if (withStyle) text << " style " << WideToUtf8(formats.NamedStyles().at(format.namedStyle).name);
   return text.str();
 }
 
@@ -111,7 +104,7 @@ class CCollector {
 
 void CompareSheets(const CWorkbook& expectedBook, const CWorksheet& expected,
                    const CWorkbook& actualBook, const CWorksheet& actual, CCollector& out) {
-  const std::string sheet = Narrow(expected.Name()) + "!";
+  const std::string sheet = WideToUtf8(expected.Name()) + "!";
   out.Expect(sheet + " visibility", static_cast<int>(expected.Visible()),
              static_cast<int>(actual.Visible()));
   out.Expect(sheet + " protected", expected.IsProtected(), actual.IsProtected());
@@ -124,8 +117,8 @@ void CompareSheets(const CWorkbook& expectedBook, const CWorksheet& expected,
     if (out.Full()) return;
     const std::string where = sheet + CellName(cell);
     out.Expect(where + " value", Describe(expected.Value(cell)), Describe(actual.Value(cell)));
-    out.Expect(where + " formula", Narrow(expected.Formula(cell).value_or(L"(none)")),
-               Narrow(actual.Formula(cell).value_or(L"(none)")));
+    out.Expect(where + " formula", WideToUtf8(expected.Formula(cell).value_or(L"(none)")),
+               WideToUtf8(actual.Formula(cell).value_or(L"(none)")));
     const FormulaRecord* expectedRecord = expected.FormulaOf(cell);
     const FormulaRecord* actualRecord = actual.FormulaOf(cell);
     const bool expectedArray = expectedRecord && expectedRecord->kind == FormulaRecord::Kind::Array;
@@ -173,15 +166,15 @@ void CompareSheets(const CWorkbook& expectedBook, const CWorksheet& expected,
   for (std::size_t i = 0; i < std::min(expected.Tables().size(), actual.Tables().size()); ++i) {
     const Table& a = expected.Tables()[i];
     const Table& b = actual.Tables()[i];
-    const std::string where = sheet + " table " + Narrow(a.name);
-    out.Expect(where + " name", Narrow(a.name), Narrow(b.name));
+    const std::string where = sheet + " table " + WideToUtf8(a.name);
+    out.Expect(where + " name", WideToUtf8(a.name), WideToUtf8(b.name));
     out.Expect(where + " range", DescribeRect(a.range), DescribeRect(b.range));
     out.Expect(where + " header", a.hasHeaderRow, b.hasHeaderRow);
     out.Expect(where + " totals", a.hasTotalsRow, b.hasTotalsRow);
-    out.Expect(where + " style", Narrow(a.styleName), Narrow(b.styleName));
+    out.Expect(where + " style", WideToUtf8(a.styleName), WideToUtf8(b.styleName));
     out.Expect(where + " column count", a.columns.size(), b.columns.size());
     for (std::size_t c = 0; c < std::min(a.columns.size(), b.columns.size()); ++c) {
-      out.Expect(where + " column", Narrow(a.columns[c]), Narrow(b.columns[c]));
+      out.Expect(where + " column", WideToUtf8(a.columns[c]), WideToUtf8(b.columns[c]));
     }
   }
 }
@@ -195,33 +188,33 @@ std::vector<std::string> WorkbookDifferences(const CWorkbook& expected, const CW
   out.Expect("sheet count", expected.SheetCount(), actual.SheetCount());
   out.Expect("active sheet", expected.ActiveSheet(), actual.ActiveSheet());
   for (std::int32_t i = 1; i <= std::min(expected.SheetCount(), actual.SheetCount()); ++i) {
-    out.Expect("sheet " + std::to_string(i) + " name", Narrow(expected.Sheet(i).Name()),
-               Narrow(actual.Sheet(i).Name()));
+    out.Expect("sheet " + std::to_string(i) + " name", WideToUtf8(expected.Sheet(i).Name()),
+               WideToUtf8(actual.Sheet(i).Name()));
     CompareSheets(expected, expected.Sheet(i), actual, actual.Sheet(i), out);
   }
 
   out.Expect("name count", expected.Names().size(), actual.Names().size());
   for (const DefinedName& name : expected.Names()) {
     const DefinedName* found = actual.FindName(name.name, name.scope);
-    const std::string where = "name " + Narrow(name.name) + "@" + std::to_string(name.scope);
+    const std::string where = "name " + WideToUtf8(name.name) + "@" + std::to_string(name.scope);
     if (found == nullptr) {
       out.Add(where + " missing");
       continue;
     }
-    out.Expect(where + " refers to", Narrow(name.refersTo), Narrow(found->refersTo));
+    out.Expect(where + " refers to", WideToUtf8(name.refersTo), WideToUtf8(found->refersTo));
     out.Expect(where + " hidden", name.hidden, found->hidden);
   }
 
   out.Expect("external book count", expected.ExternalLinks().size(), actual.ExternalLinks().size());
   for (std::size_t i = 0;
        i < std::min(expected.ExternalLinks().size(), actual.ExternalLinks().size()); ++i) {
-    out.Expect("external book " + std::to_string(i + 1), Narrow(expected.ExternalLinks()[i]),
-               Narrow(actual.ExternalLinks()[i]));
+    out.Expect("external book " + std::to_string(i + 1), WideToUtf8(expected.ExternalLinks()[i]),
+               WideToUtf8(actual.ExternalLinks()[i]));
   }
 
   for (const NamedStyle& style : expected.Formats().NamedStyles()) {
     const auto found = actual.Formats().FindNamedStyle(style.name);
-    const std::string where = "style " + Narrow(style.name);
+    const std::string where = "style " + WideToUtf8(style.name);
     if (!found) {
       out.Add(where + " missing");
       continue;

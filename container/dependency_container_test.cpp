@@ -1,16 +1,18 @@
 // The container against the embedded spreadsheet: what attaching reads, what a refresh drops and
-// keeps, how views are told, and the evaluation it lends.
-#include "engine/dependency_container.h"
+// keeps, how observers are told, and the evaluation it lends.
+#include "container/dependency_container.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-
 #include <functional>
+#include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "container/dependents_index.h"
 #include "formula/reference_functions.h"
 #include "spreadsheet/model/cell_value.h"
 #include "tests/support/spreadsheet_session.h"
@@ -19,29 +21,17 @@ namespace {
 
 using spreadsheet::CellValue;
 
-class CTestView final : public IContainerView {
+class CTestView final : public IContainerObserver {
  public:
-  void PostRefresh() override { ++refreshes; }
-  void SendClose() override {
+  void OnContainerRefreshed() override { ++refreshes; }
+  void OnContainerClosing() override {
     ++closes;
     if (onClose) onClose();
-  }
-  bool WindowRect(ScreenRect* rect) const override {
-    if (!windowRect) return false;
-    *rect = *windowRect;
-    return true;
   }
 
   int refreshes = 0;
   int closes = 0;
-  std::optional<ScreenRect> windowRect;
   std::function<void()> onClose;
-};
-
-class CFixedScreen final : public IScreenMetrics {
- public:
-  int32_t ScreenWidth() const override { return 1920; }
-  int32_t ScreenHeight() const override { return 1080; }
 };
 
 CellPos At(int32_t sheet, int32_t column, int32_t row) {
@@ -75,8 +65,8 @@ TEST_F(DependencyContainer, StartsEmptyAndUnattached) {
   EXPECT_EQ(-1, container.FileFormat());
   EXPECT_FALSE(container.IsStale());
   EXPECT_TRUE(container.Worksheets().IsEmpty());
-  EXPECT_TRUE(container.formulaIndex_.empty());
-  EXPECT_EQ(0, container.nameCounter_);
+  EXPECT_EQ(0u, container.Formulas().Size());
+  EXPECT_EQ(0, container.Structure().LastNameId());
   // Every answer without references is the same list.
   EXPECT_EQ(CDependencyContainer::EmptyList().get(), CDependencyContainer::EmptyList().get());
   EXPECT_TRUE(CDependencyContainer::EmptyList()->empty());
@@ -89,8 +79,8 @@ TEST_F(DependencyContainer, AttachingReadsSheetsFileFormatAndTheWorkbooksName) {
   EXPECT_EQ(52, container.FileFormat());
   EXPECT_EQ(L"Book1.xlsx", container.AddressParser().WorkbookName());
   EXPECT_FALSE(container.Worksheets().IsEmpty());
-  EXPECT_EQ((std::set<int32_t>{1, 2}), container.sheetSet_);
-  EXPECT_EQ(2, container.sheetIndexByName_.Find(L"my data"));
+  EXPECT_EQ((std::set<int32_t>{1, 2}), container.Structure().SheetSet());
+  EXPECT_EQ(2, container.Structure().SheetIndexOf(L"my data"));
   EXPECT_EQ(L"Sheet1", container.SheetName(1));
   EXPECT_EQ(L"My Data", container.SheetName(2));
 }
@@ -100,7 +90,7 @@ TEST_F(DependencyContainer, NamesGetIdsWorkbookScopeFirstAndSheetNamesTwice) {
   Attach(container);
   // Workbook.Names lists all three (the sheet's name under its qualified text), then the
   // sheet's own Names lists Local again.
-  EXPECT_EQ(4, container.nameCounter_);
+  EXPECT_EQ(4, container.Structure().LastNameId());
   const NameLookupResult total = container.DefinedNameLookup(L"Total", 1);
   ASSERT_TRUE(total.IsFound());
   EXPECT_EQ(1, total.id);
@@ -120,27 +110,23 @@ TEST_F(DependencyContainer, NamesGetIdsWorkbookScopeFirstAndSheetNamesTwice) {
   EXPECT_EQ(2, container.DefinedNameLookup(L"'My Data'!Local", 1).id);
   EXPECT_EQ(2, container.DefinedNameLookup(L"'My Data'!Local", 2).id);
   EXPECT_FALSE(container.DefinedNameLookup(L"Local", 1).IsFound());
-  EXPECT_EQ(2, container.definedNames_.ScopeOf(4));
-  EXPECT_EQ(0, container.definedNames_.ScopeOf(2));
+  EXPECT_EQ(2, container.Structure().NameScope(4));
+  EXPECT_EQ(0, container.Structure().NameScope(2));
   // A sheet index beyond the list falls back to the workbook's names.
   EXPECT_EQ(1, container.DefinedNameLookup(L"Total", 40).id);
   EXPECT_FALSE(container.DefinedNameLookup(L"total", 1).IsFound());
 
   // Rectangles know their names; a constant has none.
-  CellReference key;
-  key.first = At(1, 2, 2);
-  key.last = At(1, 2, 9);
-  ASSERT_EQ(1u, container.rectangleNames_.count(key));
-  EXPECT_EQ(L"Total", container.rectangleNames_.at(key));
-  key.first = key.last = At(2, 1, 1);
-  EXPECT_EQ(L"'My Data'!Local", container.rectangleNames_.at(key));
-  EXPECT_EQ(2u, container.rectangleNames_.size());
+  const CWorkbookStructure& structure = container.Structure();
+  EXPECT_EQ(L"Total", structure.RectangleName(At(1, 2, 2), At(1, 2, 9)));
+  EXPECT_EQ(L"'My Data'!Local", structure.RectangleName(At(2, 1, 1), At(2, 1, 1)));
+  EXPECT_EQ(2u, structure.NamedRectangles());
 }
 
 TEST_F(DependencyContainer, TablesStandForTheirMissingRowsAndAreFoundWithoutCase) {
   CDependencyContainer container;
   Attach(container);
-  ASSERT_EQ(2u, container.tables_.Tables().size());
+  ASSERT_EQ(2u, container.Structure().Tables().Tables().size());
   struct Case {
     const wchar_t* name;
     CellRect whole, header, body, totals, firstColumn;
@@ -182,41 +168,66 @@ TEST_F(DependencyContainer, RefreshDropsAnswersAndKeepsArraysUsedRangesAndPublis
   Attach(container);
   const SharedReferenceList held = container.ParseFormula(L"=SUM(A1:B2)+Total", At(1, 3, 3));
   ASSERT_NE(nullptr, held);
-  container.formulaIndex_[At(1, 3, 3)] = held;
-  container.dependentsCache_[At(1, 1, 1)] = held;
-  container.inputsCache_[At(1, 1, 1)] = held;
-  container.errorSourceCache_[At(1, 1, 1)] = held;
-  container.errorTestCache_[At(1, 1, 1)] = true;
-  container.fillColorCells_[3].push_back(held->front());
-  container.fillColorValues_[3] = 255;
-  container.fontColorCells_[5].push_back(held->front());
-  container.fontColorValues_[5] = 0;
-  container.arrayList_.push_back({At(1, 5, 5), At(1, 6, 6)});
-  container.usedRangeCache_[1] = {At(1, 1, 1), At(1, 9, 9)};
-  container.externalTable_.Add(L"[Other.xlsx]Sheet1!A1");
-  container.formulasCollected_ = container.colorsAnalyzed_ = container.errorListBuilt_ = true;
+  const SharedReferenceList external =
+      container.ParseFormula(L"=[Other.xlsx]Sheet1!A1", At(1, 3, 4));
+  ASSERT_TRUE(external != nullptr && external->size() == 1u);
+  const int32_t externalId = external->front().externalId;
+  ASSERT_FALSE(container.ExternalText(externalId).empty());
+  ASSERT_NE(0u, container.FormulaParser().MemoSize());
+
+  CFormulaIndex& formulas = container.Formulas();
+  formulas.Add(At(1, 3, 3), held);
+  formulas.AddArray({At(1, 5, 5), At(1, 6, 6)});
+  formulas.MarkAllCollected();
+  CAnswerCaches& answers = container.Answers();
+  answers.Dependents().Store(At(1, 1, 1), held);
+  answers.Inputs().Store(At(1, 1, 1), held);
+  answers.ErrorSources().Store(At(1, 1, 1), held);
+  answers.StoreErrorTest(At(1, 1, 1), true);
+  answers.NameReferences().Store(1, held);
+  answers.NameTargets().Store(1, held);
+  answers.SetDependentsIndex(std::make_shared<CDependentsIndex>(container));
+  answers.SetCalculationChain(held);
+  CScannedLists& lists = container.Lists();
+  lists.FillColors().AddCell(3, held->front());
+  lists.FillColors().SetColor(3, 255);
+  lists.FontColors().AddCell(5, held->front());
+  lists.FontColors().SetColor(5, 0);
+  lists.MarkColorsAnalyzed();
+  lists.FinishErrorList({held->front()});
+  const CellRect used{At(1, 1, 1), At(1, 9, 9)};
+  container.UsedRanges().Store(1, used);
   const std::vector<CellReference> before = *held;
 
   container.Refresh();
 
-  EXPECT_TRUE(container.formulaIndex_.empty());
-  EXPECT_TRUE(container.dependentsCache_.empty());
-  EXPECT_TRUE(container.inputsCache_.empty());
-  EXPECT_TRUE(container.errorSourceCache_.empty());
-  EXPECT_TRUE(container.errorTestCache_.empty());
-  EXPECT_TRUE(container.fillColorCells_.empty());
-  EXPECT_TRUE(container.fillColorValues_.empty());
-  EXPECT_TRUE(container.fontColorCells_.empty());
-  EXPECT_TRUE(container.fontColorValues_.empty());
-  EXPECT_EQ(0u, container.externalTable_.Size());
+  // Dropped: the formulas collected, every answer, the colours, and what parsing gathered.
+  EXPECT_EQ(0u, formulas.Size());
+  EXPECT_EQ(nullptr, formulas.Find(At(1, 3, 3)));
+  EXPECT_EQ(0u, answers.Dependents().Size());
+  EXPECT_EQ(0u, answers.Inputs().Size());
+  EXPECT_EQ(0u, answers.ErrorSources().Size());
+  EXPECT_EQ(std::nullopt, answers.ErrorTest(At(1, 1, 1)));
+  EXPECT_EQ(0u, answers.NameReferences().Size());
+  EXPECT_EQ(0u, answers.NameTargets().Size());
+  EXPECT_EQ(nullptr, answers.DependentsIndex());
+  EXPECT_TRUE(lists.FillColors().AllCells().empty());
+  EXPECT_FALSE(lists.FillColors().HasColor(3));
+  EXPECT_TRUE(lists.FontColors().AllCells().empty());
+  EXPECT_FALSE(lists.FontColors().HasColor(5));
+  EXPECT_TRUE(container.ExternalText(externalId).empty());
   EXPECT_EQ(0u, container.FormulaParser().MemoSize());
-  EXPECT_FALSE(container.formulasCollected_ || container.colorsAnalyzed_ ||
-               container.errorListBuilt_);
-  EXPECT_EQ(1u, container.arrayList_.size());
-  EXPECT_EQ(1u, container.usedRangeCache_.size());
+  // Every whole-workbook walk runs again on its next request.
+  EXPECT_FALSE(formulas.AllCollected() || lists.ColorsAnalyzed() || lists.ErrorListBuilt());
+  // Kept: the array ranges, the used ranges, the calculation chain, and the error-cell list
+  // until its walk replaces it.
+  EXPECT_EQ(1u, formulas.Arrays().size());
+  EXPECT_EQ(std::optional<CellRect>(used), container.UsedRanges().Find(1));
+  EXPECT_EQ(held, answers.CalculationChain());
+  EXPECT_EQ(1u, lists.ErrorCells().size());
   // The structure is read again.
-  EXPECT_EQ(2, container.sheetIndexByName_.Find(L"My Data"));
-  EXPECT_EQ(2u, container.tables_.Tables().size());
+  EXPECT_EQ(2, container.Structure().SheetIndexOf(L"My Data"));
+  EXPECT_EQ(2u, container.Structure().Tables().Tables().size());
   EXPECT_TRUE(container.DefinedNameLookup(L"Total", 1).IsFound());
   // What a holder got before stays as it was.
   ASSERT_EQ(before.size(), held->size());
@@ -229,7 +240,7 @@ TEST_F(DependencyContainer, NameIdsKeepGrowingAcrossRefreshes) {
   EXPECT_EQ(3, container.DefinedNameLookup(L"Rate", 1).id);
   container.Refresh();
   EXPECT_EQ(7, container.DefinedNameLookup(L"Rate", 1).id);
-  EXPECT_EQ(8, container.nameCounter_);
+  EXPECT_EQ(8, container.Structure().LastNameId());
 }
 
 TEST_F(DependencyContainer, RefreshSeesTheWorkbookAsItIsNow) {
@@ -237,9 +248,9 @@ TEST_F(DependencyContainer, RefreshSeesTheWorkbookAsItIsNow) {
   Attach(container);
   session_.book->AddSheet(L"Added");
   session_.book->AddName({L"Later", L"=Added!$C$1", 0, false});
-  EXPECT_EQ(0, container.sheetIndexByName_.Find(L"Added"));
+  EXPECT_EQ(0, container.Structure().SheetIndexOf(L"Added"));
   container.Refresh();
-  EXPECT_EQ(3, container.sheetIndexByName_.Find(L"Added"));
+  EXPECT_EQ(3, container.Structure().SheetIndexOf(L"Added"));
   EXPECT_EQ(At(3, 3, 1), container.DefinedNameLookup(L"Later", 3).record->first);
 }
 
@@ -270,19 +281,19 @@ TEST_F(DependencyContainer, StaleDataStayUntilTheNextViewRegisters) {
   Attach(container);
   container.RegisterView(&open);
   const SharedReferenceList list = container.ParseFormula(L"=A1", At(1, 2, 1));
-  container.formulaIndex_[At(1, 2, 1)] = list;
-  container.formulasCollected_ = true;
+  container.Formulas().Add(At(1, 2, 1), list);
+  container.Formulas().MarkAllCollected();
 
   container.MarkStale();
   EXPECT_TRUE(container.IsStale());
   container.RegisterView(&open);  // Registered already: no refresh.
-  EXPECT_EQ(1u, container.formulaIndex_.size());
+  EXPECT_EQ(1u, container.Formulas().Size());
   EXPECT_EQ(0, open.refreshes);
 
   container.RegisterView(&opened);
   EXPECT_FALSE(container.IsStale());
-  EXPECT_TRUE(container.formulaIndex_.empty());
-  EXPECT_FALSE(container.formulasCollected_);
+  EXPECT_EQ(0u, container.Formulas().Size());
+  EXPECT_FALSE(container.Formulas().AllCollected());
   EXPECT_EQ(1, open.refreshes);  // The new view registers after the refresh.
   EXPECT_EQ(0, opened.refreshes);
   EXPECT_EQ(2u, container.Views().size());
@@ -290,12 +301,13 @@ TEST_F(DependencyContainer, StaleDataStayUntilTheNextViewRegisters) {
 
 TEST_F(DependencyContainer, ErrorListStaleOnlyDropsItsFlag) {
   CDependencyContainer container;
-  container.errorListBuilt_ = container.formulasCollected_ = container.colorsAnalyzed_ = true;
-  container.errorCellList_.push_back(CellReference{});
+  container.Lists().FinishErrorList({CellReference{}});
+  container.Formulas().MarkAllCollected();
+  container.Lists().MarkColorsAnalyzed();
   container.MarkErrorListStale();
-  EXPECT_FALSE(container.errorListBuilt_);
-  EXPECT_TRUE(container.formulasCollected_ && container.colorsAnalyzed_);
-  EXPECT_EQ(1u, container.errorCellList_.size());
+  EXPECT_FALSE(container.Lists().ErrorListBuilt());
+  EXPECT_TRUE(container.Formulas().AllCollected() && container.Lists().ColorsAnalyzed());
+  EXPECT_EQ(1u, container.Lists().ErrorCells().size());
   EXPECT_FALSE(container.IsStale());
 }
 
@@ -323,37 +335,6 @@ TEST_F(DependencyContainer, ReleasesItsExcelHandlesWhenDestroyed) {
   EXPECT_EQ(before, test_support::ReferencesOf(application));
 }
 
-TEST_F(DependencyContainer, NewViewPositionFollowsTheLastRegisteredWindow) {
-  const CFixedScreen screen;
-  struct Case {
-    std::optional<ScreenRect> rect;
-    std::optional<ScreenPoint> expected;
-  };
-  const Case cases[] = {
-      {ScreenRect{100, 200, 500, 600}, ScreenPoint{100, 210}},
-      {ScreenRect{1, 1, 2, 2}, ScreenPoint{1, 11}},
-      {ScreenRect{0, 200, 500, 600}, std::nullopt},      // left not above 0
-      {ScreenRect{100, 0, 500, 600}, std::nullopt},      // top not above 0
-      {ScreenRect{100, 200, 100, 600}, std::nullopt},    // no width
-      {ScreenRect{100, 200, 500, 200}, std::nullopt},    // no height
-      {ScreenRect{1920, 200, 2500, 600}, std::nullopt},  // beyond the screen's right
-      {ScreenRect{100, 1080, 500, 1200}, std::nullopt},  // beyond the screen's bottom
-      {ScreenRect{1919, 1079, 2500, 1200}, ScreenPoint{1919, 1089}},
-      {std::nullopt, std::nullopt},  // the rectangle cannot be read
-  };
-  for (const Case& c : cases) {
-    CTestView earlier, last;
-    CDependencyContainer container;
-    EXPECT_EQ(std::nullopt, container.NewViewPosition(screen));
-    earlier.windowRect = ScreenRect{300, 300, 800, 800};
-    last.windowRect = c.rect;
-    container.RegisterView(&earlier);
-    container.RegisterView(&last);
-    EXPECT_EQ(c.expected, container.NewViewPosition(screen))
-        << (c.rect ? c.rect->left : -1) << "," << (c.rect ? c.rect->top : -1);
-  }
-}
-
 TEST_F(DependencyContainer, ParsesWithItsOwnNamesSheetsAndTables) {
   CDependencyContainer container;
   Attach(container);
@@ -375,7 +356,7 @@ TEST_F(DependencyContainer, ParsesWithItsOwnNamesSheetsAndTables) {
   ASSERT_NE(nullptr, external);
   ASSERT_EQ(1u, external->size());
   EXPECT_NE(0, external->front().externalId);
-  EXPECT_FALSE(container.externalTable_.Find(external->front().externalId).empty());
+  EXPECT_FALSE(container.ExternalText(external->front().externalId).empty());
 }
 
 TEST_F(DependencyContainer, EvaluatesThroughTheWorkbook) {
@@ -399,9 +380,9 @@ TEST_F(DependencyContainer, EvaluatesThroughTheWorkbook) {
   EXPECT_FALSE(container.CellValue(9, 1, 1, value));
 
   // An unknown index reads as empty text and is recorded so.
-  const size_t known = container.sheetNameByIndex_.Size();
+  const size_t known = container.Structure().SheetsByIndex().Size();
   EXPECT_EQ(L"", container.SheetName(9));
-  EXPECT_EQ(known + 1, container.sheetNameByIndex_.Size());
+  EXPECT_EQ(known + 1, container.Structure().SheetsByIndex().Size());
 }
 
 TEST_F(DependencyContainer, TheParserEvaluatesReferenceFunctionsThroughTheContainer) {
@@ -427,7 +408,7 @@ TEST_F(DependencyContainer, WithoutAWorkbookEveryEvaluationFailsQuietly) {
   EXPECT_FALSE(container.CellValue(1, 1, 1, value));
   EXPECT_EQ(L"", container.EvaluateInCell(L"1+1", At(1, 1, 1)));
   container.Refresh();  // Nothing to read; nothing breaks.
-  EXPECT_TRUE(container.sheetSet_.empty());
+  EXPECT_TRUE(container.Structure().SheetSet().empty());
 }
 
 }  // namespace

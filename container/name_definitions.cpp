@@ -1,5 +1,5 @@
 // Definitions of formula names, parsed once, and what they lead to, followed on a work list.
-#include "engine/name_definitions.h"
+#include "container/name_definitions.h"
 
 #include <memory>
 #include <set>
@@ -16,21 +16,20 @@ bool MayBeFormulaName(const CellReference& reference) {
 // The sheet whose cells an unqualified address in the definition means: the name's own sheet,
 // or the first sheet for a workbook-level name (Excel writes those definitions qualified).
 int32_t DefinitionSheet(const CDependencyContainer& container, int32_t nameId) {
-  if (const int32_t scope = container.definedNames_.ScopeOf(nameId); scope > 0) return scope;
-  return container.sheetSet_.empty() ? 1 : *container.sheetSet_.begin();
+  const CWorkbookStructure& structure = container.Structure();
+  if (const int32_t scope = structure.NameScope(nameId); scope > 0) return scope;
+  return structure.SheetSet().empty() ? 1 : *structure.SheetSet().begin();
 }
 
 }  // namespace
 
 SharedReferenceList NameReferencesOf(CDependencyContainer& container, int32_t nameId) {
   if (nameId <= 0) return CDependencyContainer::EmptyList();
-  if (const auto known = container.nameReferences_.find(nameId);
-      known != container.nameReferences_.end()) {
-    return known->second;
-  }
+  CNameAnswers& known = container.Answers().NameReferences();
+  if (SharedReferenceList answer = known.Find(nameId)) return answer;
   // Stored before parsing, so that nothing the parse sets off reads the name again.
-  container.nameReferences_.emplace(nameId, CDependencyContainer::EmptyList());
-  const NameRecord* record = container.definedNames_.FindRecord(nameId);
+  known.Store(nameId, CDependencyContainer::EmptyList());
+  const NameRecord* record = container.Structure().FindName(nameId);
   if (record == nullptr || record->notRange == 0 || record->refersTo.empty()) {
     return CDependencyContainer::EmptyList();
   }
@@ -38,7 +37,7 @@ SharedReferenceList NameReferencesOf(CDependencyContainer& container, int32_t na
   SharedReferenceList references =
       container.ParseFormula(definition, CellPos{DefinitionSheet(container, nameId), 1, 1});
   if (!references || references->empty()) return CDependencyContainer::EmptyList();
-  container.nameReferences_.insert_or_assign(nameId, references);
+  known.Store(nameId, references);
   return references;
 }
 
@@ -47,10 +46,7 @@ bool IsFormulaName(CDependencyContainer& container, const CellReference& referen
 }
 
 SharedReferenceList NameTargetsOf(CDependencyContainer& container, int32_t nameId) {
-  if (const auto known = container.nameTargets_.find(nameId);
-      known != container.nameTargets_.end()) {
-    return known->second;
-  }
+  if (SharedReferenceList known = container.Answers().NameTargets().Find(nameId)) return known;
   struct Frame {
     SharedReferenceList references;
     size_t next = 0;
@@ -81,7 +77,7 @@ SharedReferenceList NameTargetsOf(CDependencyContainer& container, int32_t nameI
   }
   SharedReferenceList answer = targets->empty() ? CDependencyContainer::EmptyList()
                                                 : SharedReferenceList(std::move(targets));
-  container.nameTargets_.emplace(nameId, answer);
+  container.Answers().NameTargets().Store(nameId, answer);
   return answer;
 }
 

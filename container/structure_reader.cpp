@@ -1,5 +1,5 @@
 // Sheets, defined names and tables, read through the object model.
-#include "engine/workbook_structure.h"
+#include "container/structure_reader.h"
 
 #include <string>
 #include <utility>
@@ -59,18 +59,15 @@ void BuildSheetIndex(CDependencyContainer& container) {
   ExcelObject names;
   if (workbook.GetObject(L"Names", &names)) ReadDefinedNames(container, names, kWorkbookScope);
 
-  container.sheetSet_.clear();
+  CWorkbookStructure& structure = container.Structure();
   const LONG count = CountOf(worksheets);
   for (LONG i = 1; i <= count; ++i) {
     const auto index = static_cast<int32_t>(i);
-    container.sheetSet_.insert(index);
+    structure.AddSheetIndex(index);
     ExcelObject sheet;
     if (!ItemOf(worksheets, i, &sheet)) continue;
     std::wstring name;
-    if (sheet.GetText(L"Name", &name)) {
-      container.sheetIndexByName_.Set(name, index);
-      container.sheetNameByIndex_.Set(index, name);
-    }
+    if (sheet.GetText(L"Name", &name)) structure.AddSheet(index, name);
     ExcelObject sheetNames;
     if (sheet.GetObject(L"Names", &sheetNames)) ReadDefinedNames(container, sheetNames, index);
     ReadTables(container, sheet);
@@ -78,6 +75,7 @@ void BuildSheetIndex(CDependencyContainer& container) {
 }
 
 void ReadDefinedNames(CDependencyContainer& container, const ExcelObject& names, int32_t scope) {
+  CWorkbookStructure& structure = container.Structure();
   const LONG count = CountOf(names);
   for (LONG k = 1; k <= count; ++k) {
     ExcelObject item;
@@ -93,22 +91,19 @@ void ReadDefinedNames(CDependencyContainer& container, const ExcelObject& names,
       if (ReadRangeRect(container, range, &rect)) {
         record.first = rect.first;
         record.last = rect.last;
-        CellReference key;
-        key.first = rect.first;
-        key.last = rect.last;
-        container.rectangleNames_.insert_or_assign(std::move(key), record.name);
+        structure.NameRectangle(rect.first, rect.last, record.name);
       }
     } else {
       record.notRange = 1;
     }
 
-    const int32_t id = container.NextNameId();
+    const int32_t id = structure.NextNameId();
     if (scope == kWorkbookScope) {
-      container.definedNames_.AddWorkbookName(record.name, id);
+      structure.Names().AddWorkbookName(record.name, id);
     } else {
-      container.definedNames_.AddSheetName(scope, record.name, id);
+      structure.Names().AddSheetName(scope, record.name, id);
     }
-    container.definedNames_.SetRecord(id, std::move(record));
+    structure.Names().SetRecord(id, std::move(record));
   }
 }
 
@@ -131,6 +126,6 @@ void ReadTables(CDependencyContainer& container, const ExcelObject& worksheet) {
       record.totalsRow = record.whole;
     }
     ReadColumns(container, table, record);
-    container.tables_.Add(std::move(record));
+    container.Structure().Tables().Add(std::move(record));
   }
 }

@@ -1,8 +1,9 @@
-#include "engine/dependents_index.h"
+// Building the formula index turned round, and asking it for the formulas that may read a cell.
+#include "container/dependents_index.h"
 
 #include <algorithm>
 
-#include "engine/name_definitions.h"
+#include "container/name_definitions.h"
 
 namespace {
 
@@ -41,8 +42,8 @@ uint64_t CDependentsIndex::BlockKey(int32_t sheet, int32_t column, int32_t row) 
 }
 
 CDependentsIndex::CDependentsIndex(CDependencyContainer& container)
-    : indexedFormulas_(container.formulaIndex_.size()) {
-  for (const auto& [formula, references] : container.formulaIndex_) {
+    : indexedFormulas_(container.Formulas().Size()) {
+  for (const auto& [formula, references] : container.Formulas().All()) {
     const SharedReferenceList followed = WithNamesFollowed(container, references);
     if (!followed) continue;
     for (const CellReference& reference : *followed) Add(formula, reference);

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "engine/dependency_container.h"
+#include "container/dependency_container.h"
 #include "formula/cell_pos.h"
 #include "formula/cell_reference.h"
 

@@ -8,7 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "engine/dependency_container.h"
+#include "container/dependency_container.h"
 #include "formula/cell_pos.h"
 
 class CDependentsIndex {

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "engine/dependency_container.h"
+#include "container/dependency_container.h"
 #include "excel/excel_object.h"
 
 // The scope of the names of Workbook.Names; sheet scopes are sheet indexes, from 1.

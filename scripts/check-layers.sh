@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Checks that each folder includes only itself and the layers below it, so that a dependency
+# pointing upwards (the engine reaching into the views, say) fails CI instead of settling in.
+#
+#   platform < formula < excel < container < scan < engine < views < export < addin < cli
+#
+# spreadsheet/ stands beside the layers, on platform/ alone: the system reaches it only through
+# the object model, and only the command line opens workbooks with it directly. Tests and
+# benchmarks beside the code may also include tests/ and spreadsheet/, which drive them; tests/
+# itself may include anything. Prints every offending line and exits 1 when there is one.
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+
+python3 - <<'PY'
+import pathlib, re, sys
+
+layers = ["platform", "formula", "excel", "container", "scan", "engine", "views", "export",
+          "addin", "cli"]
+rank = {name: index for index, name in enumerate(layers)}
+include = re.compile(r'^\s*#\s*include\s+"([A-Za-z0-9_]+)/')
+
+def allowed(folder, target, test):
+    if target == folder:
+        return True
+    if folder == "spreadsheet":
+        return target == "platform" or (test and target == "tests")
+    if test and target in ("tests", "spreadsheet"):
+        return True
+    if target == "spreadsheet":
+        return folder == "cli"
+    return target in rank and rank[target] < rank[folder]
+
+faults = 0
+for folder in layers + ["spreadsheet"]:
+    for path in sorted(pathlib.Path(folder).rglob("*")):
+        if path.suffix not in (".h", ".cpp", ".inc"):
+            continue
+        test = path.stem.endswith(("_test", "_benchmark")) or "test_support" in path.stem
+        for number, line in enumerate(path.read_text(errors="replace").splitlines(), 1):
+            found = include.match(line)
+            if found and not allowed(folder, found.group(1), test):
+                print(f"{path}:{number}: {folder}/ may not include {found.group(1)}/: {line.strip()}")
+                faults += 1
+
+if faults:
+    print(f"check-layers: {faults} include(s) point upwards or sideways", file=sys.stderr)
+    sys.exit(1)
+print("check-layers: every folder includes only the layers below it")
+PY
