@@ -6,6 +6,7 @@
 #include <string>
 
 #include "container/operation_progress.h"
+#include "platform/invariant.h"
 
 // An operation begun while another runs is part of it: its Begin, End and messages go nowhere,
 // while its Stop polls reach the registered progress, so a Stop ends whatever runs. Without a
@@ -18,7 +19,10 @@ class CProgressRelay final : public IOperationProgress {
   ~CProgressRelay() = default;
 
   // Borrowed; null for none. Changed only while no operation runs.
-  void SetTarget(IOperationProgress* target) { target_ = target; }
+  void SetTarget(IOperationProgress* target) {
+    TRELVANE_ASSERT(depth_ == 0, "the progress is changed only while no operation runs");
+    target_ = target;
+  }
   IOperationProgress* Target() const { return target_; }
 
   void Begin(const std::wstring& title, const std::wstring& message, bool showStop) override;

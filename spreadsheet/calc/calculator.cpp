@@ -10,6 +10,7 @@
 #include <functional>
 #include <limits>
 
+#include "platform/invariant.h"
 #include "spreadsheet/calc/expression_parser.h"
 #include "spreadsheet/calc/function_support.h"
 #include "spreadsheet/model/workbook.h"
@@ -576,6 +577,7 @@ void CCalculator::Calculate(bool volatileToo) {
     noteChanges_ = false;
     circleCells_.clear();
   }
+  TRELVANE_ASSERT(!HasPending(), "after Calculate no cell waits");
 }
 
 void CCalculator::Iterate(WorkbookState& state) {
