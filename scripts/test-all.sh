@@ -11,6 +11,11 @@ jobs=$(nproc)
 status=0
 suites=()
 
+# The folders' layering first: an include pointing upwards fails the run before anything builds.
+if ! "$root/scripts/check-layers.sh"; then
+  status=1
+fi
+
 # configure_and_test NAME BUILD_DIR [CMAKE ARGS...]: the suite's reports land in
 # BUILD_DIR/test-reports, one GoogleTest XML file per test binary.
 configure_and_test() {

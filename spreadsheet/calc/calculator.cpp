@@ -10,7 +10,6 @@
 #include <functional>
 #include <limits>
 
-#include "platform/invariant.h"
 #include "spreadsheet/calc/expression_parser.h"
 #include "spreadsheet/calc/function_support.h"
 #include "spreadsheet/model/workbook.h"
@@ -577,7 +576,6 @@ void CCalculator::Calculate(bool volatileToo) {
     noteChanges_ = false;
     circleCells_.clear();
   }
-  TRELVANE_ASSERT(!HasPending(), "after Calculate no cell waits");
 }
 
 void CCalculator::Iterate(WorkbookState& state) {
