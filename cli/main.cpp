@@ -180,8 +180,8 @@ int main(int argc, char** argv) {
     CLI::App app{"Trelvane: formula auditing for Excel workbooks", "trelvane"};
     app.set_version_flag("--version", std::string("trelvane ") + TRELVANE_VERSION);
     app.require_subcommand(0, 1);
-    bool noProgress = false;
 #ifndef _WIN32
+    bool noProgress = false;
     CommandLine line;
     int depth = 0;
     int colorIndex = 0;
