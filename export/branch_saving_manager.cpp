@@ -44,23 +44,21 @@ void CBranchSavingManager::Save() {
   if (container_ == nullptr || storage_ == nullptr || !kind_) return;
   if (!storage_->Open()) return;
   Begin(container_->Progress());
-  path_.clear();
+  walk_ = {};
   written_.clear();
-  work_.clear();
   if (skipRoot_ && root_.IsSingleCell()) {
     // The flat lists: the query entry itself stands for no cell; only its list is written.
     Run(CellTask{root_.first, 0, false});
   } else {
     Run(EntryTask{root_, 0});
   }
-  while (!work_.empty() && MayContinue()) {
-    Task task = std::move(work_.back());
-    work_.pop_back();
-    std::visit([this](auto& step) { Run(step); }, task);
+  while (MayContinue()) {
+    std::optional<Task> task = walk_.Next();
+    if (!task) break;
+    std::visit([this](auto& step) { Run(step); }, *task);
   }
   const bool stopped = !MayContinue();
-  work_.clear();
-  path_.clear();
+  walk_ = {};
   written_.clear();
   storage_->Close();
   if (stopped) ResetStop();
@@ -70,8 +68,8 @@ void CBranchSavingManager::Save() {
 void CBranchSavingManager::Descend(const CellReference& key, SharedReferenceList list,
                                    std::uint32_t depth) {
   written_.insert(key);
-  path_.insert(key);
-  work_.push_back(ChildrenTask{std::move(list), 0, key, depth + 1});
+  walk_.Enter(key);
+  walk_.Push(ChildrenTask{std::move(list), 0, depth + 1});
 }
 
 bool CBranchSavingManager::ClampSheet(RectangleCellsTask& task, int32_t sheet) {
@@ -105,12 +103,12 @@ void CBranchSavingManager::PushRectangle(const CellPos& first, const CellPos& la
   written_.insert(key);
   if (!ClampSheet(cells, cells.low.sheet)) return;
   cells.depth = depth + 1;
-  work_.push_back(std::move(cells));
+  walk_.Push(std::move(cells));
 }
 
 void CBranchSavingManager::WriteName(int32_t nameId, std::uint32_t depth) {
   const CellReference key = NameKey(nameId);
-  const bool onPath = path_.contains(key);
+  const bool onPath = walk_.OnPath(key);
   const bool above = WrittenAbove(key);
   if (!WriteNameLine(*storage_, *container_, nameId, depth, above)) return;
   Tick();
@@ -136,7 +134,7 @@ void CBranchSavingManager::Run(const EntryTask& task) {
 
 void CBranchSavingManager::Run(const CellTask& task) {
   const CellReference key = CellKey(task.cell);
-  const bool onPath = path_.contains(key);
+  const bool onPath = walk_.OnPath(key);
   const bool above = WrittenAbove(key);
   if (task.writeSelf) {
     WriteCellLine(*storage_, *container_, task.cell, task.depth, above);
@@ -151,13 +149,10 @@ void CBranchSavingManager::Run(const CellTask& task) {
 }
 
 void CBranchSavingManager::Run(ChildrenTask& task) {
-  if (task.next >= task.list->size()) {
-    path_.erase(task.owner);
-    return;
-  }
+  if (task.next >= task.list->size()) return;
   EntryTask child{(*task.list)[task.next], task.depth};
   ++task.next;
-  work_.push_back(std::move(task));
+  walk_.Push(std::move(task));
   Run(child);
 }
 
@@ -177,7 +172,7 @@ void CBranchSavingManager::Run(RectangleCellsTask& task) {
     }
   }
   const std::uint32_t depth = task.depth;
-  if (!done) work_.push_back(std::move(task));
+  if (!done) walk_.Push(std::move(task));
   if (Evaluating()) {
     Run(EvaluatedCellTask{cell, depth});
   } else {
@@ -199,7 +194,7 @@ void CBranchSavingManager::Run(const EvaluatedCellTask& task) {
   range.GetText(L"Formula", &formula);
   if (formula.empty()) return;
   const CellReference key = CellKey(task.cell);
-  const bool onPath = path_.contains(key);
+  const bool onPath = walk_.OnPath(key);
   const bool above = WrittenAbove(key);
   WriteCellLine(*storage_, *container_, range, task.cell, task.depth, above);
   Tick();
@@ -211,10 +206,9 @@ void CBranchSavingManager::Run(const EvaluatedCellTask& task) {
   std::shared_ptr<const ISyntaxNode> tree = parser.GetRoot();
   if (!tree) return;
   written_.insert(key);
-  path_.insert(key);
-  work_.push_back(LeaveTask{key});
+  walk_.Enter(key);
   const ISyntaxNode* root = tree.get();
-  work_.push_back(NodeTask{std::move(tree), root, task.cell, task.depth + 1});
+  walk_.Push(NodeTask{std::move(tree), root, task.cell, task.depth + 1});
 }
 
 void CBranchSavingManager::Run(const NodeTask& task) {
@@ -222,7 +216,7 @@ void CBranchSavingManager::Run(const NodeTask& task) {
   // Pushed first, so that the children follow this node's line and, for a reference, the whole
   // branch of the cell it names.
   if (node.GetChildCount() > 0) {
-    work_.push_back(NodeChildrenTask{task.tree, task.node, 0, task.formulaCell, task.depth + 1});
+    walk_.Push(NodeChildrenTask{task.tree, task.node, 0, task.formulaCell, task.depth + 1});
   }
   switch (node.GetNodeType()) {
     case NodeReference: {
@@ -255,11 +249,7 @@ void CBranchSavingManager::Run(NodeChildrenTask& task) {
   const ISyntaxNode* child = task.node->GetChild(task.next);
   ++task.next;
   NodeTask step{task.tree, child, task.formulaCell, task.depth};
-  work_.push_back(std::move(task));
+  walk_.Push(std::move(task));
   // A missing operand is skipped.
   if (child != nullptr) Run(step);
-}
-
-void CBranchSavingManager::Run(const LeaveTask& task) {
-  path_.erase(task.key);
 }

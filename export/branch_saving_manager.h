@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "container/dependency_container.h"
+#include "container/path_walk.h"
 #include "engine/related.h"
 #include "export/branch_storage.h"
 #include "formula/cell_reference.h"
@@ -76,7 +77,6 @@ class CBranchSavingManager : public CPopulationTreeProgress {
   struct ChildrenTask {
     SharedReferenceList list;
     std::size_t next = 0;
-    CellReference owner;  // its key (path_) leaves the path when the list is done
     std::uint32_t depth = 0;
   };
   struct NodeTask {
@@ -92,16 +92,13 @@ class CBranchSavingManager : public CPopulationTreeProgress {
     CellPos formulaCell;
     std::uint32_t depth = 0;
   };
-  struct LeaveTask {
-    CellReference key;
-  };
   using Task = std::variant<EntryTask, CellTask, EvaluatedCellTask, RectangleCellsTask,
-                            ChildrenTask, NodeTask, NodeChildrenTask, LeaveTask>;
+                            ChildrenTask, NodeTask, NodeChildrenTask>;
 
   bool Evaluating() const { return kind_ == TraceKind::kEvaluateFormula; }
   // Whether the branch of `key` was written before and is not on the path being written now.
   bool WrittenAbove(const CellReference& key) const {
-    return !path_.contains(key) && written_.contains(key);
+    return !walk_.OnPath(key) && written_.contains(key);
   }
   // Marks the branch of `key` written and on the path, and lists its children next.
   void Descend(const CellReference& key, SharedReferenceList list, std::uint32_t depth);
@@ -118,17 +115,15 @@ class CBranchSavingManager : public CPopulationTreeProgress {
   void Run(ChildrenTask& task);
   void Run(const NodeTask& task);
   void Run(NodeChildrenTask& task);
-  void Run(const LeaveTask& task);
 
   CDependencyContainer* container_ = nullptr;  // Borrowed.
   CBranchStorage* storage_ = nullptr;          // Borrowed.
   std::optional<TraceKind> kind_;
   bool skipRoot_ = false;
   CellReference root_;
-  // The branches being written, innermost last on the work list, and every branch whose
-  // children were written (the path's among them). Keys: a cell's position as both corners, a
+  // The work list with the branches being written on its path, and every branch whose children
+  // were written (the path's among them). Keys: a cell's position as both corners, a
   // rectangle's ordered corners, a formula name's id.
-  std::set<CellReference> path_;
+  CPathWalk<Task, CellReference> walk_;
   std::set<CellReference> written_;
-  std::vector<Task> work_;
 };

@@ -2,23 +2,29 @@
 # Records what the trelvane command prints on the example workbook and on every workbook of
 # ../shared/corpus, so that a change meant to keep behaviour can be checked byte for byte:
 #
-#   scripts/record-cli-output.sh BINARY OUT_DIR      then   diff -r BEFORE_DIR AFTER_DIR
+#   scripts/record-cli-output.sh BINARY OUT_DIR [WORKBOOK...]   then   diff -r BEFORE AFTER
 #
+# Without workbooks: the example and every workbook of ../shared/corpus.
 # For each workbook: sheets, chain, errors and the colour menus; for every formula cell the
 # chain lists: precedents, dependents, inputs, trace-error and evaluate, in JSON, and the
 # branch text of its precedents. Exit codes and standard error are recorded with the output.
 # Run by hand; no part of CI.
 set -euo pipefail
 
-[ $# -eq 2 ] || { echo "usage: $0 BINARY OUT_DIR" >&2; exit 2; }
+[ $# -ge 2 ] || { echo "usage: $0 BINARY OUT_DIR [WORKBOOK...]" >&2; exit 2; }
 binary=$(realpath "$1")
 out=$2
+shift 2
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 mkdir -p "$out"
 
-workbooks=("$root/examples/budget.xlsx")
-if [ -d "$root/../shared/corpus" ]; then
-  for file in "$root"/../shared/corpus/*.xlsx; do workbooks+=("$(realpath "$file")"); done
+workbooks=()
+for file in "$@"; do workbooks+=("$(realpath "$file")"); done
+if [ ${#workbooks[@]} -eq 0 ]; then
+  workbooks=("$root/examples/budget.xlsx")
+  if [ -d "$root/../shared/corpus" ]; then
+    for file in "$root"/../shared/corpus/*.xlsx; do workbooks+=("$(realpath "$file")"); done
+  fi
 fi
 
 python3 - "$binary" "$out" "${workbooks[@]}" <<'PY'

@@ -5,6 +5,7 @@
 #include <set>
 #include <utility>
 
+#include "container/path_walk.h"
 #include "excel/cell_range.h"
 #include "formula/address_parser.h"
 #include "scan/used_range.h"
@@ -246,37 +247,24 @@ void CEvaluateFiller::ExpandAll() {
   if (tree_.Selected() == kNoItem) tree_.Select(top);
   progress_.Begin(container_.Progress());
 
-  struct Pending {
-    TreeItem item;
-    bool leave;  // the item's cell leaves the path
-  };
-  std::vector<Pending> stack{{top, false}};
-  std::set<CellPos, CellPosOrder> onPath;
-  while (!stack.empty() && progress_.MayContinue()) {
-    const Pending at = stack.back();
-    stack.pop_back();
-    const CellReference* reference = ReferenceOf(at.item);
+  CPathWalk<TreeItem, CellPos, CellPosOrder> walk;
+  walk.Push(top);
+  while (progress_.MayContinue()) {
+    const std::optional<TreeItem> item = walk.Next();
+    if (!item) break;
+    const CellReference* reference = ReferenceOf(*item);
     const bool cell = reference != nullptr && reference->IsSingleCell();
-    if (at.leave) {
-      if (cell) onPath.erase(reference->first);
-      continue;
-    }
-    if (cell && onPath.contains(reference->first)) continue;
-    if (tree_.FirstChild(at.item) == kNoItem) continue;
-    ExpandOnDemand(at.item);
-    tree_.Expand(at.item);
-    if (cell) {
-      onPath.insert(reference->first);
-      stack.push_back({at.item, true});
-    }
+    if (cell && walk.OnPath(reference->first)) continue;
+    if (tree_.FirstChild(*item) == kNoItem) continue;
+    ExpandOnDemand(*item);
+    tree_.Expand(*item);
+    if (cell) walk.Enter(reference->first);
     std::vector<TreeItem> children;
-    for (TreeItem child = tree_.FirstChild(at.item); child != kNoItem;
+    for (TreeItem child = tree_.FirstChild(*item); child != kNoItem;
          child = tree_.NextSibling(child)) {
       children.push_back(child);
     }
-    for (auto child = children.rbegin(); child != children.rend(); ++child) {
-      stack.push_back({*child, false});
-    }
+    walk.PushInOrder(children);
   }
   progress_.End();
 }

@@ -168,7 +168,7 @@ void CTraceFiller::InsertName(TreeItem parent, const CellReference& reference, b
   const TreeItem item = InsertItem(parent, reference, kImageName);
   if (item == kNoItem) return;
   if (recursive && progress_.MayContinue()) {
-    tasks->push_back(Task{item, PathKey(reference), false, false});
+    tasks->push_back(Task{item, PathKey(reference), false});
   } else {
     AddPlaceholder(item);
   }
@@ -180,7 +180,7 @@ void CTraceFiller::InsertCell(TreeItem parent, const CellReference& reference, b
   const TreeItem item = InsertItem(parent, reference, ReferenceImage(reference));
   if (item == kNoItem) return;
   if (recursive && progress_.MayContinue()) {
-    tasks->push_back(Task{item, PathKey(reference), false, false});
+    tasks->push_back(Task{item, PathKey(reference), false});
   } else {
     ApplyPlaceholderRule(item, reference);
   }
@@ -261,30 +261,22 @@ void CTraceFiller::DeleteChildren(TreeItem item) {
   for (const TreeItem child : top) tree_.DeleteItem(child);
 }
 
-void CTraceFiller::RunTasks(std::vector<Task> stack, PathSet onPath) {
-  // Depth first, as recursion would go, but on the heap: chains and cycles in the workbook
-  // decide how deep the branch gets. A cell or name already on its own path is not filled again;
-  // it keeps a placeholder, so a cycle (of cells or of names) stays finite and can still be
-  // opened a level at a time.
-  while (!stack.empty()) {
-    const Task task = stack.back();
-    stack.pop_back();
-    if (task.leave) {
-      onPath.erase(task.key);
-      continue;
-    }
-    const auto found = nodeMap_.find(task.item);
+void CTraceFiller::RunTasks(TaskWalk& walk) {
+  // Chains and cycles in the workbook decide how deep the branch gets. A cell or name already on
+  // its own path is not filled again; it keeps a placeholder, so a cycle (of cells or of names)
+  // stays finite and can still be opened a level at a time.
+  while (const std::optional<Task> task = walk.Next()) {
+    const auto found = nodeMap_.find(task->item);
     if (found == nodeMap_.end()) continue;
-    if (onPath.contains(task.key) || (!task.forced && !progress_.MayContinue())) {
+    if (walk.OnPath(task->key) || (!task->forced && !progress_.MayContinue())) {
       const CellReference reference = found->second;
-      ApplyPlaceholderRule(task.item, reference);
+      ApplyPlaceholderRule(task->item, reference);
       continue;
     }
-    onPath.insert(task.key);
+    walk.Enter(task->key);
     std::vector<Task> children;
-    FillChildren(task.item, task.key, true, &children);
-    stack.push_back(Task{task.item, task.key, true, false});
-    stack.insert(stack.end(), children.rbegin(), children.rend());
+    FillChildren(task->item, task->key, true, &children);
+    walk.PushInOrder(children);
   }
 }
 
@@ -300,25 +292,24 @@ void CTraceFiller::ExpandAll() {
   expandAllInProgress_ = true;
   DeleteChildren(selected);
 
-  PathSet onPath;
+  TaskWalk walk;
   for (TreeItem up = tree_.Parent(selected); up != kNoItem; up = tree_.Parent(up)) {
     const auto entry = nodeMap_.find(up);
     if (entry != nodeMap_.end() && entry->second.IsSingleCell()) {
-      onPath.insert(PathKey(entry->second));
+      walk.AddToPath(PathKey(entry->second));
     }
   }
-  std::vector<Task> stack;
   if (reference.IsSingleCell()) {
     if (reference.externalId == 0 &&
         ((reference.flags & RefNameNotRange) == 0 || IsFormulaName(container_, reference))) {
-      stack.push_back(Task{selected, PathKey(reference), false, true});
+      walk.Push(Task{selected, PathKey(reference), true});
     }
   } else {
     std::vector<Task> cells;
     ExpandRange(selected, reference, true, &cells);
-    stack.assign(cells.rbegin(), cells.rend());
+    walk.PushInOrder(cells);
   }
-  RunTasks(std::move(stack), std::move(onPath));
+  RunTasks(walk);
 
   progress_.SetMessage(L"Expanding nodes (press Stop button to interrupt) ...");
   progress_.ResetStop();

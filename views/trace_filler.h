@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "container/dependency_container.h"
+#include "container/path_walk.h"
 #include "engine/related.h"
 #include "formula/cell_reference.h"
 #include "views/cell_text_cache.h"
@@ -90,15 +91,14 @@ class CTraceFiller {
     return OnExcelThread(container_.ExcelThread(), std::forward<Read>(read));
   }
 
-  // Work still to do in expand all: fill an item's children, or leave its path. The key is the
-  // item's cell, or for a formula name the name alone (PathKey).
+  // Work still to do in expand all: fill an item's children. The key is the item's cell, or for
+  // a formula name the name alone (PathKey).
   struct Task {
     TreeItem item = kNoItem;
     CellReference key;
-    bool leave = false;
     bool forced = false;  // The branch's own top: filled even after Stop.
   };
-  using PathSet = std::set<CellReference>;
+  using TaskWalk = CPathWalk<Task, CellReference>;
 
   bool PassesFilter(const CellPos& first, const CellPos& last);
   // The filter rule for a formula name, which holds no cells of its own: it passes when one of
@@ -120,7 +120,7 @@ class CTraceFiller {
   // The cell's related references, or the references of a formula name's definition.
   void FillChildren(TreeItem item, const CellReference& key, bool recursive,
                     std::vector<Task>* tasks);
-  void RunTasks(std::vector<Task> stack, PathSet onPath);
+  void RunTasks(TaskWalk& walk);
   void FillFlatList();
   void DeleteChildren(TreeItem item);
   void ExpandVisually(TreeItem top);
