@@ -2,6 +2,7 @@
 #include "spreadsheet/objects/dispatch_object.h"
 
 #include <cwctype>
+#include <mutex>
 #include <new>
 #include <string>
 #include <unordered_map>
@@ -23,16 +24,21 @@ std::wstring Folded(std::wstring_view name) {
 }
 
 // The member of a table by name, without regard to case. Every object's table is a static
-// array, so its address names it; each table is indexed once (per thread, as COM calls come on
-// one), instead of comparing the name with every member on each of the scans' many calls.
+// array, so its address names it; each table is indexed once, instead of comparing the name with
+// every member on each of the scans' many calls. One index for the process, under a lock: calls
+// may come on more than one thread, and a thread_local index with a destructor crashes a
+// statically linked MinGW program when a thread that used it exits.
 const Member* FindMember(std::span<const Member> members, const OLECHAR* name) {
-  thread_local std::unordered_map<const Member*, std::unordered_map<std::wstring, const Member*>>
+  static std::mutex lock;
+  static std::unordered_map<const Member*, std::unordered_map<std::wstring, const Member*>>
       indexes;
+  const std::wstring folded = Folded(name);
+  const std::lock_guard guard(lock);
   auto& index = indexes[members.data()];
   if (index.empty()) {
     for (const Member& member : members) index.emplace(Folded(member.name), &member);
   }
-  const auto found = index.find(Folded(name));
+  const auto found = index.find(folded);
   return found == index.end() ? nullptr : found->second;
 }
 
