@@ -2,6 +2,7 @@
 #include "spreadsheet/objects/dispatch_object.h"
 
 #include <cwctype>
+#include <list>
 #include <mutex>
 #include <new>
 #include <string>
@@ -25,20 +26,30 @@ std::wstring Folded(std::wstring_view name) {
 
 // The member of a table by name, without regard to case. Every object's table is a static
 // array, so its address names it; each table is indexed once, instead of comparing the name with
-// every member on each of the scans' many calls. One index for the process, under a lock: calls
-// may come on more than one thread, and a thread_local index with a destructor crashes a
-// statically linked MinGW program when a thread that used it exits.
+// every member on each of the scans' many calls.
+using MemberIndex = std::unordered_map<std::wstring, const Member*>;
+using MemberIndexes = std::unordered_map<const Member*, MemberIndex>;
+
+// Each thread's indexes, found without a lock. The process owns them: a thread_local object
+// with a destructor corrupts the heap of a statically linked MinGW program when its thread
+// exits, so the thread keeps only a plain pointer.
+MemberIndexes& ThreadIndexes() {
+  thread_local MemberIndexes* mine = nullptr;
+  if (mine == nullptr) {
+    static std::mutex lock;
+    static std::list<MemberIndexes> all;
+    const std::lock_guard guard(lock);
+    mine = &all.emplace_back();
+  }
+  return *mine;
+}
+
 const Member* FindMember(std::span<const Member> members, const OLECHAR* name) {
-  static std::mutex lock;
-  static std::unordered_map<const Member*, std::unordered_map<std::wstring, const Member*>>
-      indexes;
-  const std::wstring folded = Folded(name);
-  const std::lock_guard guard(lock);
-  auto& index = indexes[members.data()];
+  auto& index = ThreadIndexes()[members.data()];
   if (index.empty()) {
     for (const Member& member : members) index.emplace(Folded(member.name), &member);
   }
-  const auto found = index.find(folded);
+  const auto found = index.find(Folded(name));
   return found == index.end() ? nullptr : found->second;
 }
 
