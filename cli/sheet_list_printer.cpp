@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr size_t kGap = 2;
+constexpr size_t kListColumnGap = 2;
 
 std::string UsedRangeText(const SheetSummary& sheet) {
   return sheet.used ? WideToUtf8(spreadsheet::FormatRelativeA1(*sheet.used)) : std::string();
@@ -53,7 +53,7 @@ std::string FormatSheetList(const std::vector<SheetSummary>& sheets, bool json) 
     std::string text;
     for (size_t i = 0; i < line.size(); ++i) {
       text += line[i];
-      if (i + 1 < line.size()) text.append(widths[i] - width(line[i]) + kGap, ' ');
+      if (i + 1 < line.size()) text.append(widths[i] - width(line[i]) + kListColumnGap, ' ');
     }
     while (!text.empty() && text.back() == ' ') text.pop_back();
     out += text + "\n";

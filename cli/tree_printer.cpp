@@ -15,7 +15,7 @@
 namespace {
 
 constexpr size_t kIndent = 2;
-constexpr size_t kGap = 2;
+constexpr size_t kColumnGap = 2;
 
 constexpr const char* kBoldRed = "\x1b[1;31m";
 constexpr const char* kBlue = "\x1b[34m";
@@ -73,7 +73,7 @@ std::string PrintTraceTree(const TraceView& view, bool colour) {
     if (view.highlightErrors) line = row.ink == Ink::kError ? kHighlightGutter : kPlainGutter;
     for (size_t i = 0; i < row.texts.size(); ++i) {
       line += row.texts[i];
-      if (i + 1 < row.texts.size()) line.append(widths[i] - row.texts[i].size() + kGap, L' ');
+      if (i + 1 < row.texts.size()) line.append(widths[i] - row.texts[i].size() + kColumnGap, L' ');
     }
     while (!line.empty() && line.back() == L' ') line.pop_back();
     const char* ink = !colour                    ? nullptr

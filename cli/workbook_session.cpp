@@ -13,9 +13,6 @@
 
 namespace {
 
-using spreadsheet::CellRect;
-using spreadsheet::Visibility;
-
 std::wstring_view Trimmed(std::wstring_view text) {
   while (!text.empty() && text.front() == L' ') text.remove_prefix(1);
   while (!text.empty() && text.back() == L' ') text.remove_suffix(1);
@@ -41,13 +38,13 @@ std::optional<std::wstring> SheetName(std::wstring_view text) {
   return name;
 }
 
-const wchar_t* StateText(Visibility visibility) {
+const wchar_t* StateText(spreadsheet::Visibility visibility) {
   switch (visibility) {
-    case Visibility::Hidden:
+    case spreadsheet::Visibility::Hidden:
       return L"hidden";
-    case Visibility::VeryHidden:
+    case spreadsheet::Visibility::VeryHidden:
       return L"veryHidden";
-    case Visibility::Visible:
+    case spreadsheet::Visibility::Visible:
       break;
   }
   return L"visible";
@@ -70,9 +67,10 @@ std::optional<std::wstring> TableItem(std::wstring_view text) {
 }
 
 // The rows of a table an item names: its body, all of it, the header or the totals row.
-std::optional<CellRect> TableRows(const spreadsheet::Table& table, std::wstring_view item) {
-  const CellRect all = table.range;
-  CellRect body = all;
+std::optional<spreadsheet::CellRect> TableRows(const spreadsheet::Table& table,
+                                               std::wstring_view item) {
+  const spreadsheet::CellRect all = table.range;
+  spreadsheet::CellRect body = all;
   if (table.hasHeaderRow) ++body.first.row;
   if (table.hasTotalsRow) --body.last.row;
   if (item.empty() || spreadsheet::SameIdentifier(item, L"#Data")) {
@@ -82,17 +80,17 @@ std::optional<CellRect> TableRows(const spreadsheet::Table& table, std::wstring_
   if (spreadsheet::SameIdentifier(item, L"#All")) return all;
   if (spreadsheet::SameIdentifier(item, L"#Headers")) {
     if (!table.hasHeaderRow) return std::nullopt;
-    return CellRect{all.first, {all.first.row, all.last.column}};
+    return spreadsheet::CellRect{all.first, {all.first.row, all.last.column}};
   }
   if (spreadsheet::SameIdentifier(item, L"#Totals")) {
     if (!table.hasTotalsRow) return std::nullopt;
-    return CellRect{{all.last.row, all.first.column}, all.last};
+    return spreadsheet::CellRect{{all.last.row, all.first.column}, all.last};
   }
   for (size_t i = 0; i < table.columns.size(); ++i) {
     if (!spreadsheet::SameIdentifier(table.columns[i], item)) continue;
     if (body.first.row > body.last.row) return std::nullopt;
     const int32_t column = all.first.column + static_cast<int32_t>(i);
-    return CellRect{{body.first.row, column}, {body.last.row, column}};
+    return spreadsheet::CellRect{{body.first.row, column}, {body.last.row, column}};
   }
   return std::nullopt;
 }
@@ -125,7 +123,7 @@ std::unique_ptr<CWorkbookSession> CWorkbookSession::Open(const std::filesystem::
 
 int32_t CWorkbookSession::DefaultSheet() const {
   for (int32_t i = 1; i <= book_->SheetCount(); ++i) {
-    if (book_->Sheet(i).Visible() == Visibility::Visible) return i;
+    if (book_->Sheet(i).Visible() == spreadsheet::Visibility::Visible) return i;
   }
   return 1;
 }
@@ -145,7 +143,7 @@ std::optional<std::pair<CellPos, CellPos>> CWorkbookSession::ResolveRange(
     sheet = *found;
     address = text.substr(bang + 1);
   }
-  std::optional<CellRect> range = spreadsheet::ParseA1Range(address);
+  std::optional<spreadsheet::CellRect> range = spreadsheet::ParseA1Range(address);
   if (!range) {
     // A defined name, as a formula on that sheet reads it: the sheet's own name first.
     const spreadsheet::CReferenceResolver resolver(*book_, sheet);
@@ -169,7 +167,7 @@ std::optional<std::pair<CellPos, CellPos>> CWorkbookSession::ResolveTable(
   for (int32_t sheet = 1; sheet <= book_->SheetCount(); ++sheet) {
     for (const spreadsheet::Table& table : book_->Sheet(sheet).Tables()) {
       if (!spreadsheet::SameIdentifier(table.name, name)) continue;
-      const std::optional<CellRect> rows = TableRows(table, *item);
+      const std::optional<spreadsheet::CellRect> rows = TableRows(table, *item);
       if (!rows) return std::nullopt;
       return std::pair{CellPos{sheet, rows->first.column, rows->first.row},
                        CellPos{sheet, rows->last.column, rows->last.row}};
@@ -182,9 +180,9 @@ bool CWorkbookSession::Select(std::wstring_view text) {
   const auto range = ResolveRange(text);
   if (!range) return false;
   const int32_t index = range->first.sheet;
-  const CellRect cells{{range->first.row, range->first.column},
-                       {range->second.row, range->second.column}};
-  if (book_->Sheet(index).Visible() != Visibility::Visible) {
+  const spreadsheet::CellRect cells{{range->first.row, range->first.column},
+                                    {range->second.row, range->second.column}};
+  if (book_->Sheet(index).Visible() != spreadsheet::Visibility::Visible) {
     app_->Select({book_, index, cells});
     return true;
   }
@@ -207,7 +205,7 @@ std::wstring CWorkbookSession::SheetList() const {
     const spreadsheet::CWorksheet& sheet = book_->Sheet(i);
     if (!list.empty()) list += L", ";
     list += sheet.Name();
-    if (sheet.Visible() != Visibility::Visible)
+    if (sheet.Visible() != spreadsheet::Visibility::Visible)
       list += std::wstring(L" (") + StateText(sheet.Visible()) + L")";
   }
   return list;

@@ -15,9 +15,12 @@
 #include "container/dependents_index.h"
 #include "formula/reference_functions.h"
 #include "spreadsheet/model/cell_value.h"
+#include "tests/support/cell_places.h"
 #include "tests/support/spreadsheet_session.h"
 
 namespace {
+
+using test_support::At;
 
 using spreadsheet::CellValue;
 
@@ -33,10 +36,6 @@ class CTestView final : public IContainerObserver {
   int closes = 0;
   std::function<void()> onClose;
 };
-
-CellPos At(int32_t sheet, int32_t column, int32_t row) {
-  return CellPos{sheet, column, row};
-}
 
 class DependencyContainer : public testing::Test {
  protected:

@@ -11,20 +11,14 @@
 
 #include "spreadsheet/model/cell_value.h"
 #include "tests/support/attached_container.h"
+#include "tests/support/cell_places.h"
+#include "tests/support/deep_chain.h"
 #include "tests/support/spreadsheet_session.h"
 
 namespace {
 
-CellPos At(int32_t sheet, int32_t column, int32_t row) {
-  return CellPos{sheet, column, row};
-}
-
-CellReference Single(const CellPos& cell) {
-  CellReference reference;
-  reference.first = cell;
-  reference.last = cell;
-  return reference;
-}
+using test_support::At;
+using test_support::Single;
 
 class CalculationChain : public testing::Test {
  protected:
@@ -199,7 +193,7 @@ void FillChainIndex(CDependencyContainer& container, int32_t length, int32_t she
 }
 
 TEST_F(CalculationChain, HundredThousandDeepChainNeedsNoStack) {
-  constexpr int32_t kLength = 100000;
+  constexpr int32_t kLength = test_support::DeepChain(100000);
   const auto container = Attach();
   FillChainIndex(*container, kLength);
   const SharedReferenceList chain = BuildCalculationChain(*container);

@@ -9,24 +9,15 @@
 
 #include "spreadsheet/model/cell_value.h"
 #include "tests/support/attached_container.h"
+#include "tests/support/cell_places.h"
 #include "tests/support/recording_progress.h"
 #include "tests/support/spreadsheet_session.h"
 
 namespace {
 
-CellPos At(int32_t sheet, int32_t column, int32_t row) {
-  return CellPos{sheet, column, row};
-}
-
-CellReference Rect(const CellPos& first, const CellPos& last) {
-  CellReference reference;
-  reference.first = first;
-  reference.last = last;
-  return reference;
-}
-CellReference Single(const CellPos& cell) {
-  return Rect(cell, cell);
-}
+using test_support::At;
+using test_support::Rect;
+using test_support::Single;
 
 class CellPaths : public testing::Test {
  protected:

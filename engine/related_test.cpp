@@ -15,16 +15,15 @@
 #include "formula/reference_functions.h"
 #include "spreadsheet/model/cell_value.h"
 #include "tests/support/attached_container.h"
+#include "tests/support/cell_places.h"
 #include "tests/support/recording_progress.h"
 #include "tests/support/spreadsheet_session.h"
 
 namespace {
 
-using spreadsheet::CellValue;
+using test_support::At;
 
-CellPos At(int32_t sheet, int32_t column, int32_t row) {
-  return CellPos{sheet, column, row};
-}
+using spreadsheet::CellValue;
 
 // A plain reference to a rectangle, as the lists hold them.
 struct Expected {

@@ -12,16 +12,12 @@
 #include "excel/evaluation.h"
 #include "excel/range_members.h"
 #include "tests/support/scripted_dispatch.h"
+#include "tests/support/value_object.h"
 
 namespace {
 
 using test_support::CScriptedDispatch;
-
-CVariant Null() {
-  CVariant null;
-  null.Receive()->vt = VT_NULL;
-  return null;
-}
+using test_support::NullVariant;
 
 // A scripted workbook: Worksheets.Item gives the sheet, Sheet.Range gives the cell, the cell's
 // CurrentArray gives the array. Members set with Variable keep what is written to them.
@@ -112,7 +108,13 @@ struct WriteCase {
 TEST(WriteCellContentOdd, WritesOnlyWhatItCouldTellApart) {
   const WriteCase cases[] = {
       {"constant", CVariant(false), S_OK, std::nullopt, true, {L"Value=x"}, {}},
-      {"mixed HasFormula reads as no formula", Null(), S_OK, std::nullopt, true, {L"Value=x"}, {}},
+      {"mixed HasFormula reads as no formula",
+       NullVariant(),
+       S_OK,
+       std::nullopt,
+       true,
+       {L"Value=x"},
+       {}},
       {"formula", CVariant(true), S_OK, CVariant(false), true, {L"FormulaLocal=x"}, {}},
       {"array", CVariant(true), S_OK, CVariant(true), true, {}, {L"FormulaArray=x"}},
       {"failing HasFormula", CVariant(), DISP_E_EXCEPTION, std::nullopt, true, {}, {}},

@@ -5,13 +5,11 @@
 
 #include <vector>
 
+#include "tests/support/value_object.h"
+
 namespace {
 
-CVariant Null() {
-  CVariant null;
-  null.Receive()->vt = VT_NULL;
-  return null;
-}
+using test_support::NullVariant;
 
 // An array of `rows` by `columns` (one dimension when `rows` is 0), filled row by row.
 CVariant Block(ULONG rows, ULONG columns, std::vector<CVariant> elements = {},
@@ -53,7 +51,7 @@ TEST(ValueText, PropertyReadsAndEvaluationResults) {
       {"number", CVariant(2.5), true, L"2.5", L"2.5"},
       {"integer", CVariant(LONG{-7}), true, L"-7", L"-7"},
       {"empty", CVariant(), true, L"", L""},
-      {"null", Null(), true, L"", L"#ERROR!"},
+      {"null", NullVariant(), true, L"", L"#ERROR!"},
       {"array", Block(2, 2), true, L"", L"{,;,}"},
       {"values",
        Block(2, 3,

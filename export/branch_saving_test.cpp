@@ -24,6 +24,7 @@
 #include "export/path_writer.h"
 #include "spreadsheet/model/cell_value.h"
 #include "tests/support/attached_container.h"
+#include "tests/support/deep_chain.h"
 #include "tests/support/spreadsheet_session.h"
 #include "views/progress_display.h"
 #include "views/progress_window.h"
@@ -573,7 +574,7 @@ TEST_F(BranchSaving, StopKeepsTheLinesWrittenAndClosesTheFile) {
 
 TEST_F(BranchSaving, LongChainIsWalkedWithoutDeepRecursion) {
   // Deep enough that one stack frame per level would overflow a thread's stack.
-  constexpr int32_t kLength = 100000;
+  constexpr int32_t kLength = test_support::DeepChain(100000);
   for (int32_t row = 1; row < kLength; ++row) {
     Formula(1, row, (L"=A" + std::to_wstring(row + 1)).c_str());
   }

@@ -13,6 +13,7 @@
 #include "engine/counting_dispatch.h"
 #include "export/style_list.h"
 #include "spreadsheet/model/cell_value.h"
+#include "tests/support/deep_chain.h"
 #include "tests/support/scripted_dispatch.h"
 #include "tests/support/spreadsheet_session.h"
 
@@ -154,7 +155,7 @@ TEST_F(FormatBranchTest, APathIsStyledEntryByEntryWithoutChildren) {
 
 TEST_F(FormatBranchTest, AChainOf200000CellsLeavesTheStackAlone) {
   // Four columns of 50,000 rows, each cell referring to the next; the last holds a number.
-  constexpr int32_t kRows = 50000;
+  constexpr int32_t kRows = test_support::DeepChain(50000);
   constexpr int32_t kCells = 4 * kRows;
   auto place = [](int32_t k) { return std::pair{k / kRows + 1, k % kRows + 1}; };
   for (int32_t k = 0; k + 1 < kCells; ++k) {

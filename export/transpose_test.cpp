@@ -12,7 +12,6 @@
 namespace {
 
 using spreadsheet::CellCoord;
-using spreadsheet::CellRect;
 using spreadsheet::CellValue;
 using test_support::Arg;
 using test_support::Get;
@@ -40,7 +39,7 @@ class CRecordingSink : public IMessageSink {
 class Transpose : public testing::Test {
  protected:
   spreadsheet::CWorksheet& Sheet() { return session_.book->Sheet(1); }
-  void Select(CellRect range) { session_.app->Select({session_.book, 1, range}); }
+  void Select(spreadsheet::CellRect range) { session_.app->Select({session_.book, 1, range}); }
   void Run() { TransposeSelection(ExcelObject(session_.application.Get()), sink_); }
   CComPtr<IDispatch> Range(const wchar_t* address) {
     return GetObjectOf(session_.Sheet(1).Get(), L"Range", {Arg(address)});
@@ -48,7 +47,7 @@ class Transpose : public testing::Test {
   CComPtr<IDispatch> Part(const wchar_t* address, const wchar_t* part) {
     return GetObjectOf(Range(address).Get(), part);
   }
-  CellRect Selected() const { return session_.app->CurrentSelection().range; }
+  spreadsheet::CellRect Selected() const { return session_.app->CurrentSelection().range; }
 
   test_support::CSpreadsheetSession session_;
   CRecordingSink sink_{*session_.app};
@@ -85,7 +84,8 @@ TEST_P(TransposeShape, EveryCellLandsOnItsMirrorAndNothingIsLeftOutside) {
           << "row " << r << ", column " << c;
     }
   }
-  const CellRect transposed{corner, {corner.row + columns - 1, corner.column + rows - 1}};
+  const spreadsheet::CellRect transposed{corner,
+                                         {corner.row + columns - 1, corner.column + rows - 1}};
   EXPECT_EQ(transposed, Selected());
   EXPECT_TRUE(sink_.messages.empty());
 }
@@ -127,7 +127,7 @@ TEST_F(Transpose, MovedCellsTakeTheirFormatsAndLeaveNoneBehind) {
         << cleared;
     EXPECT_EQ(0, Get(Part(cleared, L"Font").Get(), L"Bold").Bool()) << cleared;
   }
-  EXPECT_EQ((CellRect{{1, 1}, {3, 1}}), Selected());
+  EXPECT_EQ((spreadsheet::CellRect{{1, 1}, {3, 1}}), Selected());
 }
 
 TEST_F(Transpose, SwappingWithAnUnfilledCellFillsBoth) {
@@ -174,17 +174,17 @@ TEST_F(Transpose, PairsWithAnArrayFormulaAreLeftAndReportedOnce) {
   EXPECT_EQ(CellValue::Number(31), Sheet().Value({1, 3}));  // The free pair swapped.
   EXPECT_EQ(CellValue::Number(13), Sheet().Value({3, 1}));
   EXPECT_EQ(std::vector<std::wstring>{kArrayFormulasNotTransposed}, sink_.messages);
-  EXPECT_EQ((CellRect{{1, 1}, {3, 3}}), Selected());
+  EXPECT_EQ((spreadsheet::CellRect{{1, 1}, {3, 3}}), Selected());
 }
 
 TEST_F(Transpose, ASingleCellChangesNothing) {
   Sheet().SetValue({2, 2}, CellValue::Number(5));
   Sheet().SetValue({3, 2}, CellValue::Number(6));
-  Select(CellRect::Of({2, 2}));
+  Select(spreadsheet::CellRect::Of({2, 2}));
   Run();
   EXPECT_EQ(CellValue::Number(5), Sheet().Value({2, 2}));
   EXPECT_EQ(CellValue::Number(6), Sheet().Value({3, 2}));
-  EXPECT_EQ(CellRect::Of({2, 2}), Selected());
+  EXPECT_EQ(spreadsheet::CellRect::Of({2, 2}), Selected());
   EXPECT_TRUE(sink_.messages.empty());
 }
 

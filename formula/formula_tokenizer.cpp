@@ -26,10 +26,6 @@ constexpr std::wstring_view kErrorLiterals[] = {
     L"#N/A",   L"#SPILL!",   L"#CALC!",     L"#FIELD!",  L"#BLOCKED!",    L"#UNKNOWN!",
     L"#BUSY!", L"#CONNECT!", L"#EXTERNAL!", L"#PYTHON!", L"#GETTING_DATA"};
 
-bool IsBlank(wchar_t c) {
-  return c == L' ' || c == L'\n' || c == L'\r' || c == L'\t';
-}
-
 // The character tests run for every character of every word and every token start, so they are
 // tables over ASCII.
 enum CharClass : uint8_t {
@@ -108,7 +104,7 @@ bool CFormulaTokenizer::Tokenize(std::wstring_view text, const CDefinedNames* na
   size_t pos = 0;
   for (;;) {
     const size_t blanksFrom = pos;
-    while (pos < n && IsBlank(text_[pos])) ++pos;
+    while (pos < n && IsFormulaBlank(text_[pos])) ++pos;
     if (pos >= n) break;
     if (pos > blanksFrom && !tokens.empty() && EndsOperand(tokens.back()) &&
         StartsOperand(text_[pos])) {
@@ -150,7 +146,8 @@ bool CFormulaTokenizer::Tokenize(std::wstring_view text, const CDefinedNames* na
       // An error literal, or what a deleted reference leaves ("#REF!A1:B2"), read as a word.
       const size_t literal = ErrorLiteralLength(pos);
       const bool goesOn = literal > 0 && text_[pos + literal - 1] == L'!' && pos + literal < n &&
-                          !IsSeparator(text_[pos + literal]) && !IsBlank(text_[pos + literal]);
+                          !IsSeparator(text_[pos + literal]) &&
+                          !IsFormulaBlank(text_[pos + literal]);
       end = literal > 0 && !goesOn ? pos + literal : std::max(ScanWord(pos), pos + 1);
       type = TokError;
     } else {

@@ -6,24 +6,21 @@
 #include <string>
 
 #include "formula/text_compare.h"
+#include "platform/char_class.h"
 
 namespace {
 
 // Inside a table reference this character makes the next one literal ("'#", "'[", "']", "''").
 constexpr wchar_t kEscape = L'\'';
 
-bool IsBlank(wchar_t c) {
-  return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n';
-}
-
 std::wstring_view Trim(std::wstring_view text) {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+  while (!text.empty() && IsFormulaBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsFormulaBlank(text.back())) text.remove_suffix(1);
   return text;
 }
 
 size_t SkipBlanks(std::wstring_view text, size_t i) {
-  while (i < text.size() && IsBlank(text[i])) ++i;
+  while (i < text.size() && IsFormulaBlank(text[i])) ++i;
   return i;
 }
 

@@ -13,3 +13,9 @@ template <typename Char>
 constexpr bool IsAsciiLetter(Char c) {
   return (c >= Char{'A'} && c <= Char{'Z'}) || (c >= Char{'a'} && c <= Char{'z'});
 }
+
+// The blanks a formula may hold between its tokens: space, tab and line breaks.
+template <typename Char>
+constexpr bool IsFormulaBlank(Char c) {
+  return c == Char{' '} || c == Char{'\t'} || c == Char{'\r'} || c == Char{'\n'};
+}

@@ -115,18 +115,18 @@ std::string WideToWindows1252(std::wstring_view text) {
   std::size_t i = 0;
   while (i < text.size()) {
     const char32_t code = NextCodePoint(text, i);
-    char byte = '?';
+    char narrow = '?';
     if (code < 0x80 || (code >= 0xA0 && code <= 0xFF)) {
-      byte = static_cast<char>(code);
+      narrow = static_cast<char>(code);
     } else {
       for (std::size_t k = 0; k < kWindows1252High.size(); ++k) {
         if (kWindows1252High[k] != 0 && kWindows1252High[k] == code) {
-          byte = static_cast<char>(0x80 + k);
+          narrow = static_cast<char>(0x80 + k);
           break;
         }
       }
     }
-    out += byte;
+    out += narrow;
   }
   return out;
 }

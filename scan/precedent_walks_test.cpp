@@ -13,10 +13,14 @@
 #include "scan/precedent_walks.h"
 #include "scan/workbook_cell_lists.h"
 #include "spreadsheet/model/cell_value.h"
+#include "tests/support/cell_places.h"
+#include "tests/support/deep_chain.h"
 #include "tests/support/recording_progress.h"
 #include "tests/support/spreadsheet_session.h"
 
 namespace {
+
+using test_support::At;
 
 using spreadsheet::CellValue;
 using spreadsheet::ErrorCode;
@@ -24,10 +28,6 @@ using test_support::Arg;
 using test_support::CRecordingProgress;
 using test_support::GetObjectOf;
 using test_support::Put;
-
-CellPos At(int32_t sheet, int32_t column, int32_t row) {
-  return CellPos{sheet, column, row};
-}
 
 // The cells of a list, after checking that every entry is a plain single cell.
 std::vector<CellPos> CellsOf(const SharedReferenceList& list, uint32_t flags = 0) {
@@ -254,7 +254,7 @@ TEST_F(PrecedentWalks, ACircularReferenceEndsAndCountsAsAnErrorPath) {
 }
 
 TEST_F(PrecedentWalks, AChainOfAHundredThousandFormulasIsWalkedToTheBottom) {
-  constexpr int32_t kLength = 100000;
+  constexpr int32_t kLength = test_support::DeepChain(100000);
   for (int32_t row = 1; row < kLength; ++row) {
     Formula(1, 1, row, (L"=A" + std::to_wstring(row + 1)).c_str());
   }

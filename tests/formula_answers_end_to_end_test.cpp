@@ -43,7 +43,7 @@ std::string EscapeXml(const std::string& text) {
   return out;
 }
 
-std::string SheetData(const std::vector<CellContent>& cells) {
+std::string CellsSheetData(const std::vector<CellContent>& cells) {
   std::map<int, std::map<int, std::string>> rows;
   for (const CellContent& c : cells) {
     const auto [row, column] = RowAndColumn(c.cell);
@@ -116,7 +116,7 @@ class FormulaAnswers : public ::testing::Test {
         "<c r=\"J10\" t=\"inlineStr\"><is><t>Item</t></is></c>"
         "<c r=\"K10\" t=\"inlineStr\"><is><t>Value</t></is></c>"
         "<c r=\"L10\" t=\"inlineStr\"><is><t>Rank</t></is></c>";
-    std::string sheet = SheetData(data);
+    std::string sheet = CellsSheetData(data);
     const std::string row10 = "<row r=\"10\">";
     const size_t before = sheet.find("<row r=\"11\">");
     sheet.insert(before, row10 + headers + "</row>");
@@ -124,8 +124,8 @@ class FormulaAnswers : public ::testing::Test {
         "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
     test_support::CXlsxPackageBuilder()
         .Sheet("Data", sheet + "<tableParts count=\"1\"><tablePart r:id=\"rT1\"/></tableParts>")
-        .Sheet("O'Brien", SheetData({{"A1", "7"}, {"C1", "1"}}))
-        .Sheet("Other Sheet", SheetData({{"B2", "8"}, {"C1", "2"}}))
+        .Sheet("O'Brien", CellsSheetData({{"A1", "7"}, {"C1", "1"}}))
+        .Sheet("Other Sheet", CellsSheetData({{"B2", "8"}, {"C1", "2"}}))
         .Part("xl/worksheets/_rels/sheet1.xml.rels",
               "<Relationships "
               "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"

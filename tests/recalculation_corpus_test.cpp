@@ -14,11 +14,10 @@
 #include "spreadsheet/model/workbook.h"
 #include "spreadsheet/xlsx/xlsx_reader.h"
 
+namespace spreadsheet {
 namespace {
 
-using namespace spreadsheet;
-
-const std::filesystem::path kCorpus =
+const std::filesystem::path kRecalculationCorpus =
     std::filesystem::path(TRELVANE_SOURCE_DIR) / ".." / "shared" / "corpus";
 
 // The share of formula cells that must come out as Excel computed them.
@@ -98,9 +97,10 @@ FileResult Recalculate(const std::filesystem::path& path) {
 }
 
 TEST(RecalculationCorpus, RecalculatesWhatExcelCached) {
-  if (!std::filesystem::is_directory(kCorpus)) GTEST_SKIP() << "no corpus at " << kCorpus;
+  if (!std::filesystem::is_directory(kRecalculationCorpus))
+    GTEST_SKIP() << "no corpus at " << kRecalculationCorpus;
   std::map<std::string, FileResult> results;
-  for (const auto& entry : std::filesystem::directory_iterator(kCorpus)) {
+  for (const auto& entry : std::filesystem::directory_iterator(kRecalculationCorpus)) {
     if (entry.path().extension() == ".xlsx") {
       results[entry.path().filename().string()] = Recalculate(entry.path());
     }
@@ -132,3 +132,4 @@ TEST(RecalculationCorpus, TheExampleWorkbookHoldsWhatItComputes) {
 }
 
 }  // namespace
+}  // namespace spreadsheet

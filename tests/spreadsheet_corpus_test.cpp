@@ -12,15 +12,16 @@
 #include "spreadsheet/xlsx/xlsx_reader.h"
 #include "tests/support/workbook_dispatch.h"
 
+namespace spreadsheet {
 namespace {
 
-using namespace spreadsheet;
 using test_support::Arg;
 using test_support::Call;
 using test_support::Get;
 using test_support::GetObjectOf;
 
-const std::filesystem::path kCorpus = std::filesystem::path(TRELVANE_SOURCE_DIR) / ".." / "shared" / "corpus";
+const std::filesystem::path kSpreadsheetCorpus =
+    std::filesystem::path(TRELVANE_SOURCE_DIR) / ".." / "shared" / "corpus";
 
 std::shared_ptr<CSpreadsheetApplication> MakeApplication() {
   auto application = std::make_shared<CSpreadsheetApplication>();
@@ -57,10 +58,11 @@ void ExpectValue(const CellValue& expected, const CVariant& actual, const std::w
 }
 
 TEST(SpreadsheetCorpus, AnswersEveryFormulaCellThroughTheObjectModel) {
-  if (!std::filesystem::is_directory(kCorpus)) GTEST_SKIP() << "no corpus at " << kCorpus;
+  if (!std::filesystem::is_directory(kSpreadsheetCorpus))
+    GTEST_SKIP() << "no corpus at " << kSpreadsheetCorpus;
   int files = 0;
   int formulas = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(kCorpus)) {
+  for (const auto& entry : std::filesystem::directory_iterator(kSpreadsheetCorpus)) {
     if (entry.path().extension() != ".xlsx") continue;
     ++files;
     const XlsxReadResult expected = ReadXlsxFile(entry.path());
@@ -110,3 +112,4 @@ TEST(SpreadsheetCorpus, RefusesAFileThatIsNotAWorkbook) {
 }
 
 }  // namespace
+}  // namespace spreadsheet

@@ -12,8 +12,10 @@
 
 #include "formula/reference_functions.h"
 #include "spreadsheet/model/cell_value.h"
-#include "tests/support/recording_progress_display.h"
 #include "tests/support/attached_container.h"
+#include "tests/support/cell_places.h"
+#include "tests/support/deep_chain.h"
+#include "tests/support/recording_progress_display.h"
 #include "tests/support/spreadsheet_session.h"
 #include "views/progress_display.h"
 #include "views/progress_window.h"
@@ -23,14 +25,9 @@
 
 namespace {
 
-using spreadsheet::CellValue;
+using test_support::CellRef;
 
-CellReference CellRef(int32_t column, int32_t row, int32_t sheet = 1) {
-  CellReference reference;
-  reference.first = CellPos{sheet, column, row};
-  reference.last = reference.first;
-  return reference;
-}
+using spreadsheet::CellValue;
 
 // What one item shows: its two columns and image.
 struct Shown {
@@ -353,7 +350,7 @@ TEST_F(EvaluateTree, ExpandAllEndsACircleAtTheRepeatedCell) {
 }
 
 TEST_F(EvaluateTree, ExpandAllOverAHundredThousandCellsKeepsTheStackFlat) {
-  constexpr int32_t kLength = 100000;
+  constexpr int32_t kLength = test_support::DeepChain(100000);
   for (int32_t row = 1; row < kLength; ++row) {
     Formula(1, row, (L"=A" + std::to_wstring(row + 1) + L"+1").c_str());
   }

@@ -12,6 +12,7 @@
 #include "excel/cell_range.h"
 #include "spreadsheet/model/cell_value.h"
 #include "tests/support/attached_container.h"
+#include "tests/support/cell_places.h"
 #include "tests/support/spreadsheet_session.h"
 #include "views/progress_display.h"
 #include "views/progress_window.h"
@@ -20,14 +21,10 @@
 
 namespace {
 
+using test_support::CellRef;
+
 using spreadsheet::CellValue;
 
-CellReference CellRef(int32_t column, int32_t row) {
-  CellReference reference;
-  reference.first = CellPos{1, column, row};
-  reference.last = reference.first;
-  return reference;
-}
 CellReference RangeRef(int32_t column1, int32_t row1, int32_t column2, int32_t row2) {
   CellReference reference;
   reference.first = CellPos{1, column1, row1};

@@ -283,10 +283,10 @@ HRESULT ConvertScalar(const Source& source, USHORT flags, VARTYPE target, VARIAN
       return S_OK;
     }
     case VT_BOOL: {
-      VARIANT_BOOL boolean = VARIANT_FALSE;
-      if (const HRESULT converted = ToBoolean(source, &boolean); FAILED(converted)) return converted;
+      VARIANT_BOOL truth = VARIANT_FALSE;
+      if (const HRESULT converted = ToBoolean(source, &truth); FAILED(converted)) return converted;
       out->vt = VT_BOOL;
-      out->boolVal = boolean;
+      out->boolVal = truth;
       return S_OK;
     }
     case VT_BSTR: {

@@ -6,6 +6,7 @@
 
 #include "spreadsheet/calc/calc_test_support.h"
 #include "spreadsheet/model/workbook.h"
+#include "tests/support/deep_chain.h"
 
 namespace spreadsheet {
 namespace {
@@ -199,7 +200,7 @@ TEST(Calculator, IterationStopsOnceNoValueMovesByTheMaximumChange) {
 }
 
 TEST(Calculator, AMillionCellChainTakesNoStack) {
-  constexpr std::int32_t kRows = 1000000;
+  constexpr std::int32_t kRows = test_support::DeepChain(1000000);
   auto book = NewWorkbook();
   CWorksheet& sheet = book->Sheet(1);
   // Each cell refers to the one below, so the first cell calculated needs all the others.

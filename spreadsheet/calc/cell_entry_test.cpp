@@ -9,20 +9,20 @@ namespace {
 
 constexpr std::int32_t kYear = 2024;
 
-struct NumberCase {
+struct EntryNumberCase {
   const wchar_t* text;
   double value;
   std::uint32_t format;
 };
 
 TEST(CellEntry, ReadsNumbersWithTheFormatTheyImply) {
-  const NumberCase cases[] = {
+  const EntryNumberCase cases[] = {
       {L"12", 12, 0},          {L" -3.5 ", -3.5, 0}, {L"+.5", 0.5, 0},          {L"1,234", 1234, 3},
       {L"1,234.5", 1234.5, 4}, {L"$1,000", 1000, 5}, {L"-$2.50", -2.5, 7},      {L"$-2", -2, 5},
       {L"(42)", -42, 0},       {L"50%", 0.5, 9},     {L"12.5%", 0.125, 10},     {L"1E3", 1000, 11},
       {L"2.5e-2", 0.025, 11},  {L"1 1/2", 1.5, 12},  {L"-2 3/16", -2.1875, 13},
   };
-  for (const NumberCase& c : cases) {
+  for (const EntryNumberCase& c : cases) {
     const CellEntry entry = ParseCellEntry(c.text, false, kYear);
     ASSERT_EQ(ValueKind::Number, entry.value.Kind()) << c.text;
     EXPECT_DOUBLE_EQ(c.value, entry.value.AsNumber()) << c.text;
@@ -31,7 +31,7 @@ TEST(CellEntry, ReadsNumbersWithTheFormatTheyImply) {
 }
 
 TEST(CellEntry, ReadsDatesAndTimesAsSerials) {
-  const NumberCase cases[] = {
+  const EntryNumberCase cases[] = {
       {L"1/2/2020", 43832, 14},
       {L"2020-01-02", 43832, 14},
       {L"1-2-20", 43832, 14},
@@ -51,7 +51,7 @@ TEST(CellEntry, ReadsDatesAndTimesAsSerials) {
       {L"1/2/2020 6:00", 43832.25, 22},
       {L"0:01:02.5", 62.5 / 86400, 47},
   };
-  for (const NumberCase& c : cases) {
+  for (const EntryNumberCase& c : cases) {
     const CellEntry entry = ParseCellEntry(c.text, false, kYear);
     ASSERT_EQ(ValueKind::Number, entry.value.Kind()) << c.text;
     EXPECT_NEAR(c.value, entry.value.AsNumber(), 1e-9) << c.text;

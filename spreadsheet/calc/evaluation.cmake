@@ -6,7 +6,7 @@ target_sources(trelvane_spreadsheet_calc PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/r1c1_reference.cpp)
 
 if(TRELVANE_TESTS)
-  trelvane_test(spreadsheet_evaluation_test
+  trelvane_test(spreadsheet_calc_test
     SOURCES
       ${CMAKE_CURRENT_LIST_DIR}/calculator_test.cpp
       ${CMAKE_CURRENT_LIST_DIR}/expression_parser_test.cpp

@@ -31,7 +31,7 @@ TEST(ExcelDate, SerialToDateInBothSystems) {
       {1.0 / 86400 * 1.5, false, {1900, 1, 0, 0, 0, 1, 500}},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.serial << (c.date1904 ? " (1904)" : ""));
+    SCOPED_TRACE(::testing::Message() << c.serial << (c.date1904 ? " (1904)" : ""));
     const auto date = SerialToDate(c.serial, c.date1904);
     ASSERT_TRUE(date.has_value());
     EXPECT_EQ(*date, c.expected);
@@ -86,7 +86,7 @@ TEST(ExcelDate, DateToSerialNormalisesAsDateDoes) {
       {1, 1, 9'000'000'000'000'000'000, false, -1},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.year << "-" << c.month << "-" << c.day);
+    SCOPED_TRACE(::testing::Message() << c.year << "-" << c.month << "-" << c.day);
     const auto serial = DateToSerial(c.year, c.month, c.day, c.date1904);
     if (c.expected < 0) {
       EXPECT_FALSE(serial.has_value());

@@ -17,10 +17,6 @@ namespace {
 
 constexpr int kMaxNameDepth = 32;
 
-EvalValue Error(ErrorCode code) {
-  return EvalValue::Error(code);
-}
-
 // Excel treats results of + and - within a few units of the last of 15 digits from zero as
 // zero, so that 0.3-0.2-0.1 shows 0.
 double SnapToZero(double result, double a, double b) {

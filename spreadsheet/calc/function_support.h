@@ -15,6 +15,11 @@
 
 namespace spreadsheet {
 
+// An error value, as the functions write it where they give up.
+inline EvalValue Error(ErrorCode code) {
+  return EvalValue::Error(code);
+}
+
 // Conversions of a scalar argument. Each gives nothing on success, or the error value the
 // function should return: the argument's own error, or #VALUE! for what does not convert.
 // Numbers: Booleans are 1 and 0, blanks 0, text is read as typed into a cell ("1,000", "50%",

@@ -24,13 +24,13 @@ void FillColumn(CWorkbook& book, CellCoord top, const std::vector<CellValue>& va
   }
 }
 
-struct Case {
+struct AggregateCase {
   const wchar_t* formula;
   EvalValue expected;
 };
 
-void ExpectAll(CWorkbook& book, const std::vector<Case>& cases) {
-  for (const Case& c : cases) {
+void ExpectAll(CWorkbook& book, const std::vector<AggregateCase>& cases) {
+  for (const AggregateCase& c : cases) {
     const EvalValue got = Evaluate(book, c.formula, 1, {30, 30});
     if (c.expected.IsNumber()) {
       EXPECT_TRUE(IsNumber(got, c.expected.AsNumber())) << WideToUtf8(c.formula);

@@ -37,10 +37,6 @@ struct ComplexArgument {
   wchar_t unit = 0;
 };
 
-EvalValue Error(ErrorCode code) {
-  return EvalValue::Error(code);
-}
-
 bool IsUnit(wchar_t c) {
   return c == L'i' || c == L'j';
 }

@@ -17,10 +17,6 @@ namespace {
 
 using Args = std::span<const EvalValue>;
 
-EvalValue Error(ErrorCode code) {
-  return EvalValue::Error(code);
-}
-
 double MaxSerial(const CFunctionContext& context) {
   return context.Date1904() ? kMaxSerial1904 : kMaxSerial1900;
 }

@@ -15,10 +15,6 @@ namespace {
 
 using Args = std::span<const EvalValue>;
 
-EvalValue Error(ErrorCode code) {
-  return EvalValue::Error(code);
-}
-
 // The functions here came from the Analysis ToolPak, whose number arguments refuse TRUE and FALSE.
 std::optional<EvalValue> GetToolPakNumber(const EvalValue& value, double& out) {
   if (value.IsBoolean()) return Error(ErrorCode::Value);

@@ -13,10 +13,6 @@ namespace {
 
 using Args = std::span<const EvalValue>;
 
-EvalValue Error(ErrorCode code) {
-  return EvalValue::Error(code);
-}
-
 // Walks through more periods than this (VDB, CUMIPMT) would take too long to be worth it.
 constexpr double kMaxPeriods = 10'000'000.0;
 

@@ -22,26 +22,25 @@ using test_support::ExpectErrors;
 // Expected values are Excel's; those its documentation prints to the cent hold to a cent.
 constexpr double kCent = -1.0;
 
-struct Case {
+struct FinancialCase {
   const wchar_t* formula;
   double expected;
   double tolerance = 1e-9;  // Relative, or kCent.
 };
 
-double ToleranceOf(const Case& c) {
+double ToleranceOf(const FinancialCase& c) {
   return c.tolerance == kCent ? 0.0051 / std::max(1.0, std::fabs(c.expected)) : c.tolerance;
 }
 
-void ExpectNumbers(const std::vector<Case>& cases) {
-  for (const Case& c : cases) {
+void ExpectFinancialNumbers(const std::vector<FinancialCase>& cases) {
+  for (const FinancialCase& c : cases) {
     EXPECT_TRUE(IsNumber(Evaluate(c.formula), c.expected, ToleranceOf(c)))
         << std::wstring(c.formula);
   }
 }
 
-
 TEST(FinancialFunctions, Annuities) {
-  ExpectNumbers({
+  ExpectFinancialNumbers({
       {L"PMT(0.08/12,10,10000)", -1037.03, kCent},
       {L"PMT(0.06/12,18*12,0,50000)", -129.08, kCent},
       {L"PMT(0,10,1000)", -100},
@@ -80,7 +79,7 @@ TEST(FinancialFunctions, Annuities) {
 }
 
 TEST(FinancialFunctions, RateConvergesOnlyFromAGoodGuess) {
-  ExpectNumbers({
+  ExpectFinancialNumbers({
       {L"RATE(48,-200,8000)", 0.00770147248820165},
       {L"RATE(10,0,-100,200)", 0.0717734625362931},
       {L"RATE(12,-100,1200)", 0},
@@ -119,7 +118,7 @@ TEST(FinancialFunctions, CashFlows) {
   sheet.SetValue({2, 4}, CellValue::Text(L"x"));
   sheet.SetValue({3, 4}, CellValue::Number(60));
   sheet.SetValue({4, 4}, CellValue::Number(70));
-  const Case cases[] = {
+  const FinancialCase cases[] = {
       {L"NPV(0.1,-10000,3000,4200,6800)", 1188.4434123352207},
       {L"NPV(0.1,-10000,C1:C5)", -3456.0480841472577},
       {L"NPV(0.1,-10000,C2,C3,3000)", -6611.570247933883},
@@ -135,7 +134,7 @@ TEST(FinancialFunctions, CashFlows) {
       {L"MIRR({-120000,39000,30000,21000},0.1,0.12)", -0.048044655249980806},
       {L"MIRR({-120000,39000,30000,21000,37000,46000},0.1,0.14)", 0.13475911082831482},
   };
-  for (const Case& c : cases) {
+  for (const FinancialCase& c : cases) {
     EXPECT_TRUE(IsNumber(Evaluate(*book, c.formula), c.expected, ToleranceOf(c)))
         << std::wstring(c.formula);
   }
@@ -159,7 +158,7 @@ TEST(FinancialFunctions, CashFlows) {
 TEST(FinancialFunctions, XirrFindsRatesWhereNewtonsMethodFails) {
   // Excel's answers, which it documents as good to 0.000001 percent. From these guesses
   // Newton's method steps below -100%; the rate is found by bisection instead.
-  ExpectNumbers({
+  ExpectFinancialNumbers({
       {L"XIRR({105091006,-103250941.8647},{36626,36646},-0.1)", -0.2755730099976, 1e-8},
       {L"XIRR({206101714.8494,-156650972.5427},{36950,36981},-0.1)", -0.9604521892965, 1e-8},
       {L"XIRR({-1498500,-1500,-499500,-500,-499500,-500,-44955000,-45000,44630158.4897253,"
@@ -169,7 +168,7 @@ TEST(FinancialFunctions, XirrFindsRatesWhereNewtonsMethodFails) {
 }
 
 TEST(FinancialFunctions, Depreciation) {
-  ExpectNumbers({
+  ExpectFinancialNumbers({
       {L"SLN(30000,7500,10)", 2250},
       {L"SYD(30000,7500,10,1)", 4090.91, kCent},
       {L"SYD(30000,7500,10,10)", 409.09, kCent},
@@ -209,7 +208,7 @@ TEST(FinancialFunctions, PaymentsAtTheStartOfPeriods) {
   // Excel's values to its 13 digits: the first payment carries no interest, each later one the
   // interest on what the payment before it left; start periods round up, end periods down.
   constexpr double k13Digits = 1e-11;
-  ExpectNumbers({
+  ExpectFinancialNumbers({
       {L"CUMIPMT(0.6,2,100,1,2,1)", -23.07692307692, k13Digits},
       {L"CUMIPMT(0.6,10,100,1,7,1)", -212.5841471948, k13Digits},
       {L"CUMIPMT(1.5,10,150.5,5,7,1)", -267.3218099234, k13Digits},
@@ -227,7 +226,7 @@ TEST(FinancialFunctions, PaymentsAtTheStartOfPeriods) {
 }
 
 TEST(FinancialFunctions, RatesAndCumulativePayments) {
-  ExpectNumbers({
+  ExpectFinancialNumbers({
       {L"EFFECT(0.0525,4)", 0.05354266737075819},
       {L"EFFECT(0.0525,4.9)", 0.05354266737075819},
       {L"NOMINAL(0.053543,4)", 0.052500319868356016},

@@ -212,7 +212,7 @@ std::wstring CellAddress(const Area& area, CellCoord cell, CFunctionContext& con
 
 // A format code split into its sections, with what CELL asks of each that the parsed code does
 // not keep: a colour, and parentheses shown as text.
-struct RawSection {
+struct FormatCodeSection {
   bool colour = false;
   bool parentheses = false;
 };
@@ -226,8 +226,8 @@ bool IsColourName(std::wstring_view inside) {
   return inside.size() > 5 && CompareTextIgnoringCase(inside.substr(0, 5), L"color") == 0;
 }
 
-std::vector<RawSection> ScanSections(std::wstring_view code) {
-  std::vector<RawSection> sections(1);
+std::vector<FormatCodeSection> ScanSections(std::wstring_view code) {
+  std::vector<FormatCodeSection> sections(1);
   for (std::size_t i = 0; i < code.size(); ++i) {
     const wchar_t c = code[i];
     if (c == L';') {
@@ -332,7 +332,7 @@ std::wstring FormatLetters(std::wstring_view code) {
     case SectionKind::General:
       return L"G";
   }
-  const std::vector<RawSection> raw = ScanSections(code);
+  const std::vector<FormatCodeSection> raw = ScanSections(code);
   if (raw.size() > 1 && raw[1].colour) letters += L"-";
   if (raw.front().parentheses) letters += L"()";
   return letters;
@@ -367,11 +367,11 @@ EvalValue CellInfo(std::span<const EvalValue> args, CFunctionContext& context) {
   }
   if (is(L"format")) return EvalValue::Text(FormatLetters(context.NumberFormatAt(area, cell)));
   if (is(L"color")) {
-    const std::vector<RawSection> raw = ScanSections(context.NumberFormatAt(area, cell));
+    const std::vector<FormatCodeSection> raw = ScanSections(context.NumberFormatAt(area, cell));
     return EvalValue::Number(raw.size() > 1 && raw[1].colour ? 1 : 0);
   }
   if (is(L"parentheses")) {
-    const std::vector<RawSection> raw = ScanSections(context.NumberFormatAt(area, cell));
+    const std::vector<FormatCodeSection> raw = ScanSections(context.NumberFormatAt(area, cell));
     return EvalValue::Number(raw.front().parentheses ? 1 : 0);
   }
   if (is(L"filename")) {

@@ -17,7 +17,7 @@ using testing::IsText;
 using testing::NewWorkbook;
 
 // A1 TRUE, A2 "text", A3 1, A4 "TRUE" (text), B1 "x"; the rest blank.
-std::unique_ptr<CWorkbook> MixedColumn() {
+std::unique_ptr<CWorkbook> LogicalMixedColumn() {
   auto book = NewWorkbook();
   CWorksheet& sheet = book->Sheet(1);
   sheet.SetValue({1, 1}, CellValue::Boolean(true));
@@ -29,7 +29,7 @@ std::unique_ptr<CWorkbook> MixedColumn() {
 }
 
 TEST(LogicalFunctions, AndOrXorSkipTextInRanges) {
-  auto book = MixedColumn();
+  auto book = LogicalMixedColumn();
   EXPECT_TRUE(IsBoolean(Evaluate(*book, L"AND(A1:A4)"), true));
   EXPECT_TRUE(IsBoolean(Evaluate(*book, L"AND(A1:A4,0)"), false));
   EXPECT_TRUE(IsBoolean(Evaluate(*book, L"OR(A2,B1,FALSE)"), false));
@@ -69,7 +69,7 @@ TEST(LogicalFunctions, IfMissingAndEmptyBranches) {
 }
 
 TEST(LogicalFunctions, IfGivesReferences) {
-  auto book = MixedColumn();
+  auto book = LogicalMixedColumn();
   EXPECT_TRUE(IsBoolean(Evaluate(*book, L"ISREF(IF(TRUE,A1:A3,5))"), true));
   EXPECT_TRUE(IsBoolean(Evaluate(*book, L"ISREF(IF(FALSE,A1:A3,5))"), false));
   EXPECT_TRUE(IsText(Evaluate(*book, L"IF(FALSE,1,B1)"), L"x"));

@@ -571,7 +571,7 @@ bool LooksLikeCell(std::wstring_view name) {
   return i > 0 && i == upper.size();
 }
 
-std::wstring SheetPrefix(std::wstring_view sheet) {
+std::wstring SheetPrefixText(std::wstring_view sheet) {
   // A workbook part "[Book.xlsx]" is kept as written; the sheet after it decides the quotes.
   std::wstring_view name = sheet;
   if (!name.empty() && name.front() == L'[') {
@@ -615,7 +615,7 @@ EvalValue Address(std::span<const EvalValue> args, CFunctionContext&) {
   }
   const bool absoluteRow = kind == 1 || kind == 2;
   const bool absoluteColumn = kind == 1 || kind == 3;
-  std::wstring text = hasSheet ? SheetPrefix(sheet) : std::wstring();
+  std::wstring text = hasSheet ? SheetPrefixText(sheet) : std::wstring();
   if (a1) {
     if (absoluteColumn) text += L'$';
     text += ColumnLetters(static_cast<std::int32_t>(column));

@@ -29,13 +29,13 @@ void Fill(CWorkbook& book, CellCoord corner, const std::vector<std::vector<CellV
   }
 }
 
-struct Case {
+struct LookupCase {
   const wchar_t* formula;
   EvalValue expected;
 };
 
-void ExpectAll(CWorkbook& book, const std::vector<Case>& cases, bool array = false) {
-  for (const Case& c : cases) {
+void VerifyAll(CWorkbook& book, const std::vector<LookupCase>& cases, bool array = false) {
+  for (const LookupCase& c : cases) {
     const EvalValue got = Evaluate(book, c.formula, 1, {20, 20}, array);
     EXPECT_EQ(got, c.expected) << WideToUtf8(c.formula) << " gave " << Describe(got) << ", not "
                                << Describe(c.expected);
@@ -51,7 +51,7 @@ TEST(LookupFunctions, SortedLookupsGiveTheLastOfEqualKeys) {
         {N(2), T(L"d")},
         {N(3), T(L"e")},
         {N(5), T(L"f")}});
-  ExpectAll(*book, {
+  VerifyAll(*book, {
                        {L"VLOOKUP(2,A1:B6,2)", Txt(L"d")},
                        {L"VLOOKUP(4,A1:B6,2)", Txt(L"e")},
                        {L"VLOOKUP(9,A1:B6,2,TRUE)", Txt(L"f")},
@@ -69,7 +69,7 @@ TEST(LookupFunctions, SortedLookupsGiveTheLastOfEqualKeys) {
 TEST(LookupFunctions, SortedLookupOnUnsortedDataBisectsAsExcelDoes) {
   auto book = NewWorkbook();
   Fill(*book, {1, 1}, {{N(5), N(10)}, {N(1), N(20)}, {N(4), N(30)}, {N(2), N(40)}, {N(3), N(50)}});
-  ExpectAll(*book, {
+  VerifyAll(*book, {
                        // The middle value 4 is above 1: the search goes up and meets only 5.
                        {L"VLOOKUP(1,A1:B5,2)", Err(ErrorCode::NA)},
                        {L"VLOOKUP(4,A1:B5,2)", Num(50)},
@@ -82,7 +82,7 @@ TEST(LookupFunctions, SortedLookupSkipsBlanksAndOtherTypes) {
   auto book = NewWorkbook();
   Fill(*book, {1, 1},
        {{CellValue()}, {N(1)}, {T(L"x")}, {N(3)}, {CellValue()}, {N(6)}, {CellValue()}});
-  ExpectAll(*book, {
+  VerifyAll(*book, {
                        {L"MATCH(3,A1:A7)", Num(4)},
                        {L"MATCH(5,A1:A7)", Num(4)},
                        {L"MATCH(9,A1:A7)", Num(6)},
@@ -100,7 +100,7 @@ TEST(LookupFunctions, ExactLookupsTakeWildcardsWithoutRegardToCase) {
         {T(L"a*c"), N(3)},
         {T(L"abc"), N(4)},
         {N(12), N(5)}});
-  ExpectAll(*book, {
+  VerifyAll(*book, {
                        {L"VLOOKUP(\"APPLE\",A1:B5,2,FALSE)", Num(2)},
                        {L"VLOOKUP(\"?pple\",A1:B5,2,FALSE)", Num(2)},
                        {L"VLOOKUP(\"b*\",A1:B5,2,FALSE)", Num(1)},
@@ -119,7 +119,7 @@ TEST(LookupFunctions, ExactLookupsTakeWildcardsWithoutRegardToCase) {
 TEST(LookupFunctions, TableLookupArgumentErrors) {
   auto book = NewWorkbook();
   Fill(*book, {1, 1}, {{N(1), N(2)}, {N(3), N(4)}});
-  ExpectAll(*book, {
+  VerifyAll(*book, {
                        {L"VLOOKUP(1,A1:B2,3)", Err(ErrorCode::Ref)},
                        {L"VLOOKUP(1,A1:B2,0)", Err(ErrorCode::Value)},
                        // The column is checked before the key is sought.
@@ -134,7 +134,7 @@ TEST(LookupFunctions, TableLookupArgumentErrors) {
 TEST(LookupFunctions, MatchTypeMinusOneReadsDescendingData) {
   auto book = NewWorkbook();
   Fill(*book, {1, 1}, {{N(9)}, {N(7)}, {N(7)}, {N(4)}, {N(1)}});
-  ExpectAll(*book, {
+  VerifyAll(*book, {
                        {L"MATCH(7,A1:A5,-1)", Num(2)},
                        {L"MATCH(5,A1:A5,-1)", Num(3)},
                        {L"MATCH(0,A1:A5,-1)", Num(5)},
@@ -149,7 +149,7 @@ TEST(LookupFunctions, LookupVectorAndArrayForms) {
   auto book = NewWorkbook();
   Fill(*book, {1, 1}, {{N(1), N(2), N(3)}, {T(L"a"), T(L"b"), T(L"c")}});
   Fill(*book, {5, 1}, {{T(L"x")}, {T(L"y")}});
-  ExpectAll(*book, {
+  VerifyAll(*book, {
                        // Wider than tall: the first row is searched, the last row answers.
                        {L"LOOKUP(2.5,A1:C2)", Txt(L"b")},
                        {L"LOOKUP(2,{1,10;2,20;3,30})", Num(20)},
@@ -168,7 +168,7 @@ TEST(LookupFunctions, XlookupModes) {
         {N(20), T(L"b"), N(2)},
         {N(20), T(L"c"), N(3)},
         {N(40), T(L"d"), N(4)}});
-  ExpectAll(*book, {
+  VerifyAll(*book, {
                        {L"XLOOKUP(20,A1:A4,B1:B4)", Txt(L"b")},
                        {L"XLOOKUP(20,A1:A4,B1:B4,,0,-1)", Txt(L"c")},
                        {L"XLOOKUP(25,A1:A4,B1:B4)", Err(ErrorCode::NA)},
@@ -195,7 +195,7 @@ TEST(LookupFunctions, IndexPicksCellsRowsColumnsAndAreas) {
   auto book = NewWorkbook();
   Fill(*book, {1, 1},
        {{N(1), N(2), N(3), CellValue(), N(7)}, {N(4), N(5), N(6), CellValue(), N(8)}});
-  ExpectAll(*book, {
+  VerifyAll(*book, {
                        {L"INDEX(A1:C2,2,3)", Num(6)},
                        {L"INDEX(A1:C1,3)", Num(3)},
                        {L"INDEX(A1:A2,2)", Num(4)},
@@ -224,7 +224,7 @@ TEST(LookupFunctions, IndexPicksCellsRowsColumnsAndAreas) {
 TEST(LookupFunctions, OffsetMovesAndSizesReferences) {
   auto book = NewWorkbook();
   Fill(*book, {1, 1}, {{N(1), N(10)}, {N(2), N(20)}, {N(3), N(30)}, {N(4), N(40)}});
-  ExpectAll(*book, {
+  VerifyAll(*book, {
                        {L"OFFSET(A1,2,1)", Num(30)},
                        {L"SUMPRODUCT(OFFSET(A1,0,0,3,1))", Num(6)},
                        {L"SUMPRODUCT(OFFSET(A1:B2,1,0))", Num(2 + 20 + 3 + 30)},
@@ -246,7 +246,7 @@ TEST(LookupFunctions, OffsetMovesAndSizesReferences) {
 TEST(LookupFunctions, ChooseIndirectRowAndColumn) {
   auto book = NewWorkbook();
   Fill(*book, {1, 1}, {{N(1), N(10)}, {N(2), N(20)}, {N(3), N(30)}});
-  ExpectAll(*book, {
+  VerifyAll(*book, {
                        {L"SUMPRODUCT(CHOOSE(2,A1:A3,B1:B3))", Num(60)},
                        {L"CHOOSE(2.9,\"a\",\"b\",\"c\")", Txt(L"b")},
                        {L"CHOOSE(TRUE,\"a\",\"b\")", Txt(L"a")},
@@ -276,7 +276,7 @@ TEST(LookupFunctions, ChooseIndirectRowAndColumn) {
 TEST(LookupFunctions, ReferencesOfSeveralAreas) {
   auto book = NewWorkbook();
   Fill(*book, {4, 4}, {{N(1), N(2), N(3), N(4), CellValue(), N(10), N(20), N(30)}});
-  ExpectAll(*book, {
+  VerifyAll(*book, {
                        {L"AREAS((D4:G4,I4:J4,K4:N4))", Num(3)},
                        {L"AREAS((D4:G4,(I4:J4,K4)))", Num(3)},
                        // Rows and columns of several areas have no one answer.
@@ -292,7 +292,7 @@ TEST(LookupFunctions, ReferencesOfSeveralAreas) {
 
 TEST(LookupFunctions, AddressForms) {
   auto book = NewWorkbook();
-  ExpectAll(*book, {
+  VerifyAll(*book, {
                        {L"ADDRESS(2,3)", Txt(L"$C$2")},
                        {L"ADDRESS(2,3,2)", Txt(L"C$2")},
                        {L"ADDRESS(2,3,3)", Txt(L"$C2")},
@@ -328,7 +328,7 @@ EvalValue Column(std::vector<EvalValue> cells) {
 TEST(LookupFunctions, DynamicArrays) {
   auto book = NewWorkbook();
   Fill(*book, {1, 1}, {{T(L"b"), N(2)}, {T(L"a"), N(3)}, {T(L"B"), N(1)}, {T(L"c"), N(3)}});
-  ExpectAll(
+  VerifyAll(
       *book,
       {
           {L"UNIQUE(A1:A4)", Column({Txt(L"b"), Txt(L"a"), Txt(L"c")})},

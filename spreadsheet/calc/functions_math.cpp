@@ -31,10 +31,6 @@ constexpr double kExactIntegerLimit = 9007199254740992.0;
 // Array results no formula could hold are refused, as GetArray refuses such ranges.
 constexpr std::int64_t kMaxArrayCells = 16 * 1024 * 1024;
 
-EvalValue Error(ErrorCode code) {
-  return EvalValue::Error(code);
-}
-
 // ---------------------------------------------------------------------------------------------
 // Decimal rounding. Excel rounds the decimal it shows, not the binary value: 2.675 is stored as
 // 2.67499999..., yet its 15 significant digits read 2.675 and round to 2.68.

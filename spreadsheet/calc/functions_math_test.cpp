@@ -24,8 +24,8 @@ EvalValue EvaluateArray(std::wstring_view formula) {
 }
 
 // An array result, row by row.
-void ExpectArray(const EvalValue& value, std::int32_t rows, std::int32_t columns,
-                 const std::vector<double>& expected, double tolerance = 1e-9) {
+void ExpectMathArray(const EvalValue& value, std::int32_t rows, std::int32_t columns,
+                     const std::vector<double>& expected, double tolerance = 1e-9) {
   ASSERT_TRUE(value.IsArray()) << Describe(value);
   const ValueArray& array = value.AsArray();
   ASSERT_EQ(array.rows, rows) << Describe(value);
@@ -312,7 +312,7 @@ TEST(MathFunctions, FactorialsAndCombinations) {
 }
 
 // A1:A5 holds 1, "2" (text), TRUE, blank, 3; B1 holds #DIV/0!.
-std::unique_ptr<CWorkbook> MixedColumn() {
+std::unique_ptr<CWorkbook> MathMixedColumn() {
   auto book = NewWorkbook();
   CWorksheet& sheet = book->Sheet(1);
   sheet.SetValue({1, 1}, CellValue::Number(1));
@@ -324,7 +324,7 @@ std::unique_ptr<CWorkbook> MixedColumn() {
 }
 
 TEST(MathFunctions, SumCountsOnlyNumbersOfReferencesButConvertsTypedArguments) {
-  auto book = MixedColumn();
+  auto book = MathMixedColumn();
   EXPECT_TRUE(IsNumber(Evaluate(*book, L"SUM(A1:A5)", 1, {10, 10}), 4.0));
   EXPECT_TRUE(IsNumber(Evaluate(*book, L"SUM(A1:A5,10)", 1, {10, 10}), 14.0));
   EXPECT_TRUE(IsNumber(Evaluate(*book, L"SUM(A2)", 1, {10, 10}), 0.0));
@@ -353,24 +353,24 @@ TEST(MathFunctions, SumsOfPairedArrays) {
       {L"SUMX2MY2({1,2},{1,2,3})", ErrorCode::NA},
       {L"SERIESSUM(1,0,1,{1,\"a\"})", ErrorCode::Value},
   });
-  auto book = MixedColumn();
+  auto book = MathMixedColumn();
   EXPECT_TRUE(IsNumber(Evaluate(*book, L"SUMX2PY2(A1:A5,A1:A5)", 1, {10, 10}), 20.0));
   EXPECT_TRUE(IsError(Evaluate(*book, L"SUMXMY2({1,2},B1:C1)", 1, {10, 10}), ErrorCode::Div0));
 }
 
 TEST(MathFunctions, MatrixResults) {
-  ExpectArray(EvaluateArray(L"MMULT({1,2;3,4},{5;6})"), 2, 1, {17.0, 39.0});
-  ExpectArray(EvaluateArray(L"MMULT({1,2},{3;4})"), 1, 1, {11.0});
-  ExpectArray(EvaluateArray(L"MMULT({1;2},{3,4})"), 2, 2, {3.0, 4.0, 6.0, 8.0});
-  ExpectArray(EvaluateArray(L"MINVERSE({4,-1;2,0})"), 2, 2, {0.0, 0.5, -1.0, 2.0});
-  ExpectArray(EvaluateArray(L"MINVERSE({0,1,0;1,0,0;0,0,2})"), 3, 3,
-              {0.0, 1.0, 0.0, 1.0, 0.0, 0.0, 0.0, 0.0, 0.5});
-  ExpectArray(EvaluateArray(L"MMULT(MINVERSE({2,1,1;1,3,2;1,0,0}),{2,1,1;1,3,2;1,0,0})"), 3, 3,
-              {1.0, 0.0, 0.0, 0.0, 1.0, 0.0, 0.0, 0.0, 1.0});
-  ExpectArray(EvaluateArray(L"MUNIT(3)"), 3, 3, {1.0, 0.0, 0.0, 0.0, 1.0, 0.0, 0.0, 0.0, 1.0});
-  ExpectArray(EvaluateArray(L"SEQUENCE(2,3,10,5)"), 2, 3, {10.0, 15.0, 20.0, 25.0, 30.0, 35.0});
-  ExpectArray(EvaluateArray(L"SEQUENCE(3)"), 3, 1, {1.0, 2.0, 3.0});
-  ExpectArray(EvaluateArray(L"SEQUENCE(1,3,,-1)"), 1, 3, {1.0, 0.0, -1.0});
+  ExpectMathArray(EvaluateArray(L"MMULT({1,2;3,4},{5;6})"), 2, 1, {17.0, 39.0});
+  ExpectMathArray(EvaluateArray(L"MMULT({1,2},{3;4})"), 1, 1, {11.0});
+  ExpectMathArray(EvaluateArray(L"MMULT({1;2},{3,4})"), 2, 2, {3.0, 4.0, 6.0, 8.0});
+  ExpectMathArray(EvaluateArray(L"MINVERSE({4,-1;2,0})"), 2, 2, {0.0, 0.5, -1.0, 2.0});
+  ExpectMathArray(EvaluateArray(L"MINVERSE({0,1,0;1,0,0;0,0,2})"), 3, 3,
+                  {0.0, 1.0, 0.0, 1.0, 0.0, 0.0, 0.0, 0.0, 0.5});
+  ExpectMathArray(EvaluateArray(L"MMULT(MINVERSE({2,1,1;1,3,2;1,0,0}),{2,1,1;1,3,2;1,0,0})"), 3, 3,
+                  {1.0, 0.0, 0.0, 0.0, 1.0, 0.0, 0.0, 0.0, 1.0});
+  ExpectMathArray(EvaluateArray(L"MUNIT(3)"), 3, 3, {1.0, 0.0, 0.0, 0.0, 1.0, 0.0, 0.0, 0.0, 1.0});
+  ExpectMathArray(EvaluateArray(L"SEQUENCE(2,3,10,5)"), 2, 3, {10.0, 15.0, 20.0, 25.0, 30.0, 35.0});
+  ExpectMathArray(EvaluateArray(L"SEQUENCE(3)"), 3, 1, {1.0, 2.0, 3.0});
+  ExpectMathArray(EvaluateArray(L"SEQUENCE(1,3,,-1)"), 1, 3, {1.0, 0.0, -1.0});
   EXPECT_TRUE(IsNumber(Evaluate(L"MDETERM({1,3,8,5;1,3,6,1;1,1,1,0;7,3,10,2})"), 88.0));
   EXPECT_TRUE(IsNumber(Evaluate(L"MDETERM({3,6;1,1})"), -3.0));
   EXPECT_TRUE(IsNumber(Evaluate(L"MDETERM({0,1;1,0})"), -1.0));  // Needs a row swap.
@@ -481,7 +481,7 @@ TEST(MathFunctions, ArgumentErrorsPropagate) {
       {L"POWER(1/0,0)", ErrorCode::Div0},
       {L"GCD(4,1/0)", ErrorCode::Div0},
   });
-  auto book = MixedColumn();
+  auto book = MathMixedColumn();
   EXPECT_TRUE(IsError(Evaluate(*book, L"MMULT({1,2},B1:B2)", 1, {10, 10}), ErrorCode::Div0));
   EXPECT_TRUE(IsError(Evaluate(*book, L"ROUND(B1,1)", 1, {10, 10}), ErrorCode::Div0));
 }

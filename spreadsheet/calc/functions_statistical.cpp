@@ -19,10 +19,6 @@ namespace {
 using Args = std::span<const EvalValue>;
 using Numbers = std::vector<double>;
 
-EvalValue Error(ErrorCode code) {
-  return EvalValue::Error(code);
-}
-
 double Mean(const Numbers& x) {
   return std::accumulate(x.begin(), x.end(), 0.0) / static_cast<double>(x.size());
 }

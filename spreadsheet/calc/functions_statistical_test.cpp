@@ -24,7 +24,7 @@ using testing::NewWorkbook;
 
 using Expected = std::variant<double, ErrorCode>;
 
-struct Case {
+struct StatisticalCase {
   const wchar_t* formula;
   Expected expected;
   double tolerance = 1e-9;  // Relative, also for numbers below 1.
@@ -37,13 +37,13 @@ struct Case {
   return IsNumber(value, number, tolerance * std::min(1.0, std::fabs(number)));
 }
 
-void ExpectCases(CWorkbook& book, const std::vector<Case>& cases) {
-  for (const Case& c : cases) {
+void ExpectCases(CWorkbook& book, const std::vector<StatisticalCase>& cases) {
+  for (const StatisticalCase& c : cases) {
     EXPECT_TRUE(Matches(Evaluate(book, c.formula), c.expected, c.tolerance)) << WideToUtf8(c.formula);
   }
 }
 
-void ExpectCases(const std::vector<Case>& cases) {
+void ExpectCases(const std::vector<StatisticalCase>& cases) {
   auto book = NewWorkbook();
   ExpectCases(*book, cases);
 }
@@ -76,7 +76,7 @@ void SetNumbers(CWorksheet& sheet, CellCoord at, const std::vector<std::vector<d
 }
 
 // A1:A8 hold 1, "text", TRUE, a blank, #N/A, "" from a formula, 3 and "4" as text.
-std::unique_ptr<CWorkbook> MixedColumn() {
+std::unique_ptr<CWorkbook> StatisticalMixedColumn() {
   auto book = NewWorkbook();
   CWorksheet& sheet = book->Sheet(1);
   sheet.SetValue({1, 1}, CellValue::Number(1));
@@ -90,7 +90,7 @@ std::unique_ptr<CWorkbook> MixedColumn() {
 }
 
 TEST(StatisticalFunctions, CountingKindsOfCells) {
-  auto book = MixedColumn();
+  auto book = StatisticalMixedColumn();
   ExpectCases(*book, {
                          {L"COUNT(A1:A8)", 2.0},  // The error is skipped, not returned.
                          {L"COUNT(A1:A8,1,\"2\",TRUE,\"x\")", 5.0},
@@ -104,7 +104,7 @@ TEST(StatisticalFunctions, CountingKindsOfCells) {
 }
 
 TEST(StatisticalFunctions, AveragesAndExtremesFollowTheSumRulesAndTheARules) {
-  auto book = MixedColumn();
+  auto book = StatisticalMixedColumn();
   book->Sheet(1).SetValue({5, 1}, CellValue::Number(8));  // No error for these.
   ExpectCases(*book, {
                          {L"AVERAGE(A1:A8)", 4.0},        // 1, 8, 3.
@@ -127,7 +127,7 @@ TEST(StatisticalFunctions, AveragesAndExtremesFollowTheSumRulesAndTheARules) {
 TEST(StatisticalFunctions, SampleAndPopulationSpreads) {
   // Excel's documentation: strengths of ten tools.
   const wchar_t* data = L"{1345,1301,1368,1322,1310,1370,1318,1350,1303,1299}";
-  std::vector<Case> cases;
+  std::vector<StatisticalCase> cases;
   std::vector<std::wstring> formulas;
   for (const auto& [name, value] :
        std::vector<std::pair<const wchar_t*, double>>{{L"STDEV", 27.46391572},

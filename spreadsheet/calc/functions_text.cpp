@@ -74,9 +74,9 @@ constexpr std::array<char16_t, 32> kHighBytes = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-wchar_t CharacterOfByte(std::uint32_t byte) {
-  if (byte >= 0x80 && byte <= 0x9F) return static_cast<wchar_t>(kHighBytes[byte - 0x80]);
-  return static_cast<wchar_t>(byte);
+wchar_t CharacterOfByte(std::uint32_t code) {
+  if (code >= 0x80 && code <= 0x9F) return static_cast<wchar_t>(kHighBytes[code - 0x80]);
+  return static_cast<wchar_t>(code);
 }
 
 std::uint32_t ByteOfCharacter(wchar_t c) {

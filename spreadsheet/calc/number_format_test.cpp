@@ -17,13 +17,13 @@
 namespace spreadsheet {
 namespace {
 
-struct Case {
+struct FormatCase {
   double value;
   const wchar_t* code;
   const wchar_t* expected;  // nullptr: no text (TEXT's #VALUE!).
 };
 
-void ExpectFormats(std::initializer_list<Case> cases, bool date1904 = false) {
+void ExpectFormats(std::initializer_list<FormatCase> cases, bool date1904 = false) {
   for (const auto& c : cases) {
     const auto text = FormatNumber(c.value, c.code, date1904);
     EXPECT_EQ(text.value_or(L"<none>"), c.expected != nullptr ? c.expected : L"<none>")

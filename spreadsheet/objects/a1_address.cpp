@@ -74,7 +74,7 @@ std::optional<CellRect> ParseA1Range(std::wstring_view text) {
 
 namespace {
 
-std::wstring Cell(CellCoord cell, bool absolute) {
+std::wstring CellText(CellCoord cell, bool absolute) {
   const wchar_t* dollar = absolute ? L"$" : L"";
   return dollar + ColumnLetters(cell.column) + dollar + std::to_wstring(cell.row);
 }
@@ -89,13 +89,13 @@ std::wstring FormatAbsoluteA1(const CellRect& range) {
   if (range.first.column == 1 && range.last.column == kMaxColumns && range.Rows() < kMaxRows) {
     return L"$" + std::to_wstring(range.first.row) + L":$" + std::to_wstring(range.last.row);
   }
-  if (range.IsSingleCell()) return Cell(range.first, true);
-  return Cell(range.first, true) + L":" + Cell(range.last, true);
+  if (range.IsSingleCell()) return CellText(range.first, true);
+  return CellText(range.first, true) + L":" + CellText(range.last, true);
 }
 
 std::wstring FormatRelativeA1(const CellRect& range) {
-  if (range.IsSingleCell()) return Cell(range.first, false);
-  return Cell(range.first, false) + L":" + Cell(range.last, false);
+  if (range.IsSingleCell()) return CellText(range.first, false);
+  return CellText(range.first, false) + L":" + CellText(range.last, false);
 }
 
 std::wstring FormatAbsoluteR1C1(const CellRect& range) {

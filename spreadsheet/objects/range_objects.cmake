@@ -22,7 +22,7 @@ target_sources(trelvane_spreadsheet_objects PRIVATE
 target_link_libraries(trelvane_spreadsheet_objects PUBLIC trelvane_spreadsheet_calc)
 
 if(TRELVANE_TESTS)
-  trelvane_test(spreadsheet_range_objects_test
+  trelvane_test(spreadsheet_objects_test
     SOURCES
       ${CMAKE_CURRENT_LIST_DIR}/range_format_test.cpp
       ${CMAKE_CURRENT_LIST_DIR}/range_object_test.cpp

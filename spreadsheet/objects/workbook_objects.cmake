@@ -26,7 +26,7 @@ target_sources(trelvane_spreadsheet_objects PRIVATE
 
 if(TRELVANE_TESTS)
   # The logic under the objects, testable without the Range object.
-  trelvane_test(spreadsheet_workbook_logic_test
+  trelvane_test(spreadsheet_objects_test
     SOURCES
       ${CMAKE_CURRENT_LIST_DIR}/reference_resolver_test.cpp
       ${CMAKE_CURRENT_LIST_DIR}/sheet_rename_test.cpp
@@ -36,7 +36,7 @@ endif()
 
 if(TRELVANE_TESTS)
   # The objects called by name through IDispatch, as the system calls them.
-  trelvane_test(spreadsheet_workbook_objects_test
+  trelvane_test(spreadsheet_objects_test
     SOURCES
       ${CMAKE_CURRENT_LIST_DIR}/application_object_test.cpp
       ${CMAKE_CURRENT_LIST_DIR}/calculation_test.cpp

@@ -22,7 +22,7 @@ target_link_libraries(trelvane_spreadsheet_xlsx_reader
   PRIVATE PkgConfig::LIBZIP PkgConfig::EXPAT)
 
 if(TRELVANE_TESTS)
-  trelvane_test(xlsx_reader_test
+  trelvane_test(spreadsheet_xlsx_test
     SOURCES
       reader_cell_reference_test.cpp
       reader_formula_text_test.cpp

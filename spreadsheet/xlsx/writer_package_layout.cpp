@@ -38,11 +38,11 @@ void StartRelationships(CXmlWriter& xml) {
   xml.Raw("<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">");
 }
 
-std::string Numbered(std::string_view stem, std::int32_t number, std::string_view suffix) {
+}  // namespace
+
+std::string NumberedPartName(std::string_view stem, std::int32_t number, std::string_view suffix) {
   return std::string(stem) + std::to_string(number) + std::string(suffix);
 }
-
-}  // namespace
 
 std::int32_t WriterPackageLayout::Tables() const {
   std::int32_t total = 0;
@@ -72,13 +72,14 @@ void WriterPackageLayout::RenderContentTypes(std::string& out) const {
     return std::string(kSpreadsheetTypes) + std::string(kind);
   };
   for (std::int32_t i = 1; i <= sheets; ++i) {
-    Override(xml, Numbered("/xl/worksheets/sheet", i, ".xml"), spreadsheet("worksheet+xml"));
+    Override(xml, NumberedPartName("/xl/worksheets/sheet", i, ".xml"),
+             spreadsheet("worksheet+xml"));
   }
   for (std::int32_t i = 1; i <= Tables(); ++i) {
-    Override(xml, Numbered("/xl/tables/table", i, ".xml"), spreadsheet("table+xml"));
+    Override(xml, NumberedPartName("/xl/tables/table", i, ".xml"), spreadsheet("table+xml"));
   }
   for (std::int32_t i = 1; i <= externalLinks; ++i) {
-    Override(xml, Numbered("/xl/externalLinks/externalLink", i, ".xml"),
+    Override(xml, NumberedPartName("/xl/externalLinks/externalLink", i, ".xml"),
              spreadsheet("externalLink+xml"));
   }
   Override(xml, "/xl/styles.xml", spreadsheet("styles+xml"));
@@ -93,13 +94,13 @@ void WriterPackageLayout::RenderWorkbookRelationships(std::string& out) const {
   CXmlWriter xml(out);
   StartRelationships(xml);
   for (std::int32_t i = 1; i <= sheets; ++i) {
-    Relationship(xml, i, "worksheet", Numbered("worksheets/sheet", i, ".xml"));
+    Relationship(xml, i, "worksheet", NumberedPartName("worksheets/sheet", i, ".xml"));
   }
   Relationship(xml, StylesRelationship(), "styles", "styles.xml");
   Relationship(xml, SharedStringsRelationship(), "sharedStrings", "sharedStrings.xml");
   for (std::int32_t i = 1; i <= externalLinks; ++i) {
     Relationship(xml, ExternalLinkRelationship(i), "externalLink",
-                 Numbered("externalLinks/externalLink", i, ".xml"));
+                 NumberedPartName("externalLinks/externalLink", i, ".xml"));
   }
   xml.Raw("</Relationships>");
 }
@@ -110,7 +111,7 @@ void WriterPackageLayout::RenderSheetRelationships(std::int32_t sheet, std::stri
   const std::int32_t first = FirstTableOf(sheet);
   const std::int32_t count = tablesPerSheet[static_cast<std::size_t>(sheet - 1)];
   for (std::int32_t i = 0; i < count; ++i) {
-    Relationship(xml, i + 1, "table", Numbered("../tables/table", first + i, ".xml"));
+    Relationship(xml, i + 1, "table", NumberedPartName("../tables/table", first + i, ".xml"));
   }
   xml.Raw("</Relationships>");
 }

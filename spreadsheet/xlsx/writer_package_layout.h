@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <ctime>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace spreadsheet {
@@ -13,6 +14,9 @@ namespace spreadsheet {
 // sheet's tables consecutive), xl/externalLinks/externalLinkN.xml, all from 1. The workbook's
 // relationships are rId1 to rIdN for the sheets, then styles, shared strings and the external
 // links, in that order. The shared string table is always written (it may be empty).
+// "stem", number, "suffix": "/xl/worksheets/sheet" 3 ".xml" is "/xl/worksheets/sheet3.xml".
+std::string NumberedPartName(std::string_view stem, std::int32_t number, std::string_view suffix);
+
 struct WriterPackageLayout {
   std::int32_t sheets = 0;
   std::vector<std::int32_t> tablesPerSheet;  // One entry per sheet.

@@ -37,10 +37,6 @@ bool EndsWithIgnoringCase(const std::filesystem::path& path, std::wstring_view s
   return SameIdentifier(extension, suffix);
 }
 
-std::string Numbered(std::string_view stem, std::int32_t number, std::string_view suffix) {
-  return std::string(stem) + std::to_string(number) + std::string(suffix);
-}
-
 }  // namespace
 
 std::wstring CXlsxWriter::CheckWorkbook() const {
@@ -159,25 +155,25 @@ XlsxWriteResult CXlsxWriter::Write(const std::filesystem::path& path) {
                      [&layout](std::string& out) { layout.RenderWorkbookRelationships(out); });
   for (std::int32_t i = 1; i <= sheetCount; ++i) {
     const CWorksheet& sheet = book.Sheet(i);
-    parts.emplace_back(Numbered("xl/worksheets/sheet", i, ".xml"),
+    parts.emplace_back(NumberedPartName("xl/worksheets/sheet", i, ".xml"),
                        [&sheet, i, &strings, &encoder, selected = i == shown](std::string& out) {
                          CSheetWriter(sheet, i, strings, encoder, selected).Render(out);
                        });
     if (sheet.Tables().empty()) continue;
-    parts.emplace_back(Numbered("xl/worksheets/_rels/sheet", i, ".xml.rels"),
+    parts.emplace_back(NumberedPartName("xl/worksheets/_rels/sheet", i, ".xml.rels"),
                        [&layout, i](std::string& out) { layout.RenderSheetRelationships(i, out); });
     std::int32_t number = layout.FirstTableOf(i);
     for (const Table& table : sheet.Tables()) {
       parts.emplace_back(
-          Numbered("xl/tables/table", number, ".xml"),
+          NumberedPartName("xl/tables/table", number, ".xml"),
           [&table, number](std::string& out) { RenderTablePart(table, number, out); });
       ++number;
     }
   }
   for (std::int32_t i = 1; i <= links.Count(); ++i) {
-    parts.emplace_back(Numbered("xl/externalLinks/externalLink", i, ".xml"),
+    parts.emplace_back(NumberedPartName("xl/externalLinks/externalLink", i, ".xml"),
                        [&links, i](std::string& out) { links.RenderPart(i, out); });
-    parts.emplace_back(Numbered("xl/externalLinks/_rels/externalLink", i, ".xml.rels"),
+    parts.emplace_back(NumberedPartName("xl/externalLinks/_rels/externalLink", i, ".xml.rels"),
                        [&links, i](std::string& out) { links.RenderRelationships(i, out); });
   }
   parts.emplace_back("xl/styles.xml", [&styles](std::string& out) { styles.Render(out); });

@@ -7,6 +7,13 @@
 
 namespace test_support {
 
+// The VT_NULL value, which Excel answers for a property of a range whose cells differ.
+inline CVariant NullVariant() {
+  CVariant null;
+  null.Receive()->vt = VT_NULL;
+  return null;
+}
+
 class CValueObject final : public IDispatch {
  public:
   explicit CValueObject(const CVariant& value) : value_(value) {}
