@@ -1,15 +1,17 @@
 #include "addin/addin_manager.h"
 
 #include <cwchar>
+#include <utility>
 
+#include "addin/recent_item_opening.h"
 #include "addin/selection_reading.h"
 #include "addin/user_messages.h"
+#include "excel/collection_items.h"
 #include "excel/scope_guards.h"
 #include "export/color_menu_items.h"
 #include "export/transpose.h"
 #include "formula/address_parser.h"
 #include "formula/reference_functions.h"
-#include "formula/text_compare.h"
 #include "scan/error_test.h"
 #include "views/trace_window.h"
 
@@ -96,9 +98,12 @@ void CAddInManager::ExecuteCommand(int32_t number) {
     case CommandId::kCopyAddress:
       CopyAddress();
       break;
+    case CommandId::kRecentItemsMenu:
+      ShowRecentItemsMenu();
+      break;
     default:
-      // The recent-items menu and its items belong to the settings store, which runs them
-      // through PostCommand and EvaluateSelection.
+      // 18 to 27: the recent items' buttons.
+      if (number >= static_cast<int32_t>(CommandId::kRecentItem0)) RunRecentItem(number);
       break;
   }
 }
@@ -193,7 +198,7 @@ void CAddInManager::OpenTraceWindow(int32_t number, const CellReference* range) 
   }
   if (!desktop_.EnsureUiThread()) return;
   if (*command == CommandId::kShowDependents || *command == CommandId::kShowPrecedents) {
-    desktop_.AddRecentItem(number, workbook, RootAddressText(*container, reference));
+    AddRecentItem(number, workbook, RootAddressText(*container, reference));
   }
   desktop_.OpenWindow({container, static_cast<TraceKind>(number), reference, -1});
 }
@@ -209,8 +214,8 @@ void CAddInManager::OpenEvaluateWindow(const CellReference* range) {
     return;
   }
   if (!desktop_.EnsureUiThread()) return;
-  desktop_.AddRecentItem(static_cast<int32_t>(CommandId::kEvaluateFormula), workbook,
-                         RootAddressText(*container, reference));
+  AddRecentItem(static_cast<int32_t>(CommandId::kEvaluateFormula), workbook,
+                RootAddressText(*container, reference));
   desktop_.OpenWindow({container, TraceKind::kEvaluateFormula, reference, -1});
 }
 
@@ -250,6 +255,56 @@ void CAddInManager::ShowHelpTopic(int32_t topic) {
   desktop_.OpenAddress(std::wstring(kHelpSiteAddress) + HelpPage(topic));
 }
 
+void CAddInManager::AddRecentItem(int32_t command, const ExcelObject& workbook,
+                                  const std::wstring& address) {
+  CMruItem item;
+  item.command = command;
+  item.address = address;
+  workbook.GetText(L"FullName", &item.workbook);
+  std::wstring name;
+  workbook.GetText(L"Name", &name);
+  item.caption = MruCaption(command, name, address);
+  recentItems_->Add(std::move(item));
+  desktop_.InvalidateRecentItems();
+}
+
+void CAddInManager::LoadRecentItems(ISettingsStore& store, const TraceSink& trace) {
+  recentItems_->Load(store, trace);
+}
+
+void CAddInManager::SaveRecentItems(ISettingsStore& store, const TraceSink& trace) const {
+  recentItems_->Save(store, trace);
+}
+
+std::wstring CAddInManager::RecentItemCaption(size_t index) const {
+  const CMruItem* item = recentItems_->Item(index);
+  return item ? item->caption : std::wstring();
+}
+
+void CAddInManager::ShowRecentItemsMenu() {
+  if (recentItems_->Count() == 0) return;
+  std::vector<std::wstring> captions;
+  captions.reserve(recentItems_->Count());
+  for (const CMruItem& item : recentItems_->Items()) captions.push_back(item.caption);
+  const int32_t chosen = desktop_.ChooseFromRecentItemsMenu(captions);
+  if (chosen > 0 && static_cast<size_t>(chosen) <= captions.size()) {
+    RunRecentItem(static_cast<int32_t>(CommandId::kRecentItemsMenu) + chosen);
+  }
+}
+
+void CAddInManager::RunRecentItem(int32_t number) {
+  const int32_t index = number - static_cast<int32_t>(CommandId::kRecentItem0);
+  if (index < 0 || static_cast<size_t>(index) >= recentItems_->Count()) return;
+  // A copy: running the command records a recent item, which reorders the list.
+  const CMruItem item = *recentItems_->Item(static_cast<size_t>(index));
+  if (!SelectRecentItemRange(application_, item, desktop_)) return;
+  if (item.command == static_cast<int32_t>(CommandId::kEvaluateFormula)) {
+    EvaluateSelection(nullptr);
+  } else {
+    PostCommand(item.command, nullptr);
+  }
+}
+
 std::shared_ptr<CDependencyContainer> CAddInManager::GetContainer(const ExcelObject& workbook,
                                                                   bool create) {
   std::wstring name;
@@ -270,19 +325,12 @@ std::shared_ptr<CDependencyContainer> CAddInManager::GetContainer(const ExcelObj
 std::shared_ptr<CDependencyContainer> CAddInManager::FindContainerByWorkbookName(
     std::wstring_view name, bool create) {
   ExcelObject workbooks;
-  LONG count = 0;
-  if (!application_.GetObject(L"Workbooks", &workbooks) || !workbooks.GetLong(L"Count", &count)) {
+  ExcelObject workbook;
+  if (!application_.GetObject(L"Workbooks", &workbooks) ||
+      !FindItemByName(workbooks, name, &workbook)) {
     return nullptr;
   }
-  for (LONG i = 1; i <= count; ++i) {
-    ExcelObject workbook;
-    std::wstring workbookName;
-    if (workbooks.GetObject(L"Item", &workbook, {CVariant(i)}) &&
-        workbook.GetText(L"Name", &workbookName) && EqualsNoCase(workbookName, name)) {
-      return GetContainer(workbook, create);
-    }
-  }
-  return nullptr;
+  return GetContainer(workbook, create);
 }
 
 bool CAddInManager::IsWorkbookOpen() const { return ::IsWorkbookOpen(application_); }

@@ -11,6 +11,8 @@
 
 #include "addin/command_ids.h"
 #include "addin/desktop.h"
+#include "addin/recent_items.h"
+#include "addin/settings_store.h"
 #include "container/dependency_container.h"
 #include "excel/excel_object.h"
 #include "formula/cell_reference.h"
@@ -52,6 +54,23 @@ class CAddInManager {
   void CopyAddress();
   void ShowHelpTopic(int32_t topic);
 
+  // Records a command just run on a range of a workbook at the front of the recent items, and
+  // has the desktop show the new order.
+  void AddRecentItem(int32_t command, const ExcelObject& workbook, const std::wstring& address);
+  // The list as the store holds it, appended (at start), and the list saved (at shutdown).
+  void LoadRecentItems(ISettingsStore& store, const TraceSink& trace = {});
+  void SaveRecentItems(ISettingsStore& store, const TraceSink& trace = {}) const;
+  size_t RecentItemCount() const { return recentItems_->Count(); }
+  // The caption of the item at `index` from 0; empty beyond the end.
+  std::wstring RecentItemCaption(size_t index) const;
+  // Null beyond the end.
+  const CMruItem* RecentItem(size_t index) const { return recentItems_->Item(index); }
+  // The popup of every recent item (17); the chosen one runs.
+  void ShowRecentItemsMenu();
+  // Item `number` - 18 again (18 to 27 from the ribbon and menus, more from the popup): its
+  // workbook, sheet and range selected, then its command run on them.
+  void RunRecentItem(int32_t number);
+
   // The container of a workbook, found by Workbook.Name (case-sensitive); made and attached when
   // `create` is set and there is none. Null when the name cannot be read.
   std::shared_ptr<CDependencyContainer> GetContainer(const ExcelObject& workbook, bool create);
@@ -74,4 +93,5 @@ class CAddInManager {
   LONG excelWindow_ = 0;
   int32_t majorVersion_ = 0;
   std::vector<std::shared_ptr<CDependencyContainer>> containers_;
+  const std::shared_ptr<CMruList> recentItems_ = std::make_shared<CMruList>();
 };

@@ -44,9 +44,12 @@ class IAddInDesktop : public IMessageSink {
   // which toolbar button the menu belongs under.
   virtual int32_t ChooseFromColorMenu(const std::vector<ColorMenuItem>& items, bool fill) = 0;
   virtual IClipboard& Clipboard() = 0;
-  // Records a run trace for the recent-items list.
-  virtual void AddRecentItem(int32_t command, const ExcelObject& workbook,
-                             const std::wstring& address) = 0;
+  // The recent-items list changed: the ribbon is invalidated and the legacy Recent Items menu
+  // updated, so that both show the new order.
+  virtual void InvalidateRecentItems() = 0;
+  // Shows the captions as a popup menu at the cursor, owned by Excel's window; answers the chosen
+  // item counted from 1, 0 when none was chosen.
+  virtual int32_t ChooseFromRecentItemsMenu(const std::vector<std::wstring>& captions) = 0;
   // Help, mail and About: the shell and the About box.
   virtual void OpenAddress(const std::wstring& address) = 0;
   virtual void ShowAbout() = 0;

@@ -47,7 +47,18 @@ class CCommandRun {
         manager_(session.Application(), desktop_) {
     // As Excel connects the add-in: OFFSET and INDIRECT then resolve to their targets.
     manager_.Attach(session.Application());
+    if (ISettingsStore* settings = desktop_.Settings()) {
+      manager_.LoadRecentItems(*settings, desktop_.Trace());
+    }
   }
+  // As Excel shuts down: the recent items, this run's trace among them, are saved.
+  ~CCommandRun() {
+    if (ISettingsStore* settings = desktop_.Settings()) {
+      manager_.SaveRecentItems(*settings, desktop_.Trace());
+    }
+  }
+  CCommandRun(const CCommandRun&) = delete;
+  CCommandRun& operator=(const CCommandRun&) = delete;
 
   int Run() {
     const CommandEntry* entry = FindCommand(line_.command);
