@@ -38,8 +38,22 @@ std::wstring HelpPage(int32_t topic) {
   }
 }
 
+namespace {
+CAddInManager* currentAddInManager = nullptr;
+}  // namespace
+
 CAddInManager::CAddInManager(const ExcelObject& application, IAddInDesktop& desktop)
-    : application_(application), desktop_(desktop) {}
+    : application_(application), desktop_(desktop) {
+  currentAddInManager = this;
+}
+
+CAddInManager::~CAddInManager() {
+  if (currentAddInManager == this) currentAddInManager = nullptr;
+}
+
+CAddInManager* CAddInManager::Current() {
+  return currentAddInManager;
+}
 
 void CAddInManager::Attach(const ExcelObject& application) {
   application_ = application;

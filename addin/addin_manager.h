@@ -26,6 +26,15 @@ std::wstring HelpPage(int32_t topic);
 class CAddInManager {
  public:
   CAddInManager(const ExcelObject& application, IAddInDesktop& desktop);
+  ~CAddInManager();
+  CAddInManager(const CAddInManager&) = delete;
+  CAddInManager& operator=(const CAddInManager&) = delete;
+
+  // The manager made last and not yet destroyed: the route of objects that outlive the one that
+  // made them, such as the trace items scripts hold.
+  static CAddInManager* Current();
+  // A message box with the product's title.
+  void ShowMessage(const std::wstring& text) { desktop_.ShowMessage(text); }
 
   // The connection to Excel: keeps the Application, reads its window handle and major version,
   // and, when LanguageSettings can be read, registers OFFSET and INDIRECT as the functions whose

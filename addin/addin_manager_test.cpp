@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "addin/trace_item.h"
 #include "addin/user_messages.h"
 #include "formula/reference_functions.h"
 #include "spreadsheet/model/cell_value.h"
@@ -363,6 +364,90 @@ TEST_F(AddInManager, AttachToTheEmbeddedSpreadsheetResolvesIndirectTargets) {
   ASSERT_EQ(1u, precedents->size());
   EXPECT_EQ((CellPos{1, 2, 3}), (*precedents)[0].first);
   EXPECT_NE(0u, (*precedents)[0].flags & RefDynamic);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Trace items, as a script reaches them: by member name through IDispatch.
+
+TEST_F(AddInManager, TraceTakesTheKindInAnyCaseAndReportsAnUnknownWordAsWritten) {
+  const CComPtr<IDispatch> range = GetObjectOf(session_.Sheet(1).Get(), L"Range", {Arg(L"A1")});
+  const CComPtr<IDispatch> item = CTraceItem::Trace(manager_, range.Get(), L"PreCedents");
+  ASSERT_TRUE(item);
+  EXPECT_EQ(1, test_support::Get(item.Get(), L"Type").Long());
+  EXPECT_FALSE(CTraceItem::Trace(manager_, range.Get(), L"input"));
+  EXPECT_FALSE(CTraceItem::Trace(manager_, range.Get(), L"inputs "));
+  EXPECT_EQ(
+      (std::vector<std::wstring>{L"Unknown argument: 'input'", L"Unknown argument: 'inputs '"}),
+      desktop_.messages);
+  EXPECT_TRUE(CTraceItem::Trace(manager_, range.Get(), L"INPUTS"));
+  EXPECT_TRUE(CTraceItem::Trace(manager_, nullptr, L"dependents"));
+}
+
+TEST_F(AddInManager, TraceItemsOfARangeAreItsCellsRowByRow) {
+  for (int32_t row = 1; row <= 2; ++row) {
+    for (int32_t column = 1; column <= 3; ++column) {
+      Sheet().SetValue({row, column}, CellValue::Number(row * 10 + column));
+    }
+  }
+  const CComPtr<IDispatch> range = GetObjectOf(session_.Sheet(1).Get(), L"Range", {Arg(L"A1:C2")});
+  const CComPtr<IDispatch> item = CTraceItem::Trace(manager_, range.Get(), L"dependents");
+  ASSERT_TRUE(item);
+  EXPECT_EQ(0, test_support::Get(item.Get(), L"Type").Long());
+  ASSERT_EQ(6, test_support::Get(item.Get(), L"Count").Long());
+  const wchar_t* expected[] = {L"$A$1", L"$B$1", L"$C$1", L"$A$2", L"$B$2", L"$C$2"};
+  for (int index = 1; index <= 6; ++index) {
+    const CComPtr<IDispatch> cell = GetObjectOf(item.Get(), L"Item", {Arg(index)});
+    ASSERT_TRUE(cell) << index;
+    const CComPtr<IDispatch> cellRange = GetObjectOf(cell.Get(), L"Range");
+    ASSERT_TRUE(cellRange) << index;
+    EXPECT_EQ(CVariant(expected[index - 1]).Get()->bstrVal,
+              std::wstring(test_support::Get(cellRange.Get(), L"Address").value.Get()->bstrVal));
+  }
+  EXPECT_FALSE(GetObjectOf(item.Get(), L"Item", {Arg(0)}));
+  EXPECT_FALSE(GetObjectOf(item.Get(), L"Item", {Arg(7)}));
+}
+
+TEST_F(AddInManager, TraceItemsOfACellAreItsTraceListAndNamesKeepTheirText) {
+  Sheet().SetValue({1, 1}, CellValue::Number(2));
+  Sheet().SetValue({2, 1}, CellValue::Number(3));
+  session_.book->AddName({L"Rate", L"=0.2", 0, false});
+  Sheet().SetFormula({1, 2}, L"A1+A2*Rate");
+  Select(CellRect::Of({1, 2}));
+  const CComPtr<IDispatch> range = GetObjectOf(session_.Sheet(1).Get(), L"Range", {Arg(L"B1")});
+  const CComPtr<IDispatch> item = CTraceItem::Trace(manager_, range.Get(), L"precedents");
+  ASSERT_TRUE(item);
+  ASSERT_EQ(3, test_support::Get(item.Get(), L"Count").Long());
+  const CComPtr<IDispatch> first = GetObjectOf(item.Get(), L"Item", {Arg(1)});
+  ASSERT_TRUE(first);
+  EXPECT_EQ(1, test_support::Get(first.Get(), L"Type").Long());
+  EXPECT_TRUE(GetObjectOf(first.Get(), L"Range"));
+  const CComPtr<IDispatch> name = GetObjectOf(item.Get(), L"Item", {Arg(3)});
+  ASSERT_TRUE(name);
+  EXPECT_EQ(2, test_support::Get(name.Get(), L"Type").Long());
+  EXPECT_EQ(L"Rate", std::wstring(test_support::Get(name.Get(), L"Name").value.Get()->bstrVal));
+  EXPECT_FALSE(GetObjectOf(name.Get(), L"Range"));
+  EXPECT_FALSE(GetObjectOf(item.Get(), L"Item", {Arg(4)}));
+
+  // Display opens the trace window on the item's cell, as a trace window's command does.
+  EXPECT_TRUE(test_support::Call(item.Get(), L"Display").Succeeded());
+  ASSERT_EQ(1u, desktop_.windows.size());
+  EXPECT_EQ((CellPos{1, 2, 1}), desktop_.windows[0].root.first);
+}
+
+TEST_F(AddInManager, TraceItemPropertiesButRangeAreReadOnly) {
+  const CComPtr<IDispatch> range = GetObjectOf(session_.Sheet(1).Get(), L"Range", {Arg(L"A1")});
+  const CComPtr<IDispatch> item = CTraceItem::Trace(manager_, range.Get(), L"inputs");
+  ASSERT_TRUE(item);
+  for (const wchar_t* member : {L"Type", L"Name", L"Count", L"Item"}) {
+    const test_support::DispatchAnswer answer = Put(item.Get(), member, Arg(1));
+    EXPECT_EQ(DISP_E_EXCEPTION, answer.hr) << member;
+    EXPECT_EQ(L"'" + std::wstring(member) + L"' property is read-only", answer.error);
+  }
+  // Writing Range replaces the object only: the item still counts the cell it was made for.
+  const CComPtr<IDispatch> other = GetObjectOf(session_.Sheet(1).Get(), L"Range", {Arg(L"A1:B2")});
+  EXPECT_TRUE(Put(item.Get(), L"Range", Arg(other)).Succeeded());
+  EXPECT_EQ(1, test_support::Get(item.Get(), L"Type").Long());
+  EXPECT_FALSE(test_support::Get(item.Get(), L"Colour").Succeeded());
 }
 
 }  // namespace
