@@ -1,5 +1,6 @@
 #include "addin/addin_manager.h"
 
+#include <algorithm>
 #include <cwchar>
 #include <utility>
 
@@ -345,6 +346,41 @@ std::shared_ptr<CDependencyContainer> CAddInManager::FindContainerByWorkbookName
     return nullptr;
   }
   return GetContainer(workbook, create);
+}
+
+void CAddInManager::OnSheetCalculate(const ExcelObject& sheet) {
+  ExcelObject workbook;
+  if (!sheet.GetObject(L"Parent", &workbook)) return;
+  if (const std::shared_ptr<CDependencyContainer> container = GetContainer(workbook, false)) {
+    container->MarkErrorListStale();
+  }
+}
+
+void CAddInManager::OnSheetChange(const ExcelObject& sheet) {
+  ExcelObject workbook;
+  std::wstring name;
+  if (!sheet.GetObject(L"Parent", &workbook) || !workbook.GetText(L"Name", &name)) return;
+  if (const std::shared_ptr<CDependencyContainer> container =
+          FindContainerByWorkbookName(name, false)) {
+    container->MarkStale();
+  }
+}
+
+void CAddInManager::OnWorkbookOpen() {
+  if (cellMenuBuilt_) return;
+  cellMenuBuilt_ = true;
+  // Below Excel 12 the legacy cell context submenu is built here; from 12 on the ribbon's
+  // document carries it.
+}
+
+void CAddInManager::OnWorkbookBeforeClose(const std::wstring& name) {
+  const auto closing =
+      std::find_if(containers_.begin(), containers_.end(),
+                   [&name](const auto& container) { return container->WorkbookName() == name; });
+  if (closing == containers_.end()) return;
+  desktop_.CloseWindowManager();
+  // Windows still holding the container keep it alive; they learn of its end when it goes.
+  containers_.erase(closing);
 }
 
 bool CAddInManager::IsWorkbookOpen() const { return ::IsWorkbookOpen(application_); }

@@ -87,6 +87,17 @@ class CAddInManager {
   std::shared_ptr<CDependencyContainer> FindContainerByWorkbookName(std::wstring_view name,
                                                                     bool create);
   bool IsWorkbookOpen() const;
+
+  // Excel's application events. A recalculated sheet makes its workbook's error list be walked
+  // again when next asked for; a changed sheet makes the next window on its workbook start from
+  // freshly read data (windows already open stay as they are); the first workbook opened builds
+  // the legacy cell menu; a closing workbook with a container closes the window manager and
+  // drops the container. Reads that fail end the reaction without a word.
+  void OnSheetCalculate(const ExcelObject& sheet);
+  void OnSheetChange(const ExcelObject& sheet);
+  void OnWorkbookOpen();
+  void OnWorkbookBeforeClose(const std::wstring& name);
+  bool CellMenuBuilt() const { return cellMenuBuilt_; }
   const std::vector<std::shared_ptr<CDependencyContainer>>& Containers() const {
     return containers_;
   }
@@ -101,6 +112,7 @@ class CAddInManager {
   IAddInDesktop& desktop_;
   LONG excelWindow_ = 0;
   int32_t majorVersion_ = 0;
+  bool cellMenuBuilt_ = false;
   std::vector<std::shared_ptr<CDependencyContainer>> containers_;
   const std::shared_ptr<CMruList> recentItems_ = std::make_shared<CMruList>();
 };

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "addin/application_events.h"
 #include "addin/trace_item.h"
 #include "addin/user_messages.h"
 #include "formula/reference_functions.h"
@@ -62,11 +63,13 @@ class CRecordingDesktop : public IAddInDesktop {
   int32_t ChooseFromRecentItemsMenu(const std::vector<std::wstring>&) override { return 0; }
   void OpenAddress(const std::wstring& address) override { addresses.push_back(address); }
   void ShowAbout() override { ++abouts; }
+  void CloseWindowManager() override { ++windowManagerCloses; }
   IOperationProgress& Progress() override { return progress; }
   IExcelThread& ExcelThread() override { return excelThread; }
 
   std::vector<std::wstring> messages;
   int escapes = 0;
+  int windowManagerCloses = 0;
   std::deque<std::pair<uint32_t, uintptr_t>> posted;
   std::vector<WindowRequest> windows;
   std::vector<std::vector<ColorMenuItem>> menus;
@@ -448,6 +451,74 @@ TEST_F(AddInManager, TraceItemPropertiesButRangeAreReadOnly) {
   EXPECT_TRUE(Put(item.Get(), L"Range", Arg(other)).Succeeded());
   EXPECT_EQ(1, test_support::Get(item.Get(), L"Type").Long());
   EXPECT_FALSE(test_support::Get(item.Get(), L"Colour").Succeeded());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Excel's application events, raised on the sink as Excel raises them: arguments last first.
+
+void Raise(CEventHandlerApp& sink, DISPID event, const std::vector<CVariant>& arguments) {
+  std::vector<VARIANT> lastFirst;
+  for (auto argument = arguments.rbegin(); argument != arguments.rend(); ++argument) {
+    lastFirst.push_back(*argument->Get());
+  }
+  DISPPARAMS params{lastFirst.data(), nullptr, static_cast<UINT>(lastFirst.size()), 0};
+  const IID none{};
+  EXPECT_EQ(S_OK, sink.Invoke(event, none, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr));
+}
+
+TEST_F(AddInManager, SheetEventsMarkOnlyTheirWorkbooksContainer) {
+  CEventHandlerApp sink;
+  sink.SetManager(&manager_);
+  const CComPtr<IDispatch> sheet = session_.Sheet(1);
+  const CComPtr<IDispatch> cell = GetObjectOf(sheet.Get(), L"Range", {Arg(L"A1")});
+  // Without a container nothing is made and nothing fails.
+  Raise(sink, kSheetChangeEvent, {CVariant(sheet.Get()), CVariant(cell.Get())});
+  Raise(sink, kSheetCalculateEvent, {CVariant(sheet.Get())});
+  EXPECT_TRUE(manager_.Containers().empty());
+
+  const std::shared_ptr<CDependencyContainer> container =
+      manager_.GetContainer(ExcelObject(session_.Workbook().Get()), true);
+  ASSERT_TRUE(container);
+  container->Lists().FinishErrorList({});
+  ASSERT_FALSE(container->IsStale());
+  // An event of another kind, or with its arguments missing, changes nothing.
+  Raise(sink, 0x61D, {CVariant(sheet.Get())});
+  Raise(sink, kSheetChangeEvent, {CVariant(sheet.Get())});
+  EXPECT_FALSE(container->IsStale());
+  Raise(sink, kSheetCalculateEvent, {CVariant(sheet.Get())});
+  EXPECT_FALSE(container->Lists().ErrorListBuilt());
+  EXPECT_FALSE(container->IsStale());
+  Raise(sink, kSheetChangeEvent, {CVariant(sheet.Get()), CVariant(cell.Get())});
+  EXPECT_TRUE(container->IsStale());
+}
+
+TEST_F(AddInManager, ClosingAWorkbookWithAContainerClosesTheWindowsAndDropsIt) {
+  CEventHandlerApp sink;
+  sink.SetManager(&manager_);
+  const CComPtr<IDispatch> workbook = session_.Workbook();
+  Raise(sink, kWorkbookBeforeCloseEvent, {CVariant(workbook.Get()), CVariant(false)});
+  EXPECT_EQ(0, desktop_.windowManagerCloses);
+
+  std::shared_ptr<CDependencyContainer> container =
+      manager_.GetContainer(ExcelObject(workbook.Get()), true);
+  ASSERT_TRUE(container);
+  Raise(sink, kWorkbookBeforeCloseEvent, {CVariant(workbook.Get()), CVariant(false)});
+  EXPECT_EQ(1, desktop_.windowManagerCloses);
+  EXPECT_TRUE(manager_.Containers().empty());
+  // A window that still held it keeps it; the manager makes a new one when asked again.
+  EXPECT_EQ(1, container.use_count());
+  EXPECT_NE(container, manager_.GetContainer(ExcelObject(workbook.Get()), true));
+}
+
+TEST_F(AddInManager, OnlyTheFirstWorkbookOpenedBuildsTheCellMenu) {
+  CEventHandlerApp sink;
+  sink.SetManager(&manager_);
+  const CComPtr<IDispatch> workbook = session_.Workbook();
+  EXPECT_FALSE(manager_.CellMenuBuilt());
+  Raise(sink, kWorkbookOpenEvent, {});
+  EXPECT_FALSE(manager_.CellMenuBuilt());
+  Raise(sink, kWorkbookOpenEvent, {CVariant(workbook.Get())});
+  EXPECT_TRUE(manager_.CellMenuBuilt());
 }
 
 }  // namespace

@@ -53,6 +53,9 @@ class IAddInDesktop : public IMessageSink {
   // Help, mail and About: the shell and the About box.
   virtual void OpenAddress(const std::wstring& address) = 0;
   virtual void ShowAbout() = 0;
+  // A workbook with a container is closing: the window manager closes, and with it every window
+  // it hosts, those of other workbooks too.
+  virtual void CloseWindowManager() = 0;
   // The progress and Stop of every long operation on a workbook: the progress window on Windows,
   // a status line and Ctrl-C on the command line.
   virtual IOperationProgress& Progress() = 0;

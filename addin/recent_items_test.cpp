@@ -82,6 +82,7 @@ class CRecentItemsDesktop : public IAddInDesktop {
   }
   void OpenAddress(const std::wstring&) override {}
   void ShowAbout() override {}
+  void CloseWindowManager() override {}
   IOperationProgress& Progress() override { return progress; }
   IExcelThread& ExcelThread() override { return excelThread; }
 

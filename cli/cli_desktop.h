@@ -60,6 +60,8 @@ class CCliDesktop : public IAddInDesktop {
   int32_t ChooseFromRecentItemsMenu(const std::vector<std::wstring>&) override { return 0; }
   void OpenAddress(const std::wstring& address) override { addresses_.push_back(address); }
   void ShowAbout() override {}
+  // The command line has no windows to close.
+  void CloseWindowManager() override {}
   IOperationProgress& Progress() override { return progress_; }
   IExcelThread& ExcelThread() override { return excelThread_; }
 
