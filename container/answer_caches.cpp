@@ -20,3 +20,8 @@ void CAnswerCaches::OnRefresh() {
   nameTargets_.Clear();
   dependentsIndex_.reset();
 }
+
+void CAnswerCaches::OnRecalculation() {
+  errorSources_.Clear();
+  errorTests_.clear();
+}

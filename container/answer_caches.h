@@ -72,6 +72,9 @@ class CAnswerCaches {
   // A refresh empties every answer but the calculation chain, which is computed once per
   // container.
   void OnRefresh();
+  // A recalculation may change which cells show errors, and so where errors come from; the
+  // references stay as they were.
+  void OnRecalculation();
 
  private:
   CCellAnswers dependents_;

@@ -60,7 +60,12 @@ class CDependencyContainer : public CObjectWithTracing,
   // The data are kept until the next observer registers.
   void MarkStale() { stale_ = true; }
   bool IsStale() const { return stale_; }
-  void MarkErrorListStale() { lists_.MarkErrorListStale(); }
+  // After a recalculation: the error list is walked again when next asked for, and cells are
+  // tested for errors afresh.
+  void MarkErrorListStale() {
+    lists_.MarkErrorListStale();
+    answers_.OnRecalculation();
+  }
 
   const std::wstring& WorkbookName() const { return workbookName_; }
   const ExcelObject& Application() const { return application_; }

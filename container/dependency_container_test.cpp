@@ -298,13 +298,17 @@ TEST_F(DependencyContainer, StaleDataStayUntilTheNextViewRegisters) {
   EXPECT_EQ(2u, container.Views().size());
 }
 
-TEST_F(DependencyContainer, ErrorListStaleOnlyDropsItsFlag) {
+TEST_F(DependencyContainer, ErrorListStaleDropsItsFlagAndTheErrorTestsOnly) {
   CDependencyContainer container;
   container.Lists().FinishErrorList({CellReference{}});
   container.Formulas().MarkAllCollected();
   container.Lists().MarkColorsAnalyzed();
+  const CellPos cell{};
+  container.Answers().StoreErrorTest(cell, false);
   container.MarkErrorListStale();
   EXPECT_FALSE(container.Lists().ErrorListBuilt());
+  // A cell tested clean may show an error after the recalculation.
+  EXPECT_FALSE(container.Answers().ErrorTest(cell).has_value());
   EXPECT_TRUE(container.Formulas().AllCollected() && container.Lists().ColorsAnalyzed());
   EXPECT_EQ(1u, container.Lists().ErrorCells().size());
   EXPECT_FALSE(container.IsStale());
