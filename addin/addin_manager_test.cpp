@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <new>
 #include <utility>
 #include <vector>
 
@@ -519,6 +520,29 @@ TEST_F(AddInManager, OnlyTheFirstWorkbookOpenedBuildsTheCellMenu) {
   EXPECT_FALSE(manager_.CellMenuBuilt());
   Raise(sink, kWorkbookOpenEvent, {CVariant(workbook.Get())});
   EXPECT_TRUE(manager_.CellMenuBuilt());
+}
+
+TEST_F(AddInManager, AnErrorInAReactionIsReportedWithItsContextAndExcelHearsSuccess) {
+  CEventHandlerApp sink;
+  sink.SetManager(&manager_);
+  std::vector<std::pair<HRESULT, std::wstring>> reported;
+  sink.SetErrorReporter([&reported](HRESULT error, const wchar_t* context) {
+    reported.emplace_back(error, context);
+  });
+  // A workbook whose name cannot be read for want of memory: the one exception that crosses
+  // the object-model layer.
+  test_support::CScriptedDispatch workbook;
+  workbook.Script(L"Name", [](const test_support::CScriptedDispatch::Call&, CVariant*) -> HRESULT {
+    throw std::bad_alloc();
+  });
+  Raise(sink, kWorkbookBeforeCloseEvent, {CVariant(&workbook), CVariant(false)});
+  ASSERT_EQ(1u, reported.size());
+  EXPECT_EQ(E_OUTOFMEMORY, reported[0].first);
+  EXPECT_EQ(L"Error occured when closing workbook:", reported[0].second);
+  // Without a reporter the error is dropped, and Excel still hears S_OK.
+  sink.SetErrorReporter({});
+  Raise(sink, kWorkbookBeforeCloseEvent, {CVariant(&workbook), CVariant(false)});
+  EXPECT_EQ(1u, reported.size());
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // CEventHandlerApp: Excel's application events to the manager's reactions.
 #include "addin/application_events.h"
 
+#include <exception>
+#include <new>
 #include <string>
 
 #include "addin/addin_manager.h"
@@ -43,29 +45,50 @@ HRESULT STDMETHODCALLTYPE CEventHandlerApp::Invoke(DISPID member, REFIID, LCID, 
                                                    DISPPARAMS* params, VARIANT*, EXCEPINFO*,
                                                    UINT*) {
   if (manager_ == nullptr || params == nullptr) return S_OK;
-  switch (member) {
-    case kSheetCalculateEvent:
-      if (IDispatch* sheet = ObjectArgument(*params, 1, 0)) {
-        manager_->OnSheetCalculate(ExcelObject(sheet));
-      }
-      break;
-    case kSheetChangeEvent:
-      if (IDispatch* sheet = ObjectArgument(*params, 2, 0)) {
-        manager_->OnSheetChange(ExcelObject(sheet));
-      }
-      break;
-    case kWorkbookOpenEvent:
-      if (ObjectArgument(*params, 1, 0) != nullptr) manager_->OnWorkbookOpen();
-      break;
-    case kWorkbookBeforeCloseEvent:
-      // The cancel argument is Excel's to keep; it is never changed.
-      if (IDispatch* workbook = ObjectArgument(*params, 2, 0)) {
-        std::wstring name;
-        if (ExcelObject(workbook).GetText(L"Name", &name)) manager_->OnWorkbookBeforeClose(name);
-      }
-      break;
-    default:
-      break;
+  const wchar_t* context = L"Error occured:";
+  // Nothing may escape into Excel: what a reaction throws is reported here.
+  try {
+    switch (member) {
+      case kSheetCalculateEvent:
+        if (IDispatch* sheet = ObjectArgument(*params, 1, 0)) {
+          manager_->OnSheetCalculate(ExcelObject(sheet));
+        }
+        break;
+      case kSheetChangeEvent:
+        if (IDispatch* sheet = ObjectArgument(*params, 2, 0)) {
+          manager_->OnSheetChange(ExcelObject(sheet));
+        }
+        break;
+      case kWorkbookOpenEvent:
+        context = L"Error occured when opening workbook:";
+        if (ObjectArgument(*params, 1, 0) != nullptr) manager_->OnWorkbookOpen();
+        break;
+      case kWorkbookBeforeCloseEvent:
+        context = L"Error occured when closing workbook:";
+        // The cancel argument is Excel's to keep; it is never changed.
+        if (IDispatch* workbook = ObjectArgument(*params, 2, 0)) {
+          std::wstring name;
+          if (ExcelObject(workbook).GetText(L"Name", &name)) {
+            manager_->OnWorkbookBeforeClose(name);
+          }
+        }
+        break;
+      default:
+        break;
+    }
+  } catch (const std::bad_alloc&) {
+    Report(E_OUTOFMEMORY, context);
+  } catch (...) {
+    Report(E_UNEXPECTED, context);
   }
   return S_OK;
+}
+
+void CEventHandlerApp::Report(HRESULT error, const wchar_t* context) const noexcept {
+  if (!report_) return;
+  try {
+    report_(error, context);
+  } catch (...) {
+    // Out of memory while saying so: nothing more can be shown.
+  }
 }

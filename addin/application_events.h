@@ -2,6 +2,9 @@
 // add-in follows into the manager's reactions.
 #pragma once
 
+#include <functional>
+#include <utility>
+
 #include "platform/automation.h"
 
 class CAddInManager;
@@ -20,6 +23,10 @@ class CEventHandlerApp final : public IDispatch {
   CEventHandlerApp& operator=(const CEventHandlerApp&) = delete;
 
   void SetManager(CAddInManager* manager) { manager_ = manager; }
+  // Where an error that escapes a reaction is shown, with the reaction's context line; without
+  // one it is dropped. Excel is told S_OK either way.
+  using ErrorReporter = std::function<void(HRESULT error, const wchar_t* context)>;
+  void SetErrorReporter(ErrorReporter report) { report_ = std::move(report); }
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
   // Counted but never deleting: the manager owns the sink.
@@ -35,6 +42,9 @@ class CEventHandlerApp final : public IDispatch {
                                    EXCEPINFO*, UINT*) override;
 
  private:
+  void Report(HRESULT error, const wchar_t* context) const noexcept;
+
   ULONG references_ = 1;
   CAddInManager* manager_ = nullptr;
+  ErrorReporter report_;
 };

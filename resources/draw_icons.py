@@ -425,6 +425,19 @@ def draw_recent(c):
 
 
 # Icon resource number to what it shows and how it is drawn.
+def draw_product(c):
+    """The product: a formula cell (green) with the two cells it refers to (blue) hanging below
+    it on the branches of a tree."""
+    line = 1 / c.unit
+    c.frame(4, 0, 12, 5, INK, GREEN)
+    c.rect(8, 5, 8 + line, 8, INK)
+    c.rect(3, 8, 13 + line, 8 + line, INK)
+    c.rect(3, 8, 3 + line, 11, INK)
+    c.rect(13, 8, 13 + line, 11, INK)
+    c.frame(0, 11, 7, 16, INK, BLUE)
+    c.frame(9, 11, 16, 16, INK, BLUE)
+
+
 ICONS = {
     1016: ("Show Inputs", draw_show_inputs),
     3010: ("Show Errors", draw_show_errors),
@@ -436,6 +449,7 @@ ICONS = {
     1037: ("About", draw_about),
     1041: ("Contact us", draw_contact),
     1042: ("Recent items", draw_recent),
+    1058: ("Trelvane", draw_product),
 }
 
 

@@ -10,10 +10,11 @@ cli_packages=(
   libcli11-dev nlohmann-json3-dev libzip-dev libexpat1-dev
 )
 # GoogleTest and Benchmark; python3 extracts the corpus formulas; LibreOffice checks the writer's
-# files; MinGW-w64 builds for Windows, whose tests run under Wine on a virtual display.
+# files; MinGW-w64 builds for Windows (widl from its tools compiles the type library), whose tests
+# run under Wine on a virtual display.
 test_packages=(
   make python3 libgtest-dev libgmock-dev googletest libbenchmark-dev libreoffice-calc-nogui
-  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools
   wine64 xvfb xauth
 )
 

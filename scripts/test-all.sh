@@ -69,6 +69,9 @@ Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
 export DISPLAY=":$display"
 /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
+# Without a window manager on the display, Wine waits up to two seconds for one each time a
+# top-level window is shown or hidden, unless it draws the frames itself.
+/usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 # A persistent server: otherwise it exits between test binaries and a client that starts in
 # that moment dies with "recvmsg: Connection reset by peer". A run that still loses its
 # wine client is repeated once; a test that fails on its own fails twice.

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "addin/ribbon_ui.h"
+#include "resources/resource_ids.h"
 
 namespace {
 
@@ -86,8 +87,9 @@ std::string IconFileBytes(const std::filesystem::path& path) {
   return {std::istreambuf_iterator<char>(file), {}};
 }
 
+// The ribbon's own images, and the product icon of the add-in's windows.
 std::set<int32_t> OwnIconResources() {
-  std::set<int32_t> numbers;
+  std::set<int32_t> numbers{IDI_WINDOW_MANAGER};
   for (const OwnImage& image : kOwnImages) numbers.insert(image.iconResource);
   return numbers;
 }

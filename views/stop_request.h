@@ -1,6 +1,7 @@
-// The one Stop request of the process, the portable stand-in for the named Stop event that every
-// progress window and its Stop button open. Only the progress window uses it; operations learn
-// of a Stop through the progress they were given.
+// The one Stop request of the process, set by the progress window's Stop button on any platform.
+// A process-local flag rather than a named event: a named event would be shared by every Excel
+// of the session, so that one user's Stop could end another workbook's operation. Only the
+// progress window uses it; operations learn of a Stop through the progress they were given.
 #pragma once
 
 #include <atomic>

@@ -10,10 +10,11 @@
 
 #include "platform/automation.h"
 #include "platform/variant.h"
+#include "tests/support/test_owned_dispatch.h"
 
 namespace test_support {
 
-class CScriptedDispatch final : public IDispatch {
+class CScriptedDispatch final : public CTestOwnedDispatch {
  public:
   struct Call {
     std::wstring member;
@@ -40,25 +41,7 @@ class CScriptedDispatch final : public IDispatch {
 
   const std::vector<Call>& Calls() const { return calls_; }
   std::vector<std::wstring> LookedUp() const { return lookups_; }
-  ULONG References() const { return references_; }
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch)) {
-      *object = static_cast<IDispatch*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  // The test owns the object; the count is checked, never acted on.
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override { return --references_; }
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-    *count = 0;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT, LCID locale,
                                           DISPID* ids) override {
     lookups_.emplace_back(names[0]);
@@ -97,7 +80,6 @@ class CScriptedDispatch final : public IDispatch {
   std::vector<Call> calls_;
   std::vector<std::wstring> lookups_;
   LCID lastLookupLocale_ = 0;
-  ULONG references_ = 1;
 };
 
 }  // namespace test_support

@@ -4,6 +4,7 @@
 
 #include "platform/automation.h"
 #include "platform/variant.h"
+#include "tests/support/test_owned_dispatch.h"
 
 namespace test_support {
 
@@ -14,33 +15,13 @@ inline CVariant NullVariant() {
   return null;
 }
 
-class CValueObject final : public IDispatch {
+class CValueObject final : public CTestOwnedDispatch {
  public:
   explicit CValueObject(const CVariant& value) : value_(value) {}
   virtual ~CValueObject() = default;
 
-  ULONG References() const { return references_; }
   int Invocations() const { return invocations_; }
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-    if (object == nullptr) return E_POINTER;
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch)) {
-      *object = static_cast<IDispatch*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  // Lifetime stays with the test, which checks the count; zero never deletes.
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override { return --references_; }
-
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-    *count = 0;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
     return DISP_E_UNKNOWNNAME;
   }
@@ -55,7 +36,6 @@ class CValueObject final : public IDispatch {
 
  private:
   CVariant value_;
-  ULONG references_ = 1;
   int invocations_ = 0;
 };
 

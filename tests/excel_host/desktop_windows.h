@@ -1,0 +1,29 @@
+// The add-in's windows found from the outside, as a user sees them: by process, title, class
+// and the controls they hold, and read back through their controls.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+std::wstring WindowText(HWND window);
+std::wstring WindowClassName(HWND window);
+
+// The top-level windows of this process, shown or not.
+std::vector<HWND> ProcessTopLevelWindows();
+// The first child (at any depth) of a class, or null.
+HWND FindChildOfClass(HWND parent, const wchar_t* className);
+std::vector<std::wstring> ListBoxLines(HWND listBox);
+
+// The window the add-in lists the window requests in for now: a top-level frame titled
+// "Trelvane" (not a dialog) holding a list box; null when there is none.
+HWND FindRequestFrame();
+// The frame's lines; empty when there is no frame.
+std::vector<std::wstring> RequestFrameLines();
+
+// A visible top-level dialog of this process holding a control of that id (the progress window
+// by its Stop button), or null.
+HWND FindDialogWithControl(int controlId);
+// A visible popup menu of this process, or null.
+HWND FindPopupMenu();
