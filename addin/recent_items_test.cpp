@@ -23,7 +23,12 @@
 #include "tests/support/recording_progress.h"
 #include "tests/support/spreadsheet_session.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+
+#include "addin/win32/registry_settings_store.h"
+#include "platform/win32/scoped_handles.h"
+#else
 #include "addin/file_settings_store.h"
 #endif
 
@@ -190,27 +195,67 @@ TEST(RecentItemAddress, SplitsAfterTheSheetAndUnquotesIt) {
 
 // The list saved and loaded through each store the platform has; a restart is a new manager
 // (and, for the file, a new store) loading what the old one saved.
-enum class StoreKind { kMemory, kFile };
+enum class StoreKind { kMemory, kFile, kRegistry };
 
 constexpr StoreKind kStoreKinds[] = {
     StoreKind::kMemory,
-#ifndef _WIN32
+#ifdef _WIN32
+    StoreKind::kRegistry,
+#else
     StoreKind::kFile,
 #endif
 };
+
+#ifdef _WIN32
+// HKEY_CURRENT_USER of this process moved under a key of its own while the object lives, so that
+// the add-in's real recent items (and another test process's) are never touched.
+class CCurrentUserOverride {
+ public:
+  CCurrentUserOverride() {
+    const std::wstring path =
+        L"Software\\NUV\\TrelvaneTests\\User" + std::to_wstring(GetCurrentProcessId());
+    RegDeleteTreeW(HKEY_CURRENT_USER, path.c_str());
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                        root_.Receive(), nullptr) == ERROR_SUCCESS) {
+      overridden_ = RegOverridePredefKey(HKEY_CURRENT_USER, root_.Get()) == ERROR_SUCCESS;
+    }
+    path_ = path;
+  }
+  ~CCurrentUserOverride() {
+    if (overridden_) RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+    root_.Reset();
+    RegDeleteTreeW(HKEY_CURRENT_USER, path_.c_str());
+  }
+  CCurrentUserOverride(const CCurrentUserOverride&) = delete;
+  CCurrentUserOverride& operator=(const CCurrentUserOverride&) = delete;
+  bool IsActive() const { return overridden_; }
+
+ private:
+  CScopedRegistryKey root_;
+  std::wstring path_;
+  bool overridden_ = false;
+};
+#endif
 
 class RecentItemsStore : public testing::TestWithParam<StoreKind> {
  protected:
   RecentItemsStore() { Restart(); }
 
   ISettingsStore& Store() {
-#ifndef _WIN32
+#ifdef _WIN32
+    if (registry_) return *registry_;
+#else
     if (file_) return *file_;
 #endif
     return memory_;
   }
   void Restart() {
-#ifndef _WIN32
+#ifdef _WIN32
+    if (GetParam() == StoreKind::kRegistry) {
+      ASSERT_TRUE(currentUser_.IsActive());
+      registry_ = std::make_unique<CRegistrySettingsStore>();
+    }
+#else
     if (GetParam() == StoreKind::kFile) {
       file_ = std::make_unique<CFileSettingsStore>(folder_ / "config" / "settings");
     }
@@ -235,7 +280,10 @@ class RecentItemsStore : public testing::TestWithParam<StoreKind> {
   CRecentItemsDesktop desktop_;
   CScratchFolder folder_;
   test_support::CMemorySettingsStore memory_;
-#ifndef _WIN32
+#ifdef _WIN32
+  CCurrentUserOverride currentUser_;
+  std::unique_ptr<CRegistrySettingsStore> registry_;
+#else
   std::unique_ptr<CFileSettingsStore> file_;
 #endif
   std::unique_ptr<CAddInManager> manager_;
@@ -244,7 +292,14 @@ class RecentItemsStore : public testing::TestWithParam<StoreKind> {
 
 INSTANTIATE_TEST_SUITE_P(Stores, RecentItemsStore, testing::ValuesIn(kStoreKinds),
                          [](const testing::TestParamInfo<StoreKind>& kind) {
-                           return kind.param == StoreKind::kFile ? "File" : "Memory";
+                           switch (kind.param) {
+                             case StoreKind::kFile:
+                               return "File";
+                             case StoreKind::kRegistry:
+                               return "Registry";
+                             default:
+                               return "Memory";
+                           }
                          });
 
 TEST_P(RecentItemsStore, TwelveItemsSaveTenAndTheNextStartLoadsTen) {
