@@ -2,7 +2,8 @@
 # Checks that each folder includes only itself and the layers below it, so that a dependency
 # pointing upwards (the engine reaching into the views, say) fails CI instead of settling in.
 #
-#   resources < platform < formula < excel < container < scan < engine < views < export < addin < cli
+#   resources < platform < formula < excel < container < scan < engine < views < wndmgr < export
+#     < addin < cli
 #
 # spreadsheet/ stands beside the layers, on platform/ alone: the system reaches it only through
 # the object model, and only the command line opens workbooks with it directly. Tests and
@@ -14,8 +15,8 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 python3 - <<'PY'
 import pathlib, re, sys
 
-layers = ["resources", "platform", "formula", "excel", "container", "scan", "engine", "views", "export",
-          "addin", "cli"]
+layers = ["resources", "platform", "formula", "excel", "container", "scan", "engine", "views", "wndmgr",
+          "export", "addin", "cli"]
 rank = {name: index for index, name in enumerate(layers)}
 include = re.compile(r'^\s*#\s*include\s+"([A-Za-z0-9_]+)/')
 
