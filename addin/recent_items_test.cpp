@@ -22,6 +22,7 @@
 #include "tests/support/memory_settings_store.h"
 #include "tests/support/recording_progress.h"
 #include "tests/support/spreadsheet_session.h"
+#include "tests/support/scratch_current_user.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -207,34 +208,6 @@ constexpr StoreKind kStoreKinds[] = {
 };
 
 #ifdef _WIN32
-// HKEY_CURRENT_USER of this process moved under a key of its own while the object lives, so that
-// the add-in's real recent items (and another test process's) are never touched.
-class CCurrentUserOverride {
- public:
-  CCurrentUserOverride() {
-    const std::wstring path =
-        L"Software\\NUV\\TrelvaneTests\\User" + std::to_wstring(GetCurrentProcessId());
-    RegDeleteTreeW(HKEY_CURRENT_USER, path.c_str());
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                        root_.Receive(), nullptr) == ERROR_SUCCESS) {
-      overridden_ = RegOverridePredefKey(HKEY_CURRENT_USER, root_.Get()) == ERROR_SUCCESS;
-    }
-    path_ = path;
-  }
-  ~CCurrentUserOverride() {
-    if (overridden_) RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
-    root_.Reset();
-    RegDeleteTreeW(HKEY_CURRENT_USER, path_.c_str());
-  }
-  CCurrentUserOverride(const CCurrentUserOverride&) = delete;
-  CCurrentUserOverride& operator=(const CCurrentUserOverride&) = delete;
-  bool IsActive() const { return overridden_; }
-
- private:
-  CScopedRegistryKey root_;
-  std::wstring path_;
-  bool overridden_ = false;
-};
 #endif
 
 class RecentItemsStore : public testing::TestWithParam<StoreKind> {
@@ -281,7 +254,7 @@ class RecentItemsStore : public testing::TestWithParam<StoreKind> {
   CScratchFolder folder_;
   test_support::CMemorySettingsStore memory_;
 #ifdef _WIN32
-  CCurrentUserOverride currentUser_;
+  test_support::CScratchCurrentUser currentUser_{L"User"};
   std::unique_ptr<CRegistrySettingsStore> registry_;
 #else
   std::unique_ptr<CFileSettingsStore> file_;

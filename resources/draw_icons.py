@@ -438,6 +438,59 @@ def draw_product(c):
     c.frame(9, 11, 16, 16, INK, BLUE)
 
 
+def draw_close_tab(c):
+    """A cross, the window manager's close button."""
+    if c.size == 16:
+        rows = []
+        for y in range(16):
+            row = ["."] * 16
+            if 3 <= y <= 12:
+                for x in (y, y + 1, 15 - y, 14 - y):
+                    if 3 <= x <= 12:
+                        row[x] = "#"
+            rows.append("".join(row))
+        c.pixel_map(rows, {"#": INK})
+        return
+    c.line([(3.5, 3.5), (12.5, 12.5)], 4.0, INK)
+    c.line([(12.5, 3.5), (3.5, 12.5)], 4.0, INK)
+
+
+def draw_tile_windows(c):
+    """Two windows side by side, each with its title bar: a tab moved into a pane of its own."""
+    line = 1 / c.unit
+    for x0, x1 in ((0, 8), (8, 16)):
+        right = x1 - (line if x1 == 16 else 0)
+        c.frame(x0, 2, right + (0 if x1 == 16 else line), 14, INK, PAPER)
+        c.rect(x0, 2, right + (0 if x1 == 16 else line), 5, BLUE)
+        c.frame(x0, 2, right + (0 if x1 == 16 else line), 14, INK)
+
+
+def draw_tab_menu(c):
+    """A bar over a downward triangle: the list of the hosted windows. It sits on the header
+    band, which is dark in the black theme, so it has a white rim."""
+    if c.size == 16:
+        c.pixel_map([
+            "................",
+            "................",
+            ".WWWWWWWWWWWWWW.",
+            ".W############W.",
+            ".W############W.",
+            ".WWWWWWWWWWWWWW.",
+            ".W############W.",
+            ".WW##########WW.",
+            "..WW########WW..",
+            "...WW######WW...",
+            "....WW####WW....",
+            ".....WW##WW.....",
+            "......WWWW......",
+        ], {"#": INK, "W": PAPER})
+        return
+    c.rect(1.5, 2.5, 14.5, 5.5, PAPER)
+    c.polygon([(1, 5.5), (15, 5.5), (8, 13)], PAPER)
+    c.rect(2, 3, 14, 5, INK)
+    c.polygon([(2, 6), (14, 6), (8, 12)], INK)
+
+
 ICONS = {
     1016: ("Show Inputs", draw_show_inputs),
     3010: ("Show Errors", draw_show_errors),
@@ -450,6 +503,9 @@ ICONS = {
     1041: ("Contact us", draw_contact),
     1042: ("Recent items", draw_recent),
     1058: ("Trelvane", draw_product),
+    102: ("Close window", draw_close_tab),
+    103: ("Tile window", draw_tile_windows),
+    104: ("Tab menu", draw_tab_menu),
 }
 
 

@@ -19,6 +19,7 @@
 #include "tests/excel_host/addin_registration.h"
 #include "tests/excel_host/desktop_windows.h"
 #include "tests/excel_host/excel_host.h"
+#include "tests/excel_host/hosted_windows.h"
 #include "tests/excel_host/message_pump.h"
 #include "tests/support/message_box_watcher.h"
 #include "tests/support/window_screenshot.h"
@@ -48,17 +49,25 @@ inline bool EnsureAddInRegistered(const std::wstring& dll) {
   return RegisteredThisRun();
 }
 
-// The lines the add-in's request frame lists once it has at least `count`; what it lists when
-// the wait runs out otherwise. Pumps this thread's messages meanwhile.
-inline std::vector<std::wstring> WaitForRequestLines(std::size_t count) {
-  std::vector<std::wstring> lines;
+// The titles of the windows the window manager hosts (sorted) once it hosts at least `count`
+// and each has its own title (not yet its template's caption) that held for one poll; what it
+// hosts when the wait runs out otherwise. Pumps this thread's messages meanwhile.
+inline std::vector<std::wstring> WaitForHostedTitles(std::size_t count) {
+  std::vector<std::wstring> titles;
+  std::vector<std::wstring> before;
   PumpMessagesUntil(
       [&] {
-        lines = RequestFrameLines();
-        return lines.size() >= count;
+        before = std::exchange(titles, HostedWindowTitles());
+        if (titles.size() < count || titles != before) return false;
+        for (const std::wstring& title : titles) {
+          if (title.empty() || title == L"Excel Trelvane" || title == L"Evaluate formula") {
+            return false;
+          }
+        }
+        return true;
       },
       kWindowWait);
-  return lines;
+  return titles;
 }
 
 // The add-in's recent items as it saves them in the current user's registry.

@@ -187,9 +187,9 @@ TEST_F(AddInHostTest, WithoutStartupCompleteTheRibbonWorksButNothingIsLoadedOrAd
   EXPECT_EQ(0, host.RibbonCallback(L"GetButtonVisible", L"nuvMru0").Bool());
   EXPECT_EQ(L"Show precedents", host.RibbonCallback(L"GetScreentip", L"nuvShowPrecedents").Text());
   EXPECT_EQ(S_OK, host.ClickRibbonControl(L"nuvShowPrecedents").hr);
-  const std::vector<std::wstring> lines = addin_host::WaitForRequestLines(1);
+  const std::vector<std::wstring> lines = addin_host::WaitForHostedTitles(1);
   ASSERT_EQ(1u, lines.size());
-  EXPECT_EQ(L"Sheet1!B2 - precedents  (container Book1.xlsx)", lines[0]);
+  EXPECT_EQ(L"Sheet1!B2 - precedents", lines[0]);
 
   // Its shutdown saves the list it has: the item just recorded, not the stored one.
   host.UnloadAddIn();
@@ -292,7 +292,7 @@ TEST_F(AddInHostTest, OnLoadCustomUiKeepsTheRibbonThatRecentItemsInvalidate) {
   StartWithBook();
   const int before = host.Ribbon().Invalidations();
   EXPECT_EQ(S_OK, host.ClickRibbonControl(L"nuvShowPrecedents").hr);
-  ASSERT_EQ(1u, addin_host::WaitForRequestLines(1).size());
+  ASSERT_EQ(1u, addin_host::WaitForHostedTitles(1).size());
   EXPECT_EQ(before + 1, host.Ribbon().Invalidations());
   EXPECT_EQ(L"[Book1.xlsx]Sheet1!B2  - Precedents",
             host.RibbonCallback(L"GetButtonLabel", L"nuvMru0").Text());
@@ -403,7 +403,7 @@ TEST_F(AddInHostTest, EntryPointsAnswerOddCallsWithResultCodes) {
     EXPECT_EQ(S_OK, host.ClickRibbonControl(L"nuvRefresh").hr);
     PumpMessagesUntilIdle();  // the posted command runs, and finds nothing to open
   });
-  EXPECT_TRUE(RequestFrameLines().empty());
+  EXPECT_TRUE(HostedWindowTitles().empty());
 
   IDispatch* connect = addIn.Dispatch();
   ASSERT_NE(nullptr, connect);

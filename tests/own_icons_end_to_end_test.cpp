@@ -87,9 +87,10 @@ std::string IconFileBytes(const std::filesystem::path& path) {
   return {std::istreambuf_iterator<char>(file), {}};
 }
 
-// The ribbon's own images, and the product icon of the add-in's windows.
+// The ribbon's own images, the product icon of the add-in's windows and the window manager's
+// buttons.
 std::set<int32_t> OwnIconResources() {
-  std::set<int32_t> numbers{IDI_WINDOW_MANAGER};
+  std::set<int32_t> numbers{IDI_WINDOW_MANAGER, IDI_WNDMGR_CLOSE, IDI_WNDMGR_TILE, IDI_WNDMGR_MENU};
   for (const OwnImage& image : kOwnImages) numbers.insert(image.iconResource);
   return numbers;
 }

@@ -27,6 +27,7 @@ CAddInSession::CAddInSession(const ExcelObject& application)
                          ? reinterpret_cast<HWND>(static_cast<LONG_PTR>(manager_.ExcelWindow()))
                          : GetForegroundWindow();
   desktop_.AttachToExcel(excel);
+  desktop_.SetExcelMajorVersion(manager_.MajorVersion());
   sink_.SetManager(&manager_);
   sink_.SetErrorReporter(
       [](HRESULT error, const wchar_t* context) { ShowComError(error, context); });

@@ -5,11 +5,17 @@
 
 #include <utility>
 
+#include "addin/win32/about_dialog.h"
+#include "addin/win32/color_menu.h"
 #include "addin/win32/message_boxes.h"
 #include "addin/win32/office_interfaces.h"
-#include "addin/win32/request_list_frame.h"
 #include "platform/win32/scoped_handles.h"
+#include "resources/resource_ids.h"
+#include "addin/addin_manager.h"
 #include "views/win32/loading_progress.h"
+#include "views/win32/trelvane_windows.h"
+#include "wndmgr/win32/window_manager_theme.h"
+#include "wndmgr/win32/wnd_manager_ui_wnd.h"
 
 namespace {
 
@@ -37,9 +43,11 @@ CWin32Desktop::CWin32Desktop()
 }
 
 CWin32Desktop::~CWin32Desktop() {
-  // The frame first, while the host window can still serve its last calls.
-  if (HWND frame = std::exchange(frame_, nullptr); frame != nullptr) {
+  // The frame first, while the host window can still serve its windows' last calls: closing it
+  // destroys what it hosts, then it goes itself, on its own thread.
+  if (HWND frame = frame_.exchange(nullptr); frame != nullptr) {
     ::SendMessageTimeoutW(frame, WM_CLOSE, 0, 0, SMTO_NORMAL, kFrameCloseWaitMs, nullptr);
+    if (uiThread_) uiThread_->RunOnUiThread([frame] { ::DestroyWindow(frame); }, true);
   }
   // The UI thread runs this module's code: it must not outlive the add-in, whose DLL Excel may
   // free once the add-in object is gone.
@@ -64,7 +72,8 @@ void CWin32Desktop::SetRibbon(IDispatch* ribbonUi) {
 }
 
 HWND CWin32Desktop::WindowManagerWindow() const {
-  return frame_ != nullptr && ::IsWindow(frame_) != FALSE ? frame_ : nullptr;
+  HWND frame = frame_.load();
+  return frame != nullptr && ::IsWindow(frame) != FALSE ? frame : nullptr;
 }
 
 void CWin32Desktop::ShowMessage(const std::wstring& text) {
@@ -93,19 +102,50 @@ HWND CWin32Desktop::GetWindowManager() {
   frame_ = nullptr;
   if (!EnsureUiThread()) return nullptr;
   HWND made = nullptr;
-  uiThread_->RunOnUiThread([&made] { made = CRequestListFrame::CreateOnThisThread(); }, true);
+  const int32_t version = excelMajorVersion_;
+  uiThread_->RunOnUiThread(
+      [&made, version] {
+        CWndManagerUIWnd* manager = CWndManagerUIWnd::CreateOnThisThread(
+            ChoosePainterForExcel(version), LoadModuleString(IDS_PRODUCT_TITLE));
+        made = manager != nullptr ? manager->Hwnd() : nullptr;
+      },
+      true);
   frame_ = made;
-  return frame_;
+  return made;
+}
+
+bool CWin32Desktop::PostWindow(HWND frame, const WindowRequest& request) {
+  std::shared_ptr<IWndMgrItem> window = MakeTrelvaneWindow(
+      *this, request.container, request.kind, request.root, request.colorIndex);
+  return window != nullptr && CWndManagerUIWnd::PostAddWindow(frame, std::move(window), true);
 }
 
 void CWin32Desktop::OpenWindow(const WindowRequest& request) {
   HWND frame = GetWindowManager();
   if (frame == nullptr) return;
-  if (CRequestListFrame::PostRequest(frame, request, true)) uiThread_->ActivateWindow(frame);
+  if (PostWindow(frame, request)) uiThread_->ActivateWindow(frame);
+}
+
+void CWin32Desktop::OpenWindow(std::shared_ptr<CDependencyContainer> container, TraceKind kind,
+                               const CellReference& root, int32_t colorIndex) {
+  // A window opening another: the frame that hosts it is there already.
+  HWND frame = WindowManagerWindow();
+  if (frame == nullptr) return;
+  WindowRequest request;
+  request.container = std::move(container);
+  request.kind = kind;
+  request.root = root;
+  request.colorIndex = colorIndex;
+  if (PostWindow(frame, request) && uiThread_) uiThread_->ActivateWindow(frame);
+}
+
+void CWin32Desktop::OpenHelp(int32_t topic) {
+  OpenAddress(std::wstring(kHelpSiteAddress) + HelpPage(topic));
 }
 
 void CWin32Desktop::CloseWindowManager() {
-  if (HWND frame = std::exchange(frame_, nullptr); frame != nullptr) {
+  // The frame hides and destroys what it hosts; the next window shows it again.
+  if (HWND frame = WindowManagerWindow(); frame != nullptr) {
     ::PostMessageW(frame, WM_CLOSE, 0, 0);
   }
 }
@@ -126,14 +166,8 @@ int32_t CWin32Desktop::TrackTextMenu(const std::vector<std::wstring>& texts,
   return static_cast<int32_t>(chosen);
 }
 
-int32_t CWin32Desktop::ChooseFromColorMenu(const std::vector<ColorMenuItem>& items, bool) {
-  std::vector<std::wstring> texts;
-  std::vector<int32_t> ids;
-  for (const ColorMenuItem& item : items) {
-    texts.push_back(item.text);
-    ids.push_back(item.id);
-  }
-  return TrackTextMenu(texts, ids, hidden_.Hwnd());
+int32_t CWin32Desktop::ChooseFromColorMenu(const std::vector<ColorMenuItem>& items, bool fill) {
+  return ::ChooseFromColorMenu(hidden_, items, fill);
 }
 
 void CWin32Desktop::InvalidateRecentItems() {
@@ -164,6 +198,5 @@ void CWin32Desktop::OpenAddress(const std::wstring& address) {
 }
 
 void CWin32Desktop::ShowAbout() {
-  ::ShowMessage(std::wstring(L"Trelvane\n") + kAboutVersionText, MB_OK | MB_ICONINFORMATION,
-                excelWindow_);
+  ShowAboutDialog(excelWindow_);
 }

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include <atomic>
+
 #include "addin/desktop.h"
 #include "addin/win32/hidden_window.h"
 #include "addin/win32/host_window.h"
@@ -16,15 +18,15 @@
 #include "addin/win32/win32_clipboard.h"
 #include "platform/com_ptr.h"
 #include "views/progress_window.h"
+#include "views/win32/trelvane_controller.h"
 
 class CAddInManager;
 
-// The About box's version line.
-inline constexpr const wchar_t* kAboutVersionText = L"Version 5.0";
 
 // Made, used and destroyed on Excel's thread. Destruction closes the frame, ends the UI thread
-// (whose windows go with it), then destroys the host window and the hidden window.
-class CWin32Desktop final : public IAddInDesktop {
+// (whose windows go with it), then destroys the host window and the hidden window. The trace and
+// evaluate windows reach the add-in through it as their controller, from the UI thread.
+class CWin32Desktop final : public IAddInDesktop, public ITrelvaneController {
  public:
   CWin32Desktop();  // creates the hidden window
   ~CWin32Desktop() override;
@@ -36,9 +38,12 @@ class CWin32Desktop final : public IAddInDesktop {
   // Excel's main window: the host window becomes its child (once per process), and it owns the
   // messages and the recent-items menu.
   void AttachToExcel(HWND excelWindow);
+  // Application.Version's leading number: the window manager's colours follow the Office theme
+  // from version 12 on.
+  void SetExcelMajorVersion(int32_t majorVersion) { excelMajorVersion_ = majorVersion; }
   // The ribbon handed to onLoad, held; invalidated when the recent items change. May be null.
   void SetRibbon(IDispatch* ribbonUi);
-  HWND ExcelWindow() const { return excelWindow_; }
+  HWND ExcelWindow() const override { return excelWindow_; }
   HWND HiddenWindow() const { return hidden_.Hwnd(); }
   // The window manager's frame, null until a window was opened (or after it closed).
   HWND WindowManagerWindow() const;
@@ -65,10 +70,17 @@ class CWin32Desktop final : public IAddInDesktop {
   void CloseWindowManager() override;
   IOperationProgress& Progress() override { return progress_; }
   IExcelThread& ExcelThread() override { return excelThread_; }
+  // ITrelvaneController, for the windows on the UI thread.
+  void OpenWindow(std::shared_ptr<CDependencyContainer> container, TraceKind kind,
+                  const CellReference& root, int32_t colorIndex) override;
+  IMessageSink& Messages() override { return *this; }
+  void OpenHelp(int32_t topic) override;
 
  private:
   // The frame, made on the UI thread on first need; null when it cannot be made.
   HWND GetWindowManager();
+  // Hands a new window for `request` to the frame; false when there is no frame.
+  bool PostWindow(HWND frame, const WindowRequest& request);
   // A popup of `texts` (ids from 1) at the cursor owned by `owner`; the chosen id or 0.
   static int32_t TrackTextMenu(const std::vector<std::wstring>& texts,
                                const std::vector<int32_t>& ids, HWND owner);
@@ -78,7 +90,9 @@ class CWin32Desktop final : public IAddInDesktop {
   HWND excelWindow_ = nullptr;
   std::unique_ptr<CHostWnd> host_;
   std::unique_ptr<CNuvUIThread> uiThread_;
-  HWND frame_ = nullptr;  // owned by itself on the UI thread
+  // Owned by itself on the UI thread; read there too, when a window opens another.
+  std::atomic<HWND> frame_ = nullptr;
+  int32_t excelMajorVersion_ = 0;
   CComPtr<IDispatch> ribbon_;
   CWin32Clipboard clipboard_;
   CWin32ExcelThread excelThread_;

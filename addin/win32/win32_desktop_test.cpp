@@ -19,10 +19,11 @@
 #include "addin/user_messages.h"
 #include "addin/win32/message_boxes.h"
 #include "addin/win32/office_interfaces.h"
-#include "addin/win32/request_list_frame.h"
 #include "resources/resource_ids.h"
 #include "spreadsheet/model/cell_value.h"
 #include "tests/support/message_box_watcher.h"
+#include "tests/support/popup_menu_window.h"
+#include "wndmgr/win32/wnd_manager_ui_wnd.h"
 #include "tests/support/spreadsheet_session.h"
 
 namespace {
@@ -118,19 +119,23 @@ class Win32Desktop : public testing::Test {
   }
   void TearDown() override { desktop_.reset(); }
 
-  // The list box lines of the window manager's frame.
-  static std::vector<std::wstring> FrameLines(HWND frame) {
-    HWND list = ::GetDlgItem(frame, kRequestListId);
+  // The titles of the windows the window manager's frame hosts, in the order they were added;
+  // read on the UI thread, which owns the frame's state.
+  std::vector<std::wstring> FrameLines(HWND frame) const {
     std::vector<std::wstring> lines;
-    const auto count = ::SendMessageW(list, LB_GETCOUNT, 0, 0);
-    for (LRESULT index = 0; index < count; ++index) {
-      const auto length = ::SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
-      std::wstring line(static_cast<size_t>(length) + 1, L'\0');
-      ::SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(index),
-                     reinterpret_cast<LPARAM>(line.data()));
-      line.resize(static_cast<size_t>(length));
-      lines.push_back(line);
-    }
+    if (desktop_ == nullptr || desktop_->UiThread() == nullptr) return lines;
+    desktop_->UiThread()->RunOnUiThread(
+        [&] {
+          const CWndManagerUIWnd* manager = CWndManagerUIWnd::FromManager(frame);
+          if (manager == nullptr) return;
+          for (int index = 0; index < manager->HostedCount(); ++index) {
+            HWND hosted = manager->HostedWindow(index);
+            wchar_t title[256] = {};
+            if (hosted != nullptr) ::GetWindowTextW(hosted, title, 256);
+            lines.emplace_back(title);
+          }
+        },
+        true);
     return lines;
   }
 
@@ -264,20 +269,25 @@ TEST_F(Win32Desktop, PostedCommandsRunFromTheMessageLoopAndTheFrameListsThemOnTh
   ASSERT_TRUE(PumpUntil([&] { return FrameLines(frame).size() == 2; }));
   EXPECT_EQ(frame, desktop_->WindowManagerWindow());  // one frame for every window
 
-  EXPECT_EQ((std::vector<std::wstring>{L"Sheet1!B1 - precedents  (container Book1.xlsx)",
-                                       L"Sheet1!B1 - dependents  (container Book1.xlsx)"}),
+  EXPECT_EQ((std::vector<std::wstring>{L"Sheet1!B1 - precedents", L"Sheet1!B1 - dependents"}),
             FrameLines(frame));
   EXPECT_EQ(desktop_->UiThread()->ThreadId(), ::GetWindowThreadProcessId(frame, nullptr));
   EXPECT_NE(::GetCurrentThreadId(), desktop_->UiThread()->ThreadId());
   wchar_t title[64] = {};
   ::GetWindowTextW(frame, title, 64);
-  EXPECT_STREQ(L"Trelvane", title);
+  EXPECT_STREQ(L"Trelvane - Sheet1!B1 - dependents", title);
   EXPECT_TRUE(PumpUntil([&] { return ::IsWindowVisible(frame) != FALSE; }));
 
-  // A closing workbook closes the frame; the next window gets a new one.
+  // A closing workbook closes the frame's windows and hides it; the next window shows it again.
   desktop_->CloseWindowManager();
-  EXPECT_TRUE(PumpUntil([&] { return ::IsWindow(frame) == FALSE; }));
-  desktop_->SetManager(nullptr);
+  EXPECT_TRUE(PumpUntil([&] { return ::IsWindowVisible(frame) == FALSE && FrameLines(frame).empty(); }));
+  manager.ExecuteCommand(static_cast<int32_t>(CommandId::kShowPrecedents));
+  EXPECT_TRUE(PumpUntil([&] { return ::IsWindowVisible(frame) != FALSE && FrameLines(frame).size() == 1; }));
+  EXPECT_EQ(frame, desktop_->WindowManagerWindow());
+
+  // The desktop's end takes the frame with it.
+  desktop_.reset();
+  EXPECT_FALSE(::IsWindow(frame));
 }
 
 TEST_F(Win32Desktop, RequestsStillQueuedWhenTheDesktopGoesGiveTheirContainersUp) {
@@ -288,7 +298,7 @@ TEST_F(Win32Desktop, RequestsStillQueuedWhenTheDesktopGoesGiveTheirContainersUp)
   desktop_->OpenWindow({container, TraceKind::kCalculationChain, CellReference(), -1});
   HWND frame = desktop_->WindowManagerWindow();
   ASSERT_TRUE(PumpUntil([&] { return FrameLines(frame).size() == 1; }));
-  EXPECT_EQ(L"Calculation Chain  (container Book1.xlsx)", FrameLines(frame)[0]);
+  EXPECT_EQ(L"Calculation Chain", FrameLines(frame)[0]);
 
   // The UI thread is busy while the next request is queued; the close sent at the desktop's end
   // overtakes it.
@@ -363,25 +373,8 @@ class CDesktopTestMenuDriver {
   }
 
  private:
-  static BOOL CALLBACK FindMenu(HWND window, LPARAM found) {
-    DWORD process = 0;
-    ::GetWindowThreadProcessId(window, &process);
-    wchar_t className[16] = {};
-    ::GetClassNameW(window, className, 16);
-    if (process != ::GetCurrentProcessId() || std::wcscmp(className, L"#32768") != 0 ||
-        ::IsWindowVisible(window) == FALSE) {
-      return TRUE;
-    }
-    *reinterpret_cast<HWND*>(found) = window;
-    return FALSE;
-  }
   void Drive() {
-    HWND menuWindow = nullptr;
-    const auto end = std::chrono::steady_clock::now() + kDesktopTestWait;
-    while (menuWindow == nullptr && !stop_.load() && std::chrono::steady_clock::now() < end) {
-      ::EnumWindows(&FindMenu, reinterpret_cast<LPARAM>(&menuWindow));
-      if (menuWindow == nullptr) std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
+    HWND menuWindow = test_support::WaitForPopupMenu(stop_, kDesktopTestWait);
     if (menuWindow == nullptr) return;
     auto menu = reinterpret_cast<HMENU>(::SendMessageW(menuWindow, MN_GETHMENU, 0, 0));
     std::vector<std::wstring> texts;

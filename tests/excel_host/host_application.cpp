@@ -9,6 +9,7 @@
 #include "platform/text_case.h"
 #include "spreadsheet/objects/object_arguments.h"
 #include "spreadsheet/objects/object_factory.h"
+#include "tests/excel_host/excel4_macros.h"
 #include "tests/support/workbook_dispatch.h"
 
 namespace {
@@ -21,6 +22,7 @@ enum HostApplicationId : DISPID {
   kHostVersion,
   kHostLanguageSettings,
   kHostComAddIns,
+  kHostExecuteExcel4Macro,
 };
 
 constexpr std::array kHostApplicationMembers = {
@@ -28,6 +30,7 @@ constexpr std::array kHostApplicationMembers = {
     Member{L"Version", kHostVersion, MemberKind::ReadOnlyProperty},
     Member{L"LanguageSettings", kHostLanguageSettings, MemberKind::ReadOnlyProperty},
     Member{L"COMAddIns", kHostComAddIns, MemberKind::ReadOnlyProperty},
+    Member{L"ExecuteExcel4Macro", kHostExecuteExcel4Macro, MemberKind::Method},
 };
 
 bool IsHostMember(DISPID id) {
@@ -135,6 +138,7 @@ std::span<const Member> CHostApplication::Members() const {
 
 HRESULT CHostApplication::Call(const Member& member, bool, const spreadsheet::CArguments& args,
                                CVariant* result) {
+  if (member.id == kHostExecuteExcel4Macro) return ExecuteExcel4Macro(args, result);
   if (const HRESULT hr = spreadsheet::CheckArguments(args, 0, 0); FAILED(hr)) return hr;
   switch (member.id) {
     case kHostHwnd:
@@ -159,4 +163,17 @@ HRESULT CHostApplication::Call(const Member& member, bool, const spreadsheet::CA
     default:
       return DISP_E_MEMBERNOTFOUND;
   }
+}
+
+HRESULT CHostApplication::ExecuteExcel4Macro(const spreadsheet::CArguments& args,
+                                             CVariant* result) {
+  if (const HRESULT hr = spreadsheet::CheckArguments(args, 1, 1); FAILED(hr)) return hr;
+  std::wstring macro;
+  if (const HRESULT hr = args.GetText(0, &macro); FAILED(hr)) return hr;
+  const std::optional<double> answer = EvaluateExcel4Macro(*spreadsheet_, macro);
+  // Excel answers a macro it cannot evaluate with the error value #VALUE!.
+  *result = answer ? CVariant(*answer)
+                   : spreadsheet::CellValueToVariant(
+                         spreadsheet::CellValue::Error(spreadsheet::ErrorCode::Value));
+  return S_OK;
 }

@@ -1,8 +1,8 @@
 // CHostApplication: the Application object the test host hands to the add-in. It answers what
 // the add-in reads of Excel that the embedded spreadsheet does not play (the main window's
-// handle, a version the test chooses, a LanguageSettings that can fail, COMAddIns, and the
-// AppEvents connection point) and passes every other member to the embedded spreadsheet's own
-// Application, by name.
+// handle, a version the test chooses, a LanguageSettings that can fail, COMAddIns, the Excel 4
+// macro functions that place cells on the screen, and the AppEvents connection point) and passes
+// every other member to the embedded spreadsheet's own Application, by name.
 #pragma once
 
 #include <windows.h>
@@ -75,6 +75,8 @@ class CHostApplication final : public spreadsheet::CDispatchObject,
  private:
   CHostApplication(std::shared_ptr<spreadsheet::CSpreadsheetApplication> spreadsheet,
                    HWND mainWindow);
+  // GET.CELL(42) and GET.CELL(43) from the host's window layout; #VALUE! for anything else.
+  HRESULT ExecuteExcel4Macro(const spreadsheet::CArguments& args, CVariant* result);
 
   std::shared_ptr<spreadsheet::CSpreadsheetApplication> spreadsheet_;
   CComPtr<IDispatch> embedded_;

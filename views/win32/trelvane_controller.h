@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "container/dependency_container.h"
 #include "container/operation_progress.h"
@@ -34,4 +35,10 @@ class ITrelvaneController {
   virtual IOperationProgress& Progress() = 0;
   // The help topic of a window (its number from 1), in the browser.
   virtual void OpenHelp(int32_t topic) = 0;
+  // The container of another open workbook, by its Workbook.Name, for external references;
+  // null when that workbook is not open (or the add-in does not know it).
+  virtual std::shared_ptr<CDependencyContainer> FindContainerByWorkbookName(
+      const std::wstring& /*name*/) {
+    return nullptr;
+  }
 };

@@ -28,6 +28,13 @@ bool EnsureClass(const wchar_t* className, const CWindowBase::ClassLook& look, W
 }
 
 // Dialog messages whose answer is the dialog procedure's return value rather than DWLP_MSGRESULT.
+// Where a subclassed window keeps its own procedure, so that it survives its object.
+constexpr wchar_t kOwnProcedureProperty[] = L"Trelvane.OwnProcedure";
+
+WNDPROC OwnProcedure(HWND window) {
+  return reinterpret_cast<WNDPROC>(::GetPropW(window, kOwnProcedureProperty));
+}
+
 bool AnswersDirectly(UINT message) {
   switch (message) {
     case WM_CTLCOLORMSGBOX:
@@ -55,6 +62,12 @@ CWindowBase::~CWindowBase() {
   // The derived part is gone: its handlers must not see the last messages.
   HWND window = hwnd_;
   Unbind();
+  if (const WNDPROC own = OwnProcedure(window); own != nullptr) {
+    // A window made elsewhere outlives this object: it gets its own procedure back.
+    ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(own));
+    ::RemovePropW(window, kOwnProcedureProperty);
+    return;
+  }
   ::DestroyWindow(window);
 }
 
@@ -80,6 +93,18 @@ bool CWindowBase::Create(const wchar_t* className, const ClassLook& look, DWORD 
                                    reinterpret_cast<HMENU>(idOrMenu), ModuleInstance(), this);
   // WM_NCCREATE bound it; a window that failed later in creation has been destroyed already.
   return created != nullptr && created == hwnd_;
+}
+
+bool CWindowBase::Subclass(HWND window) {
+  if (hwnd_ != nullptr || window == nullptr || BoundObject(window) != nullptr) return false;
+  const auto own = ::GetWindowLongPtrW(window, GWLP_WNDPROC);
+  if (own == 0 ||
+      ::SetPropW(window, kOwnProcedureProperty, reinterpret_cast<HANDLE>(own)) == FALSE) {
+    return false;
+  }
+  Bind(window);
+  ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWindowBase::SubclassProc));
+  return true;
 }
 
 void CWindowBase::Destroy() {
@@ -144,6 +169,22 @@ LRESULT CALLBACK CWindowBase::WindowProc(HWND window, UINT message, WPARAM wPara
   LRESULT result = Dispatch(object, message, wParam, lParam, &handled);
   // After WM_NCDESTROY the object may be gone; only `window` and the locals are used.
   return handled ? result : ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK CWindowBase::SubclassProc(HWND window, UINT message, WPARAM wParam,
+                                           LPARAM lParam) {
+  const WNDPROC own = OwnProcedure(window);
+  if (own == nullptr) return ::DefWindowProcW(window, message, wParam, lParam);
+  if (message == WM_NCDESTROY) {
+    // The window's own procedure comes back before its last message.
+    ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(own));
+    ::RemovePropW(window, kOwnProcedureProperty);
+  }
+  CWindowBase* object = FromHwnd(window);
+  bool handled = false;
+  LRESULT result = 0;
+  if (object != nullptr) result = Dispatch(object, message, wParam, lParam, &handled);
+  return handled ? result : ::CallWindowProcW(own, window, message, wParam, lParam);
 }
 
 bool CDialogBase::CreateModeless(int templateId, HWND parent) {

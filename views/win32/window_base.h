@@ -20,7 +20,7 @@ class CWindowBase {
   };
 
   CWindowBase() = default;
-  virtual ~CWindowBase();  // destroys the window if it still exists
+  virtual ~CWindowBase();  // destroys the window if it still exists; gives a subclassed one back
   CWindowBase(const CWindowBase&) = delete;
   CWindowBase& operator=(const CWindowBase&) = delete;
 
@@ -34,6 +34,10 @@ class CWindowBase {
   bool Create(const wchar_t* className, const ClassLook& look, DWORD exStyle, DWORD style,
               const wchar_t* title, HWND parent, UINT_PTR idOrMenu = 0, const RECT& rect = {});
   void Destroy();  // DestroyWindow if it exists
+  // Takes over a window made elsewhere (a dialog's control): its messages come to OnMessage and
+  // those left unhandled go to its own procedure; given back at WM_NCDESTROY. False when this
+  // object already has a window or the window is bound to another object.
+  bool Subclass(HWND window);
 
   // The object bound to a window of this base, or null.
   static CWindowBase* FromHwnd(HWND window);
@@ -51,6 +55,7 @@ class CWindowBase {
   friend class CDialogBase;
 
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   // Runs OnMessage without letting an exception out; unbinds at WM_NCDESTROY.
   static LRESULT Dispatch(CWindowBase* object, UINT message, WPARAM wParam, LPARAM lParam,
                           bool* handled);

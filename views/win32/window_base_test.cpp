@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <stdexcept>
 #include <vector>
 
@@ -109,6 +110,56 @@ TEST(Win32WindowBase, AClassIsRegisteredOnceForAllItsWindows) {
   EXPECT_EQ(::GetClassLongPtrW(first.Hwnd(), GCW_ATOM),
             ::GetClassLongPtrW(second.Hwnd(), GCW_ATOM));
   EXPECT_NE(0u, static_cast<UINT>(::GetClassLongPtrW(first.Hwnd(), GCL_STYLE)) & CS_DBLCLKS);
+}
+
+}  // namespace
+
+namespace {
+
+// A static made elsewhere, as a dialog makes its controls.
+HWND MakeStatic(HWND parent) {
+  return ::CreateWindowExW(0, L"STATIC", L"before", WS_CHILD, 0, 0, 50, 20, parent, nullptr,
+                           nullptr, nullptr);
+}
+
+TEST(Win32WindowBase, ASubclassedWindowKeepsItsOwnBehaviourAndGetsItsProcedureBack) {
+  CRecordingWindow parent;
+  ASSERT_TRUE(parent.Create());
+  const HWND control = MakeStatic(parent.Hwnd());
+  ASSERT_NE(nullptr, control);
+  const auto ownProcedure = ::GetWindowLongPtrW(control, GWLP_WNDPROC);
+  {
+    bool finalSeen = false;
+    CRecordingWindow subclassed(&finalSeen);
+    ASSERT_TRUE(subclassed.Subclass(control));
+    EXPECT_FALSE(subclassed.Subclass(control));
+    CRecordingWindow other;
+    EXPECT_FALSE(other.Subclass(control));  // already bound
+    EXPECT_EQ(&subclassed, CWindowBase::FromHwnd(control));
+    EXPECT_EQ(42, ::SendMessageW(control, kAnswerMessage, 0, 0));
+    EXPECT_EQ(0, ::SendMessageW(control, kThrowMessage, 0, 0));
+    // Unhandled messages reach the static's own procedure.
+    ::SetWindowTextW(control, L"after");
+    wchar_t text[16] = {};
+    ::GetWindowTextW(control, text, 16);
+    EXPECT_STREQ(L"after", text);
+    EXPECT_NE(std::find(subclassed.messages.begin(), subclassed.messages.end(),
+                        static_cast<UINT>(WM_SETTEXT)),
+              subclassed.messages.end());
+  }
+  // The object went first: the window lives on with its own procedure.
+  EXPECT_NE(FALSE, ::IsWindow(control));
+  EXPECT_EQ(ownProcedure, ::GetWindowLongPtrW(control, GWLP_WNDPROC));
+  EXPECT_EQ(nullptr, CWindowBase::FromHwnd(control));
+
+  // The window goes first: the object hears its last message and is unbound.
+  bool finalSeen = false;
+  CRecordingWindow again(&finalSeen);
+  ASSERT_TRUE(again.Subclass(control));
+  ::DestroyWindow(control);
+  EXPECT_TRUE(finalSeen);
+  EXPECT_EQ(nullptr, again.Hwnd());
+  EXPECT_EQ(WM_NCDESTROY, again.messages.back());
 }
 
 }  // namespace
