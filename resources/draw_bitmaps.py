@@ -413,8 +413,44 @@ TRACE_IMAGES = [
         "................",
         "................",
     ],
-    TOOLBAR[3],                                    # 4 an error
-    TOOLBAR[6],                                    # 5 a formula
+    # 4 a sub-expression of a formula: a value in brackets
+    [
+        "................",
+        "................",
+        "...kk......kk...",
+        "..kk........kk..",
+        "..k..........k..",
+        ".kk..........kk.",
+        ".k....bbbb....k.",
+        ".k...b....b...k.",
+        ".k...b....b...k.",
+        ".k....bbbb....k.",
+        ".kk..........kk.",
+        "..k..........k..",
+        "..kk........kk..",
+        "...kk......kk...",
+        "................",
+        "................",
+    ],
+    # 5 an operator of a formula: a plus sign
+    [
+        "................",
+        "................",
+        "................",
+        "......kkkk......",
+        "......kbbk......",
+        "......kbbk......",
+        "...kkkkbbkkkk...",
+        "...kbbbbbbbbk...",
+        "...kbbbbbbbbk...",
+        "...kkkkbbkkkk...",
+        "......kbbk......",
+        "......kbbk......",
+        "......kkkk......",
+        "................",
+        "................",
+        "................",
+    ],
     recolour(SINGLE_CELL, 'w', 'B'),               # 6 a dynamic cell
     recolour(RANGE, 'w', 'B'),                     # 7 a dynamic range
     recolour(SINGLE_CELL, 'w', 'L'),               # 8 an input

@@ -438,6 +438,47 @@ def draw_product(c):
     c.frame(9, 11, 16, 16, INK, BLUE)
 
 
+def draw_precedents(c):
+    """Two cells (blue) with arrows meeting at the formula cell (green): what a cell reads."""
+    c.frame(0, 0, 6, 5, INK, BLUE)
+    c.frame(0, 11, 6, 16, INK, BLUE)
+    c.frame(10, 5.5, 16, 10.5, INK, GREEN)
+    c.line([(6, 2.5), (9, 6.5)], 1.4, INK)
+    c.line([(6, 13.5), (9, 9.5)], 1.4, INK)
+    c.polygon([(10, 8), (7.4, 7.4), (9.2, 5.2)], INK)
+    c.polygon([(10, 8), (9.2, 10.8), (7.4, 8.6)], INK)
+
+
+def draw_dependents(c):
+    """The formula cell (green) with arrows out to two cells that read it (blue)."""
+    c.frame(0, 5.5, 6, 10.5, INK, GREEN)
+    c.frame(10, 0, 16, 5, INK, BLUE)
+    c.frame(10, 11, 16, 16, INK, BLUE)
+    c.line([(6, 7), (8.6, 3.6)], 1.4, INK)
+    c.line([(6, 9), (8.6, 12.4)], 1.4, INK)
+    c.polygon([(10, 2.5), (9.6, 5.4), (7.4, 3.6)], INK)
+    c.polygon([(10, 13.5), (7.4, 12.4), (9.6, 10.6)], INK)
+
+
+def draw_trace_error(c):
+    """A cell holding an error (red) whose arrow leads on to the formula it spoils."""
+    c.frame(0, 0, 8, 7, INK, RED)
+    c.rect(3.5, 1.2, 4.5, 4.4, PAPER)
+    c.rect(3.5, 5, 4.5, 6, PAPER)
+    c.frame(9, 10, 16, 16, INK, PAPER)
+    c.line([(6, 7), (10.2, 11.2)], 1.4, RED)
+    c.polygon([(11.5, 12.5), (8.3, 11.9), (10.9, 9.3)], RED)
+
+
+def draw_evaluate(c):
+    """A formula being worked out: fx on a sheet of paper."""
+    c.frame(1, 0, 15, 16, INK, PAPER)
+    c.line([(5.5, 3), (4.2, 3), (3.3, 4.5), (3.3, 12.5)], 1.3, BLUE, cap=False)
+    c.line([(1.8, 7), (5.5, 7)], 1.2, BLUE)
+    c.line([(7.5, 7), (12.5, 12.5)], 1.4, BLUE)
+    c.line([(12.5, 7), (7.5, 12.5)], 1.4, BLUE)
+
+
 def draw_close_tab(c):
     """A cross, the window manager's close button."""
     if c.size == 16:
@@ -506,6 +547,10 @@ ICONS = {
     102: ("Close window", draw_close_tab),
     103: ("Tile window", draw_tile_windows),
     104: ("Tab menu", draw_tab_menu),
+    1005: ("Dependents", draw_dependents),
+    1006: ("Precedents", draw_precedents),
+    1017: ("Trace error", draw_trace_error),
+    3005: ("Evaluate formula", draw_evaluate),
 }
 
 

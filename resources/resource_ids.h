@@ -18,6 +18,12 @@
 /* The window manager's frame and its icon. */
 #define IDD_WINDOW_MANAGER 101
 #define IDI_WINDOW_MANAGER 1058
+// The trace windows' own icons where the ribbon uses Office's: dependents, precedents, trace
+// error, evaluate formula.
+#define IDI_DEPENDENTS_WINDOW 1005
+#define IDI_PRECEDENTS_WINDOW 1006
+#define IDI_TRACE_ERROR_WINDOW 1017
+#define IDI_EVALUATE_WINDOW 3005
 
 /* The window manager's painted buttons (16 x 16 icons), its tab menu with the tiling commands,
    and the string recording the base of the menu's item commands (40000 + item index). */

@@ -3,7 +3,7 @@
 # (and with it the add-in's DLL) when needed, runs the add-in's end-to-end tests under Wine on a
 # virtual display with TRELVANE_SCREENSHOTS naming a folder, and prints that folder. Each test
 # writes a PNG of every window it meets: the progress window, each message box, the colour menu,
-# the request frame.
+# the window manager with the trace and evaluate windows.
 #
 #   scripts/screenshots.sh [FOLDER]    (default build/screenshots; emptied first)
 #

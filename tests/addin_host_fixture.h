@@ -198,7 +198,7 @@ class AddInHostTest : public ::testing::Test {
     // Each test starts without recent items from another; the add-in saves its list at exit.
     ClearStoredRecentItems();
     // The frame of an earlier test's add-in goes with its UI thread's next messages.
-    ASSERT_TRUE(PumpMessagesUntil([] { return FindRequestFrame() == nullptr; }, kWindowWait));
+    ASSERT_TRUE(PumpMessagesUntil([] { return FindWindowManager() == nullptr; }, kWindowWait));
   }
   void TearDown() override {
     host.UnloadAddIn();

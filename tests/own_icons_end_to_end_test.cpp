@@ -87,10 +87,12 @@ std::string IconFileBytes(const std::filesystem::path& path) {
   return {std::istreambuf_iterator<char>(file), {}};
 }
 
-// The ribbon's own images, the product icon of the add-in's windows and the window manager's
-// buttons.
+// The ribbon's own images, the product icon of the add-in's windows, the window manager's
+// buttons and the icons of the trace windows whose ribbon buttons show Office's images.
 std::set<int32_t> OwnIconResources() {
-  std::set<int32_t> numbers{IDI_WINDOW_MANAGER, IDI_WNDMGR_CLOSE, IDI_WNDMGR_TILE, IDI_WNDMGR_MENU};
+  std::set<int32_t> numbers{IDI_WINDOW_MANAGER,     IDI_WNDMGR_CLOSE,      IDI_WNDMGR_TILE,
+                            IDI_WNDMGR_MENU,        IDI_DEPENDENTS_WINDOW, IDI_PRECEDENTS_WINDOW,
+                            IDI_TRACE_ERROR_WINDOW, IDI_EVALUATE_WINDOW};
   for (const OwnImage& image : kOwnImages) numbers.insert(image.iconResource);
   return numbers;
 }

@@ -1,13 +1,11 @@
 // Finding and reading the add-in's windows.
 #include "tests/excel_host/desktop_windows.h"
 
+#include "tests/support/popup_menu_window.h"
+
 namespace {
 
-constexpr wchar_t kProductTitle[] = L"Trelvane";
 constexpr wchar_t kDialogClass[] = L"#32770";
-constexpr wchar_t kPopupMenuClass[] = L"#32768";
-// List box lines of the frame are short; a longer one is cut, not overrun.
-constexpr LRESULT kMaxListBoxLine = 4096;
 
 BOOL CALLBACK CollectProcessWindow(HWND window, LPARAM collected) {
   DWORD process = 0;
@@ -61,40 +59,6 @@ HWND FindChildOfClass(HWND parent, const wchar_t* className) {
   return search.found;
 }
 
-std::vector<std::wstring> ListBoxLines(HWND listBox) {
-  std::vector<std::wstring> lines;
-  const LRESULT count = ::SendMessageW(listBox, LB_GETCOUNT, 0, 0);
-  for (LRESULT index = 0; index < count; ++index) {
-    const LRESULT length = ::SendMessageW(listBox, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
-    if (length < 0 || length > kMaxListBoxLine) {
-      lines.emplace_back();
-      continue;
-    }
-    std::wstring line(static_cast<std::size_t>(length) + 1, L'\0');
-    const LRESULT copied = ::SendMessageW(listBox, LB_GETTEXT, static_cast<WPARAM>(index),
-                                          reinterpret_cast<LPARAM>(line.data()));
-    line.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
-    lines.push_back(line);
-  }
-  return lines;
-}
-
-HWND FindRequestFrame() {
-  for (HWND window : ProcessTopLevelWindows()) {
-    if (WindowText(window) == kProductTitle && WindowClassName(window) != kDialogClass &&
-        FindChildOfClass(window, L"ListBox") != nullptr) {
-      return window;
-    }
-  }
-  return nullptr;
-}
-
-std::vector<std::wstring> RequestFrameLines() {
-  HWND frame = FindRequestFrame();
-  if (frame == nullptr) return {};
-  return ListBoxLines(FindChildOfClass(frame, L"ListBox"));
-}
-
 HWND FindDialogWithControl(int controlId) {
   for (HWND window : ProcessTopLevelWindows()) {
     if (::IsWindowVisible(window) != FALSE && WindowClassName(window) == kDialogClass &&
@@ -106,10 +70,5 @@ HWND FindDialogWithControl(int controlId) {
 }
 
 HWND FindPopupMenu() {
-  for (HWND window : ProcessTopLevelWindows()) {
-    if (::IsWindowVisible(window) != FALSE && WindowClassName(window) == kPopupMenuClass) {
-      return window;
-    }
-  }
-  return nullptr;
+  return test_support::FindVisiblePopupMenu();
 }

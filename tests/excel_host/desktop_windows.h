@@ -14,13 +14,6 @@ std::wstring WindowClassName(HWND window);
 std::vector<HWND> ProcessTopLevelWindows();
 // The first child (at any depth) of a class, or null.
 HWND FindChildOfClass(HWND parent, const wchar_t* className);
-std::vector<std::wstring> ListBoxLines(HWND listBox);
-
-// The window the add-in lists the window requests in for now: a top-level frame titled
-// "Trelvane" (not a dialog) holding a list box; null when there is none.
-HWND FindRequestFrame();
-// The frame's lines; empty when there is no frame.
-std::vector<std::wstring> RequestFrameLines();
 
 // A visible top-level dialog of this process holding a control of that id (the progress window
 // by its Stop button), or null.

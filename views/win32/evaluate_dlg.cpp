@@ -8,13 +8,14 @@
 #include <string>
 #include <utility>
 
+#include "resources/resource_ids.h"
 #include "views/win32/column_width_settings.h"
 #include "views/window_commands.h"
 
 namespace {
 
 constexpr int kEvaluateHelpTopic = 6;
-constexpr int kEvaluateIcon = 3005;
+constexpr int kEvaluateIcon = IDI_EVALUATE_WINDOW;
 constexpr int kEvaluateArrows = 4;
 constexpr int kEvaluateNoImage = -1;
 constexpr DWORD kEvaluateTreeStyles =

@@ -17,6 +17,7 @@
 #include "export/path_writer.h"
 #include "export/style_list.h"
 #include "platform/win32/module_instance.h"
+#include "resources/resource_ids.h"
 #include "views/win32/save_text_dialog.h"
 #include "views/window_commands.h"
 
@@ -136,15 +137,15 @@ int CTraceDlg::HelpTopic() const {
 int CTraceDlg::IconResourceId() const {
   switch (kind_) {
     case TraceKind::kDependents:
-      return 1005;
+      return IDI_DEPENDENTS_WINDOW;
     case TraceKind::kPrecedents:
-      return 1006;
+      return IDI_PRECEDENTS_WINDOW;
     case TraceKind::kInputs:
       return 1016;
     case TraceKind::kErrorCells:
       return 3010;
     case TraceKind::kTraceError:
-      return 1017;
+      return IDI_TRACE_ERROR_WINDOW;
     case TraceKind::kFillColor:
       return 1021;
     case TraceKind::kFontColor:
@@ -152,7 +153,7 @@ int CTraceDlg::IconResourceId() const {
     case TraceKind::kCalculationChain:
       return 3011;
     default:
-      return 1006;
+      return IDI_PRECEDENTS_WINDOW;
   }
 }
 
