@@ -20,6 +20,13 @@ class CWorkbook;
 enum class Visibility : std::uint8_t { Visible, Hidden, VeryHidden };
 
 // A table (list object) on a sheet.
+// A range whose tracer arrows Excel would draw: to its precedents or to its dependents.
+struct TracerArrows {
+  CellRect range;
+  bool precedents = true;
+  friend bool operator==(const TracerArrows&, const TracerArrows&) = default;
+};
+
 struct Table {
   std::wstring name;
   CellRect range;                    // Header, body and totals rows together.
@@ -109,6 +116,12 @@ class CWorksheet {
   std::vector<Table>& Tables() { return tables_; }
   const std::vector<Table>& Tables() const { return tables_; }
 
+  // Range.ShowPrecedents and ShowDependents add arrows, Worksheet.ClearArrows removes them all;
+  // nothing draws them here, but callers can see what was asked for.
+  void AddTracerArrows(const TracerArrows& arrows) { arrows_.push_back(arrows); }
+  void ClearTracerArrows() { arrows_.clear(); }
+  const std::vector<TracerArrows>& TracerArrowList() const { return arrows_; }
+
  private:
   static std::uint64_t Key(CellCoord cell) {
     return (static_cast<std::uint64_t>(cell.row) << 20) | static_cast<std::uint64_t>(cell.column);
@@ -133,6 +146,7 @@ class CWorksheet {
   std::map<std::int32_t, double> columnWidths_;
   std::map<std::int32_t, double> rowHeights_;
   std::vector<Table> tables_;
+  std::vector<TracerArrows> arrows_;
 };
 
 }  // namespace spreadsheet

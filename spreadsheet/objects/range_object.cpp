@@ -352,9 +352,14 @@ HRESULT CRangeObject::CallMember(const Member& member, bool put, const CArgument
       }
       return S_OK;
     case kShowPrecedents:
-    case kShowDependents:
-      // Tracer arrows are drawn by Excel's window; this spreadsheet has none to draw on.
-      return AllowArguments(args, 1);
+    case kShowDependents: {
+      // Excel's window draws the arrows; here they are only remembered.
+      if (const HRESULT hr = AllowArguments(args, 1); FAILED(hr)) return hr;
+      for (const CellRect& area : Areas()) {
+        Sheet().AddTracerArrows({area, member.id == kShowPrecedents});
+      }
+      return S_OK;
+    }
     case kInterior: {
       CComPtr<IDispatch> object;
       object.Attach(new CInteriorObject(Context(), range));

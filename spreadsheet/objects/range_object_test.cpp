@@ -518,8 +518,13 @@ TEST_F(RangeObject, SelectsOnlyOnTheActiveSheet) {
   ASSERT_EQ(S_OK, Call(Get(sheet.Get(), L"Range", {Arg(L"C4")}).Object().Get(), L"Select").hr);
   EXPECT_EQ(2, app_->CurrentSelection().sheet);
   EXPECT_EQ(CellRect::Of({4, 3}), app_->CurrentSelection().range);
+  // Tracer arrows are remembered per sheet, each area with its direction, until cleared.
   EXPECT_EQ(S_OK, Call(At(L"A1").Get(), L"ShowPrecedents").hr);
-  EXPECT_EQ(S_OK, Call(At(L"A1").Get(), L"ShowDependents").hr);
+  EXPECT_EQ(S_OK, Call(At(L"B2:C3").Get(), L"ShowDependents").hr);
+  EXPECT_EQ((std::vector<TracerArrows>{{CellRect::Of({1, 1}), true}, {{{2, 2}, {3, 3}}, false}}),
+            sheet_->TracerArrowList());
+  EXPECT_EQ(S_OK, Call(Get(At(L"A1").Get(), L"Worksheet").Object().Get(), L"ClearArrows").hr);
+  EXPECT_TRUE(sheet_->TracerArrowList().empty());
 }
 
 TEST_F(RangeObject, HandsOutItsSheetAndApplication) {

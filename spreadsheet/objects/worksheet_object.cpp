@@ -272,8 +272,9 @@ HRESULT CWorksheetObject::Call(const Member& member, bool put, const CArguments&
       if (const HRESULT hr = CheckArguments(args, 0, 1); FAILED(hr)) return hr;
       return Activate();
     case kClearArrows:
-      // No tracer arrows are ever drawn off Windows, so there are none to clear.
-      return CheckArguments(args, 0, 0);
+      if (const HRESULT hr = CheckArguments(args, 0, 0); FAILED(hr)) return hr;
+      context_.sheet->ClearTracerArrows();
+      return S_OK;
     case kProtect:
       return Protect(args);
     case kUnprotect:

@@ -365,6 +365,25 @@ TEST_F(Win32TraceDlg, SelectingAnItemFillsTheBoxesAndSelectsItsRangeInExcel) {
   EXPECT_EQ(L"$C$1", ExcelSelection());
 }
 
+TEST_F(Win32TraceDlg, TracingArrowsFollowTheSwitchAndTheSelectedFormula) {
+  CTraceDlg& window = Open(TraceKind::kPrecedents, Cell(1, 1));
+  const auto& arrows = session_.book->Sheet(1).TracerArrowList();
+  Select(ChildWithCell(window.TreeHwnd(), Top(), L"B1"));
+  EXPECT_TRUE(arrows.empty());  // the switch starts off
+
+  Command(kCmdShowTracingArrows);
+  Select(ChildWithCell(window.TreeHwnd(), Top(), L"B1"));
+  EXPECT_EQ((std::vector<spreadsheet::TracerArrows>{{spreadsheet::CellRect::Of({1, 2}), true}}),
+            arrows);
+  // A constant has no precedents to point at: the old arrows go, none come.
+  Select(ChildWithCell(window.TreeHwnd(), Top(), L"C1"));
+  EXPECT_TRUE(arrows.empty());
+
+  Command(kCmdShowTracingArrows);
+  Select(ChildWithCell(window.TreeHwnd(), Top(), L"B1"));
+  EXPECT_TRUE(arrows.empty());
+}
+
 TEST_F(Win32TraceDlg, CommandsFollowTheSelectedItemsNodeMapEntry) {
   CTraceDlg& window = Open(TraceKind::kPrecedents, Cell(1, 1));
   struct Case {
@@ -512,7 +531,7 @@ TEST_F(Win32TraceDlg, EachKindHasItsTitleHelpTopicAndStartingSwitches) {
   }
 }
 
-TEST_F(Win32TraceDlg, PlacementTest) {
+TEST_F(Win32TraceDlg, StoredPlacementIsUsedOnlyWhenItIsOnTheScreenAndNotEmpty) {
   struct Case {
     RECT rect;
     bool sound;
