@@ -22,13 +22,12 @@
 #include "tests/support/memory_settings_store.h"
 #include "tests/support/recording_progress.h"
 #include "tests/support/spreadsheet_session.h"
-#include "tests/support/scratch_current_user.h"
 
 #ifdef _WIN32
 #include <windows.h>
 
 #include "addin/win32/registry_settings_store.h"
-#include "platform/win32/scoped_handles.h"
+#include "tests/support/scratch_current_user.h"
 #else
 #include "addin/file_settings_store.h"
 #endif
@@ -206,9 +205,6 @@ constexpr StoreKind kStoreKinds[] = {
     StoreKind::kFile,
 #endif
 };
-
-#ifdef _WIN32
-#endif
 
 class RecentItemsStore : public testing::TestWithParam<StoreKind> {
  protected:

@@ -22,6 +22,7 @@
 namespace {
 
 using addin_host::AddInHostTest;
+using addin_host::CPopupMenuPicker;
 using addin_host::kWindowWait;
 using addin_host::WaitForHostedTitles;
 using test_support::Arg;
@@ -30,45 +31,6 @@ using test_support::GetObjectOf;
 using test_support::Put;
 
 using Clock = std::chrono::steady_clock;
-
-// Answers the popup menus this process shows (the colour menu) from a thread of its own: the
-// first item chosen with the keyboard, or the menu cancelled with Escape.
-class CPopupMenuPicker {
- public:
-  explicit CPopupMenuPicker(bool choose = true) : choose_(choose), watcher_([this] { Watch(); }) {}
-  ~CPopupMenuPicker() {
-    stop_ = true;
-    watcher_.join();
-  }
-  CPopupMenuPicker(const CPopupMenuPicker&) = delete;
-  CPopupMenuPicker& operator=(const CPopupMenuPicker&) = delete;
-
-  int Shown() const { return shown_; }
-
- private:
-  void Watch() {
-    bool answered = false;
-    while (!stop_) {
-      HWND menu = FindPopupMenu();
-      if (menu == nullptr) {
-        answered = false;
-      } else if (!answered) {
-        answered = true;
-        ++shown_;
-        addin_host::TakePictureIfAsked(menu, L"menu");
-        // The menu's loop runs on the thread that opened it and reads keys from its queue.
-        if (choose_) ::PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
-        ::PostMessageW(menu, WM_KEYDOWN, choose_ ? VK_RETURN : VK_ESCAPE, 0);
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-  }
-
-  const bool choose_;
-  std::atomic<bool> stop_{false};
-  std::atomic<int> shown_{0};
-  std::thread watcher_;  // last: starts once everything it uses exists
-};
 
 // The clipboard's Unicode text, or nothing.
 std::optional<std::wstring> ClipboardText() {

@@ -191,18 +191,18 @@ void CEvaluateFiller::InsertSyntaxTree(TreeItem parent, const ISyntaxNode& top) 
 }
 
 void CEvaluateFiller::FillFormula(TreeItem item, const CellPos& cell) {
-  std::wstring formula;
+  // Held here: the memo may drop the tree on a later parse.
+  std::shared_ptr<const ISyntaxNode> root;
   OnExcelThread(container_.ExcelThread(), [&] {
     ExcelObject range;
-    if (GetCellRange(container_.Worksheets(), cell, &range) && range.IsTrue(L"HasFormula")) {
-      range.GetText(L"Formula", &formula);
+    std::wstring formula;
+    if (!GetCellRange(container_.Worksheets(), cell, &range) || !range.IsTrue(L"HasFormula") ||
+        !range.GetText(L"Formula", &formula) || formula.empty()) {
+      return;  // an empty text would leave the previous parse in place
     }
+    // Resolving OFFSET and INDIRECT reads the workbook, so the parse runs on Excel's thread.
+    if (parser_->Parse(formula, cell)) root = parser_->GetRoot();
   });
-  // An empty text would leave the previous parse in place.
-  if (formula.empty()) return;
-  if (!parser_->Parse(formula, cell)) return;
-  // Held here: the memo may drop the tree on a later parse.
-  const std::shared_ptr<const ISyntaxNode> root = parser_->GetRoot();
   if (root) InsertSyntaxTree(item, *root);
 }
 

@@ -35,8 +35,8 @@ std::wstring ItemText(HWND tree, HTREEITEM item) {
 }
 
 HTREEITEM NextItem(HWND tree, HTREEITEM item, WPARAM relation) {
-  return reinterpret_cast<HTREEITEM>(::SendMessageW(tree, TVM_GETNEXTITEM, relation,
-                                                    reinterpret_cast<LPARAM>(item)));
+  return reinterpret_cast<HTREEITEM>(
+      ::SendMessageW(tree, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(item)));
 }
 
 }  // namespace
@@ -96,7 +96,8 @@ std::vector<TreeLine> ReadTree(HWND tree, int depth, std::vector<HTREEITEM>* ite
          child = NextItem(tree, child, TVGN_NEXT)) {
       level.push_back(child);
     }
-    for (auto it = level.rbegin(); it != level.rend(); ++it) pending.emplace_back(*it, itemDepth + 1);
+    for (auto it = level.rbegin(); it != level.rend(); ++it)
+      pending.emplace_back(*it, itemDepth + 1);
   }
   return lines;
 }
