@@ -652,6 +652,60 @@ TEST_F(Win32TraceDlg, ContextMenuFollowsTheItemAndFormatsWithTheWorkbooksStyles)
   EXPECT_EQ(L"Show Precedents", MenuLines(none.Get()).front());
 }
 
+TEST_F(Win32TraceDlg, PathCommandsFollowTheRootToTheSelectedItem) {
+  session_.book->Formats().AddNamedStyle(spreadsheet::NamedStyle{L"OnPath", {}, std::nullopt});
+  CTraceDlg& window = Open(TraceKind::kPrecedents, Cell(1, 1));
+  Select(ChildWithCell(window.TreeHwnd(), Top(), L"B1"));
+
+  // The path A1, B1 on a worksheet of its own.
+  const ExcelObject sheets(session_.Sheets().Get());
+  LONG before = 0;
+  ASSERT_TRUE(sheets.GetLong(L"Count", &before));
+  Command(kCmdSavePathOnSheet);
+  LONG after = 0;
+  ASSERT_TRUE(sheets.GetLong(L"Count", &after));
+  EXPECT_EQ(before + 1, after);
+
+  // Formatting the path styles A1 and B1 only, not what B1 reads nor A1's other precedent.
+  CScopedMenu menu = window.BuildContextMenu();
+  const UINT command = MenuCommandOf(menu.Get(), L"Format/path from root node .../OnPath");
+  ASSERT_GE(command, static_cast<UINT>(kCmdFormatPathFirst));
+  Command(static_cast<int>(command));
+  const spreadsheet::CFormatTable& formats = session_.book->Formats();
+  auto styleOf = [&](int32_t column) {
+    const uint32_t style =
+        formats.FormatAt(session_.book->Sheet(1).FormatOf({1, column})).namedStyle;
+    return formats.NamedStyles().at(style).name;
+  };
+  for (const int32_t column : {1, 2}) EXPECT_EQ(L"OnPath", styleOf(column)) << column;
+  for (const int32_t column : {3, 4}) EXPECT_NE(L"OnPath", styleOf(column)) << column;
+}
+
+TEST_F(Win32TraceDlg, ErrorSwitchesKeepOnlyThePrecedentsHoldingErrors) {
+  Formula(3, 1, L"=1/0");
+  session_.app->Calculator().InvalidateAll(*session_.book);
+  session_.app->Calculate();
+  CTraceDlg& window = Open(TraceKind::kPrecedents, Cell(1, 1));
+  EXPECT_NE(nullptr, ChildWithCell(window.TreeHwnd(), Top(), L"B1"));
+
+  Command(kCmdHighlightErrors);
+  Command(kCmdFilterHighlighted);
+  EXPECT_EQ(nullptr, ChildWithCell(window.TreeHwnd(), Top(), L"B1"));
+  EXPECT_NE(nullptr, ChildWithCell(window.TreeHwnd(), Top(), L"C1"));
+
+  // The filter off refreshes the whole tree.
+  Command(kCmdFilterHighlighted);
+  EXPECT_NE(nullptr, ChildWithCell(window.TreeHwnd(), Top(), L"B1"));
+}
+
+TEST_F(Win32TraceDlg, ImportTakesExcelsSelectionIntoTheFindBox) {
+  CTraceDlg& window = Open(TraceKind::kPrecedents, Cell(1, 1));
+  Command(kCmdShowFindToolbar);
+  session_.app->Select({session_.book, 1, {{3, 2}, {4, 3}}});
+  Command(kCmdImportSelection);
+  EXPECT_EQ(L"'Sheet1'!$B$3:$C$4", ControlText(::GetDlgItem(window.Hwnd(), kFindBoxId)));
+}
+
 TEST_F(Win32TraceDlg, ExpandAllOpensTheBranchAsTheFillerDoes) {
   CTraceDlg& window = Open(TraceKind::kPrecedents, Cell(1, 1));
   Select(Top());
