@@ -149,6 +149,19 @@ void CColumnTreeCtrl::InsertColumn(int index, const std::wstring& title, int for
   Relayout();
 }
 
+void CColumnTreeCtrl::SetColumnWidths(const std::vector<int>& widths) {
+  if (header_ == nullptr) return;
+  const int count = std::min(ColumnCount(), static_cast<int>(widths.size()));
+  for (int i = 0; i < count; ++i) {
+    HDITEMW item{};
+    item.mask = HDI_WIDTH;
+    item.cxy = widths[static_cast<size_t>(i)];
+    refuseNextChange_ = false;
+    ::SendMessageW(header_, HDM_SETITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+  }
+  Relayout();
+}
+
 void CColumnTreeCtrl::DeleteAllColumns() {
   if (header_ == nullptr) return;
   for (int i = ColumnCount(); i > 0; --i) {

@@ -42,6 +42,9 @@ class CColumnTreeCtrl : public CWindowBase {
 
   void InsertColumn(int index, const std::wstring& title, int format, int width);
   void DeleteAllColumns();
+  // Sets the widths of the first columns at once, then lays out; the refusal that answers a
+  // header drag does not apply to the program's own change.
+  void SetColumnWidths(const std::vector<int>& widths);
   int ColumnCount() const;
   int ColumnWidth(int index) const;  // 0 when absent
   void SetItemText(HTREEITEM item, int column, const std::wstring& text);

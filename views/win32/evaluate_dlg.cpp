@@ -115,7 +115,8 @@ bool CEvaluateDlg::SetUpTree() {
   RECT client{};
   ::GetClientRect(tree_.Hwnd(), &client);
   std::vector<int> widths = CEvaluationTreeCtrl::DefaultWidths(client.right - client.left);
-  ReadSavedWidths(CEvaluationTreeCtrl::WidthNames(), widths);
+  // Without saved widths the columns share the width the window gets when it is placed.
+  widthsFollowSize_ = ReadSavedWidths(CEvaluationTreeCtrl::WidthNames(), widths) == 0;
   for (size_t column = 0; column < widths.size(); ++column) {
     tree_.InsertColumn(static_cast<int>(column), kEvaluateColumnNames[column],
                        CColumnTreeCtrl::kFormatLeft, widths[column]);
@@ -285,6 +286,11 @@ LRESULT CEvaluateDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool
     case WM_SIZE: {
       const LRESULT answer = CTrelvaneDlg::OnMessage(message, wParam, lParam, handled);
       Layout();
+      if (widthsFollowSize_ && ::IsWindowVisible(Hwnd()) == FALSE) {
+        RECT client{};
+        ::GetClientRect(tree_.Hwnd(), &client);
+        tree_.SetColumnWidths(CEvaluationTreeCtrl::DefaultWidths(client.right - client.left));
+      }
       *handled = true;
       return answer;
     }

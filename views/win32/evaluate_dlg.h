@@ -70,4 +70,5 @@ class CEvaluateDlg final : public CTrelvaneDlg {
   std::unique_ptr<CTreeViewStructure> structure_;
   std::unique_ptr<CEvaluateFiller> filler_;
   bool filling_ = false;
+  bool widthsFollowSize_ = false;  // no saved widths: refit until first shown
 };

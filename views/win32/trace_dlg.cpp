@@ -261,7 +261,8 @@ void CTraceDlg::SetUpColumns() {
   RECT client{};
   ::GetClientRect(tree_.Hwnd(), &client);
   std::vector<int> widths = CCellTreeCtrl::DefaultWidths(client.right - client.left);
-  CCellTreeCtrl::ReadSavedWidths(CCellTreeCtrl::WidthNames(), widths);
+  // Without saved widths the columns share the width the window gets when it is placed.
+  widthsFollowSize_ = CCellTreeCtrl::ReadSavedWidths(CCellTreeCtrl::WidthNames(), widths) == 0;
   const std::array<const wchar_t*, 4> titles{L"Cell", L"Sheet", L"Value", L"Formula"};
   for (size_t i = 0; i < titles.size() && i < widths.size(); ++i) {
     tree_.InsertColumn(static_cast<int>(i), titles[i], CColumnTreeCtrl::kFormatLeft, widths[i]);
@@ -622,6 +623,11 @@ LRESULT CTraceDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool* h
     }
     case WM_SIZE:
       Layout();
+      if (widthsFollowSize_ && ::IsWindowVisible(Hwnd()) == FALSE) {
+        RECT client{};
+        ::GetClientRect(tree_.Hwnd(), &client);
+        tree_.SetColumnWidths(CCellTreeCtrl::DefaultWidths(client.right - client.left));
+      }
       break;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLOREDIT:

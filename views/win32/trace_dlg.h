@@ -100,4 +100,5 @@ class CTraceDlg final : public CTrelvaneDlg, public ITreeUIManager {
   CScopedBrush filterBrush_;
   int lineHeight_ = 0;
   int boxBorder_ = 0;
+  bool widthsFollowSize_ = false;  // no saved widths: refit until first shown
 };
