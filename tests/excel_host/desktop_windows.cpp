@@ -5,7 +5,6 @@
 
 namespace {
 
-constexpr wchar_t kDialogClass[] = L"#32770";
 
 BOOL CALLBACK CollectProcessWindow(HWND window, LPARAM collected) {
   DWORD process = 0;
@@ -61,7 +60,7 @@ HWND FindChildOfClass(HWND parent, const wchar_t* className) {
 
 HWND FindDialogWithControl(int controlId) {
   for (HWND window : ProcessTopLevelWindows()) {
-    if (::IsWindowVisible(window) != FALSE && WindowClassName(window) == kDialogClass &&
+    if (::IsWindowVisible(window) != FALSE && WindowClassName(window) == kDialogClassName &&
         ::GetDlgItem(window, controlId) != nullptr) {
       return window;
     }

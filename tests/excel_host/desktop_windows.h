@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+// The class of dialogs, message boxes and the add-in's windows.
+inline constexpr wchar_t kDialogClassName[] = L"#32770";
+
 std::wstring WindowText(HWND window);
 std::wstring WindowClassName(HWND window);
 

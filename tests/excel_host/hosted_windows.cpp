@@ -12,7 +12,6 @@ namespace {
 
 constexpr wchar_t kManagerTitle[] = L"Trelvane";
 constexpr wchar_t kManagerTitlePrefix[] = L"Trelvane - ";
-constexpr wchar_t kDialogClass[] = L"#32770";
 constexpr int kColumnTreeId = 3002;
 constexpr int kInnerTreeId = 2;
 constexpr int kHeaderId = 1;
@@ -43,7 +42,7 @@ HTREEITEM NextItem(HWND tree, HTREEITEM item, WPARAM relation) {
 
 HWND FindWindowManager() {
   for (HWND window : ProcessTopLevelWindows()) {
-    if (WindowClassName(window) != kDialogClass) continue;
+    if (WindowClassName(window) != kDialogClassName) continue;
     if (::GetDlgItem(window, kProgressStopId) != nullptr) continue;
     const std::wstring title = WindowText(window);
     if (title == kManagerTitle || title.starts_with(kManagerTitlePrefix)) return window;
@@ -55,7 +54,7 @@ std::vector<HWND> HostedWindows(HWND manager) {
   std::vector<HWND> hosted;
   for (HWND child = ::GetWindow(manager, GW_CHILD); child != nullptr;
        child = ::GetWindow(child, GW_HWNDNEXT)) {
-    if (WindowClassName(child) == kDialogClass) hosted.push_back(child);
+    if (WindowClassName(child) == kDialogClassName) hosted.push_back(child);
   }
   return hosted;
 }
