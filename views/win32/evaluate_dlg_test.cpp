@@ -28,6 +28,7 @@
 #include "views/win32/settings_registry.h"
 #include "views/win32/trace_dlg.h"
 #include "views/win32/trelvane_windows.h"
+#include "views/win32/column_tree_test_host.h"
 #include "views/window_commands.h"
 
 namespace {
@@ -110,17 +111,6 @@ EvaluateRows ReadMemoryTree(const CTraceTree& tree) {
       });
 }
 
-void PumpEvaluateWindows() {
-  MSG message{};
-  for (int round = 0; round < 4; ++round) {
-    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE) != FALSE) {
-      ::TranslateMessage(&message);
-      ::DispatchMessageW(&message);
-    }
-    ::Sleep(1);
-  }
-}
-
 class CEvaluateTestMessages final : public IMessageSink {
  public:
   void ShowMessage(const std::wstring& text) override { shown.push_back(text); }
@@ -201,7 +191,7 @@ class Win32EvaluateDlg : public testing::Test {
     reference_.reset();
     // The workbook's objects go on the thread they belong to.
     if (excel_ != nullptr) excel_->Run([this] { container_.reset(); });
-    PumpEvaluateWindows();
+    column_tree_test::Pump();
   }
 
   // The workbook's objects on a thread of their own, as Excel's are in the add-in.
@@ -224,7 +214,7 @@ class Win32EvaluateDlg : public testing::Test {
     ::GetClientRect(frame_.Hwnd(), &client);
     ::MoveWindow(made, 0, 0, client.right, client.bottom, TRUE);
     ::ShowWindow(made, SW_SHOW);
-    PumpEvaluateWindows();
+    column_tree_test::Pump();
     return dialog;
   }
 
@@ -238,7 +228,7 @@ class Win32EvaluateDlg : public testing::Test {
 
   void Select(const CEvaluateDlg& dialog, TreeItem item) {
     ::SendMessageW(dialog.TreeHwnd(), TVM_SELECTITEM, TVGN_CARET, static_cast<LPARAM>(item));
-    PumpEvaluateWindows();
+    column_tree_test::Pump();
   }
 
   test_support::CScratchCurrentUser scratch_{L"Evaluate"};
@@ -281,7 +271,7 @@ TEST_F(Win32EvaluateDlg, TreeMatchesTheFillerAtTheTopAndAfterOpeningReferences) 
                    static_cast<LPARAM>(shown.items[row]));
     memory_.Expand(expected.items[row]);
   }
-  PumpEvaluateWindows();
+  column_tree_test::Pump();
   const HTREEITEM b1Item = CTreeViewStructure::Handle(shown.items[b1]);
   shown = ReadTreeControl(dialog->TreeHwnd());
   expected = ReadMemoryTree(memory_);
@@ -308,7 +298,7 @@ TEST_F(Win32EvaluateDlg, ExpandAllOpensEverythingAndRefreshReadsTheWorkbookAgain
   FillReference(CellRef(4, 1));
   ::SendMessageW(dialog->Hwnd(), WM_COMMAND, kCmdExpandAll, 0);
   reference_->ExpandAll();
-  PumpEvaluateWindows();
+  column_tree_test::Pump();
   const EvaluateRows shown = ReadTreeControl(dialog->TreeHwnd());
   EXPECT_EQ(ReadMemoryTree(memory_).rows, shown.rows);
   // Every item with children is open, down to the cells.
@@ -333,7 +323,7 @@ TEST_F(Win32EvaluateDlg, ExpandAllOpensEverythingAndRefreshReadsTheWorkbookAgain
   session_.app->Calculator().InvalidateAll(*session_.book);
   session_.app->Calculate();
   ::PostMessageW(dialog->Hwnd(), kRefreshWindowMessage, 0, 0);
-  PumpEvaluateWindows();
+  column_tree_test::Pump();
   const EvaluateRows refreshed = ReadTreeControl(dialog->TreeHwnd());
   ASSERT_FALSE(refreshed.rows.empty());
   // Filled anew: opened at the top only.
@@ -552,7 +542,7 @@ TEST_F(Win32EvaluateDlg, TreeFillsTheClientBelowTheToolbar) {
   CEvaluateDlg* dialog = Open(CellRef(4, 1));
   ASSERT_NE(nullptr, dialog);
   ::SetWindowPos(dialog->Hwnd(), nullptr, 0, 0, 500, 300, SWP_NOZORDER | SWP_NOMOVE);
-  PumpEvaluateWindows();
+  column_tree_test::Pump();
   RECT client{};
   ::GetClientRect(dialog->Hwnd(), &client);
   RECT toolbar{};

@@ -21,6 +21,7 @@
 #include "views/progress_window.h"
 #include "views/trace_tree.h"
 #include "views/win32/settings_registry.h"
+#include "views/win32/column_tree_test_host.h"
 #include "views/window_commands.h"
 
 namespace {
@@ -78,17 +79,6 @@ class CTraceTestFrame final : public CWindowBase {
                   RECT{30, 30, 30 + 760, 30 + 420});
   }
 };
-
-void PumpTraceMessages() {
-  MSG message{};
-  for (int round = 0; round < 4; ++round) {
-    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE) != FALSE) {
-      ::TranslateMessage(&message);
-      ::DispatchMessageW(&message);
-    }
-    ::Sleep(1);
-  }
-}
 
 // The entries of a menu, "text" or "-" for a separator, enabled ones marked with "+", and
 // submenus' entries after their own, indented.
@@ -249,7 +239,7 @@ class Win32TraceDlg : public testing::Test {
   }
   void TearDown() override {
     window_.reset();
-    PumpTraceMessages();
+    column_tree_test::Pump();
   }
 
   void Formula(int32_t column, int32_t row, const wchar_t* text) {
@@ -273,16 +263,16 @@ class Win32TraceDlg : public testing::Test {
     ::GetClientRect(frame_.Hwnd(), &client);
     ::SetWindowPos(created, nullptr, 0, 0, client.right, client.bottom, SWP_NOZORDER);
     ::ShowWindow(created, SW_SHOW);
-    PumpTraceMessages();
+    column_tree_test::Pump();
     return *window_;
   }
   void Command(int command) {
     ::SendMessageW(window_->Hwnd(), WM_COMMAND, MAKEWPARAM(command, 0), 0);
-    PumpTraceMessages();
+    column_tree_test::Pump();
   }
   void Select(HTREEITEM item) {
     ::SendMessageW(window_->TreeHwnd(), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
-    PumpTraceMessages();
+    column_tree_test::Pump();
   }
   HTREEITEM Top() const {
     return reinterpret_cast<HTREEITEM>(
@@ -322,7 +312,7 @@ TEST_F(Win32TraceDlg, TreeIsTheFillersAtTheFirstLevelAndAfterOpeningAnItem) {
   HTREEITEM b1 = ChildWithCell(window.TreeHwnd(), Top(), L"B1");
   ASSERT_NE(nullptr, b1);
   ::SendMessageW(window.TreeHwnd(), TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(b1));
-  PumpTraceMessages();
+  column_tree_test::Pump();
   TreeItem portableB1 = tree.FirstChild(top);
   ASSERT_TRUE(filler.ItemText(portableB1, 1000).starts_with(L"B1\t"));
   tree.Expand(portableB1);
@@ -555,7 +545,7 @@ TEST_F(Win32TraceDlg, FindRowOpensWithFAndEnterFindsTheCellInTheBranch) {
   HWND findBox = ::GetDlgItem(window.Hwnd(), kFindBoxId);
   EXPECT_FALSE(window.FindToolbarShown());
   ::SendMessageW(window.TreeHwnd(), WM_KEYDOWN, 'F', 0);
-  PumpTraceMessages();
+  column_tree_test::Pump();
   EXPECT_TRUE(window.FindToolbarShown());
   EXPECT_NE(FALSE, ::IsWindowVisible(findBox));
   EXPECT_NE(FALSE, ::IsWindowVisible(window.FindToolbarHwnd()));
@@ -566,7 +556,7 @@ TEST_F(Win32TraceDlg, FindRowOpensWithFAndEnterFindsTheCellInTheBranch) {
   // E1 lies two levels down: A1 <- B1 <- D1 <- E1.
   ::SetWindowTextW(findBox, L"E1");
   ::SendMessageW(findBox, WM_KEYDOWN, VK_RETURN, 0);
-  PumpTraceMessages();
+  column_tree_test::Pump();
   const CellReference* selected =
       window.Filler()->ReferenceOf(CTreeViewStructure::ItemOf(reinterpret_cast<HTREEITEM>(
           ::SendMessageW(window.TreeHwnd(), TVM_GETNEXTITEM, TVGN_CARET, 0))));
@@ -581,7 +571,7 @@ TEST_F(Win32TraceDlg, FindRowOpensWithFAndEnterFindsTheCellInTheBranch) {
   Command(kCmdShowFindToolbar);
   ::SetWindowTextW(findBox, L"not an address!");
   ::SendMessageW(findBox, WM_KEYDOWN, VK_RETURN, 0);
-  PumpTraceMessages();
+  column_tree_test::Pump();
   EXPECT_EQ(std::vector<std::wstring>{kInvalidFindAddressMessage}, controller_.messages);
 }
 
@@ -592,7 +582,7 @@ TEST_F(Win32TraceDlg, RegistersWithTheContainerRefreshesOnItsMessageAndLeavesOnC
   session_.app->Calculator().InvalidateAll(*session_.book);
   session_.app->Calculate();
   ::PostMessageW(window.Hwnd(), kRefreshWindowMessage, 0, 0);
-  PumpTraceMessages();
+  column_tree_test::Pump();
   EXPECT_EQ(L"Sheet1!A1 - precedents", ControlText(window.Hwnd()));
   HTREEITEM c1 = ChildWithCell(window.TreeHwnd(), Top(), L"C1");
   ASSERT_NE(nullptr, c1);
@@ -755,10 +745,10 @@ TEST_F(Win32TraceDlg, TheTreesFocusFramesTheSelectedRangeInExcel) {
   };
   const LONG before = weight(L"B1");
   ::SetFocus(window.TreeHwnd());
-  PumpTraceMessages();
+  column_tree_test::Pump();
   EXPECT_EQ(kWeightThick, weight(L"B1"));
   ::SetFocus(::GetDlgItem(window.Hwnd(), kValueBoxId));
-  PumpTraceMessages();
+  column_tree_test::Pump();
   EXPECT_EQ(before, weight(L"B1"));
 }
 
