@@ -29,7 +29,11 @@ void CSyntaxNode::ReleaseLinksInto(std::vector<std::shared_ptr<CSyntaxNode>>& pe
 }
 
 void CSyntaxNode::AddChild(std::shared_ptr<CSyntaxNode> child) {
-  if (child) children_.push_back(std::move(child));
+  if (child) {
+    children_.push_back(std::move(child));
+  } else {
+    NoteMissingChild();
+  }
 }
 
 const ISyntaxNode* CSyntaxNode::GetChild(int32_t index) const {

@@ -43,6 +43,8 @@ class CSyntaxNode : public ISyntaxNode {
  protected:
   // This node's own text from its children's (already rebuilt) texts; constants keep theirs.
   virtual void ComposeText() {}
+  // AddChild was given no node: the parser could not build that child.
+  virtual void NoteMissingChild() {}
   const CSyntaxNode* StoredChildOrNull(size_t index) const {
     return index < children_.size() ? children_[index].get() : nullptr;
   }

@@ -8,7 +8,8 @@
 
 // Readers always see three children: left operand, the operator token, right operand. The
 // operands are the first two stored children; when the parser could not build one, the other
-// is the only stored child, the missing slot reads as null and the text is not composed.
+// is the only stored child and the missing slot reads as null; the text leaves the missing
+// operand out and keeps the rest, so that no reference vanishes from it.
 class CSyntaxNodeBinOpr final : public CSyntaxNode {
  public:
   explicit CSyntaxNodeBinOpr(std::wstring_view op) : token_(op) {}
@@ -25,11 +26,22 @@ class CSyntaxNodeBinOpr final : public CSyntaxNode {
   int32_t GetNodeType() const override { return NodeExpression; }
 
  protected:
+  void NoteMissingChild() override {
+    if (StoredChildCount() == 0) leftMissing_ = true;
+  }
   void ComposeText() override {
-    if (StoredChildCount() != 2) return;
-    text_ = StoredChild(0)->GetText() + token_.GetText() + StoredChild(1)->GetText();
+    if (StoredChildCount() == 2) {
+      text_ = StoredChild(0)->GetText() + token_.GetText() + StoredChild(1)->GetText();
+    } else if (StoredChildCount() == 0) {
+      text_ = token_.GetText();
+    } else if (leftMissing_) {
+      text_ = token_.GetText() + StoredChild(0)->GetText();
+    } else {
+      text_ = StoredChild(0)->GetText() + token_.GetText();
+    }
   }
 
  private:
   ISyntaxNodeImpl token_;
+  bool leftMissing_ = false;
 };

@@ -10,7 +10,7 @@ class CSyntaxNodeBrackets final : public CSyntaxNode {
 
  protected:
   void ComposeText() override {
-    if (StoredChildCount() == 0) return;
-    text_ = L'(' + StoredChild(0)->GetText() + L')';
+    // Empty brackets stay in the text, so that it reads back to the same tree.
+    text_ = StoredChildCount() == 0 ? L"()" : L'(' + StoredChild(0)->GetText() + L')';
   }
 };

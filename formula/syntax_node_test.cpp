@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 
 #include "formula/syntax_node_address.h"
 #include "formula/syntax_node_func_call.h"
@@ -57,7 +58,7 @@ TEST_F(SyntaxTreeTest, TextsAreRebuiltFromChildren) {
   const ISyntaxNode& partial = Root(L"=A1+");
   EXPECT_EQ(partial.GetChild(0)->GetText(), L"A1");
   EXPECT_EQ(partial.GetChild(2), nullptr);
-  EXPECT_EQ(partial.GetText(), L"");
+  EXPECT_EQ(partial.GetText(), L"A1+");  // what was read, so that A1 stays in the text
 }
 
 // Unions, intersections and error literals: each part is a node whose text Excel can evaluate.
@@ -116,6 +117,31 @@ TEST_F(SyntaxTreeTest, EmptyArgumentsKeepTheirPlaceInTheText) {
     if (c.children >= 0) {
       EXPECT_EQ(root.GetChildCount(), c.children);
     }
+  }
+}
+
+// An operator the parser built without one operand keeps the other's text, empty brackets stay,
+// and a text rebuilt from the tree parses to the same text again.
+TEST_F(SyntaxTreeTest, PartsTheParserCouldNotBuildLeaveTheRestInTheText) {
+  const struct {
+    const wchar_t* formula;
+    const wchar_t* text;
+  } cases[] = {
+      {L"=LINEST(B2:B14,A&:A13^{1,2})", L"LINEST(B2:B14, A&:A13^{1,2})"},
+      {L"=:A1", L":A1"},
+      {L"=1+)", L"1+"},
+      {L"=SUM(,:B2)", L"SUM(, :B2)"},
+      {L"=((", L"(())"},
+      {L"=()+A1", L"()+A1"},
+      {L"=8-@+", L"8-@+"},
+  };
+  for (const auto& test : cases) {
+    ASSERT_TRUE(book.parser.Parse(test.formula, {1, 9, 9}));
+    ASSERT_NE(book.parser.GetRoot(), nullptr) << test.formula;
+    EXPECT_EQ(book.parser.GetRoot()->GetText(), test.text) << test.formula;
+    ASSERT_TRUE(book.parser.Parse(L"=" + std::wstring(test.text), {1, 9, 9}));
+    ASSERT_NE(book.parser.GetRoot(), nullptr) << test.formula;
+    EXPECT_EQ(book.parser.GetRoot()->GetText(), test.text) << test.formula;
   }
 }
 

@@ -23,8 +23,9 @@ class CSyntaxNodeUnOpr final : public CSyntaxNode {
 
  protected:
   void ComposeText() override {
-    if (StoredChildCount() == 0) return;
-    text_ = token_.GetText() + StoredChild(0)->GetText();
+    // Without an operand the sign alone, so that the text reads back to the same tree.
+    text_ = token_.GetText();
+    if (StoredChildCount() != 0) text_ += StoredChild(0)->GetText();
   }
 
  private:

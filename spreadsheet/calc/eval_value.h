@@ -33,10 +33,8 @@ struct ValueArray {
   std::int32_t columns = 0;
   std::vector<EvalValue> cells;
 
-  const EvalValue& At(std::int32_t row, std::int32_t column) const {
-    return cells[static_cast<std::size_t>(row) * static_cast<std::size_t>(columns) +
-                 static_cast<std::size_t>(column)];
-  }
+  // Defined below EvalValue: clang instantiates vector's constexpr members where they are used.
+  const EvalValue& At(std::int32_t row, std::int32_t column) const;
 };
 
 class EvalValue {
@@ -101,5 +99,10 @@ class EvalValue {
   // Text, areas or array; shared because values are copied far more often than built.
   std::shared_ptr<const void> payload_;
 };
+
+inline const EvalValue& ValueArray::At(std::int32_t row, std::int32_t column) const {
+  return cells[static_cast<std::size_t>(row) * static_cast<std::size_t>(columns) +
+               static_cast<std::size_t>(column)];
+}
 
 }  // namespace spreadsheet

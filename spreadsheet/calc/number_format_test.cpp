@@ -193,7 +193,15 @@ TEST(NumberFormat, Fractions) {
       {0.3, L"# ?/8", L" 2/8"},
       {2.96, L"# ?/8", L"3    "},
       {0.25, L"?/100", L"25/100"},
+      // Whole numbers past 64 bits as improper fractions.
+      {1e20, L"?/?", L"100000000000000000000/1"},
+      {-1e20, L"##/?", L"-100000000000000000000/1"},
   });
+  const auto largest = FormatNumber(1e308, L"##/?", false);
+  ASSERT_TRUE(largest.has_value());
+  EXPECT_EQ(largest->size(), 311u);
+  EXPECT_EQ(largest->substr(0, 4), L"1000");
+  EXPECT_EQ(largest->substr(309), L"/1");
 }
 
 TEST(NumberFormat, DatesAroundTheLeapDayOf1900) {

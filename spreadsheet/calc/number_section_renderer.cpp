@@ -257,9 +257,16 @@ void RenderFraction(const FormatSection& section, double magnitude, std::wstring
     whole = IncrementDigits(whole);
     numerator -= denominator;
   }
+  std::wstring hugeNumerator;
   if (!mixed) {
     if (std::floor(x) >= kMaxImproperWhole) {
-      numerator = RoundHalfAway(x);
+      // From 2^53 on every double is whole: its truncated digits are its rounded ones, and they
+      // need not fit 64 bits.
+      if (x >= 9007199254740992.0) {
+        hugeNumerator = whole;
+      } else {
+        numerator = RoundHalfAway(x);
+      }
       denominator = 1;
     } else {
       numerator += static_cast<std::int64_t>(std::floor(x)) * denominator;
@@ -268,7 +275,8 @@ void RenderFraction(const FormatSection& section, double magnitude, std::wstring
   }
   if (mixed && whole.empty() && numerator == 0) whole = L"0";
 
-  const std::wstring numeratorText = ToDigits(numerator);
+  const std::wstring numeratorText =
+      hugeNumerator.empty() ? ToDigits(numerator) : hugeNumerator;
   const std::wstring denominatorText = ToDigits(denominator);
   bool zeroPadded = false;
   for (const auto& token : section.tokens) {

@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets (fuzz/) with clang and runs each in turn for SECONDS (default 60).
+#   scripts/fuzz.sh [SECONDS]
+# New inputs are kept under ${TRELVANE_FUZZ_DIR:-/tmp/trelvane-fuzz}/TARGET/corpus, findings
+# under .../TARGET/findings. Prints per target the executions, executions per second, coverage
+# (libFuzzer's cov and ft) and findings; exits 1 on any finding, with the reproducer's path and
+# the sanitizer's report. An input that takes over a second or 2 GB is a finding.
+set -euo pipefail
+
+seconds="${1:-60}"
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="${TRELVANE_FUZZ_BUILD:-$root/build/fuzz}"
+work="${TRELVANE_FUZZ_DIR:-/tmp/trelvane-fuzz}"
+# Longest input per target: formulas and addresses are short, workbooks are not.
+targets=(
+  "address_parser 512" "formula_round_trip 1024" "structured_reference 256"
+  "cell_evaluation 512" "number_format 128" "xlsx_reader 262144" "calculation_chain 262144"
+  "object_model_text 512")
+
+"$root/scripts/install-deps.sh" fuzz
+if [ ! -f "$build/build.ninja" ]; then
+  cmake -S "$root/fuzz" -B "$build" -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+    >/dev/null
+fi
+cmake --build "$build" --target trelvane_fuzzers >/dev/null
+
+failed=0
+printf '%-22s %12s %10s %8s %8s %s\n' target executions exec/s cov ft findings
+for entry in "${targets[@]}"; do
+  read -r name max_len <<<"$entry"
+  mkdir -p "$work/$name/corpus" "$work/$name/findings"
+  log="$work/$name/last-run.log"
+  before=$(find "$work/$name/findings" -type f | wc -l)
+  status=0
+  "$build/${name}_fuzzer" "$work/$name/corpus" "$build/seeds/$name" \
+    -dict="$root/fuzz/dictionaries/$name.dict" -max_total_time="$seconds" -timeout=1 \
+    -rss_limit_mb=2048 -max_len="$max_len" -print_final_stats=1 \
+    -artifact_prefix="$work/$name/findings/" >"$log" 2>&1 || status=$?
+  stat() { grep -m1 "^stat::$1:" "$log" | awk '{print $2}'; }
+  final=$(grep -E '^#[0-9]+.*(DONE|cov:)' "$log" | tail -1)
+  cov=$(sed -n 's/.* cov: \([0-9]*\).*/\1/p' <<<"$final")
+  ft=$(sed -n 's/.* ft: \([0-9]*\).*/\1/p' <<<"$final")
+  after=$(find "$work/$name/findings" -type f | wc -l)
+  printf '%-22s %12s %10s %8s %8s %s\n' "$name" "$(stat number_of_executed_units)" \
+    "$(stat average_exec_per_sec)" "${cov:-?}" "${ft:-?}" "$((after - before))"
+  if [ "$status" -ne 0 ] || [ "$after" -gt "$before" ]; then
+    failed=1
+    echo "--- $name: finding (exit $status); reproducer:" >&2
+    grep -E "Test unit written to|artifact_prefix" "$log" | sed 's/.*written to /  /' >&2 || true
+    sed -n '/==ERROR\|runtime error\|==FUZZ INVARIANT\|ERROR: libFuzzer/,/^SUMMARY\|^MS:/p' "$log" >&2
+    echo "  rerun: $build/${name}_fuzzer REPRODUCER" >&2
+  fi
+done
+exit "$failed"
