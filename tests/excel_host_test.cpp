@@ -1,13 +1,16 @@
 // The Excel test host itself, before any add-in is loaded: the windows the add-in looks for, the
 // Application's own members and the forwarding of the others to the embedded spreadsheet, the
 // AppEvents connection point (arguments last first, as Excel raises them), the COMAddIns entry
-// an add-in publishes its object through, and the ribbon objects.
+// an add-in publishes its object through, the ribbon objects, and the command bars of Excel before
+// the ribbon (built-in bars, toolbars added, button faces and clicks).
 #include <gtest/gtest.h>
 
 #include <ocidl.h>
 
+#include <cstring>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "addin/win32/office_interfaces.h"
@@ -146,7 +149,8 @@ TEST_F(ExcelHostTest, OtherMembersReachTheSpreadsheetWithIdsApartFromTheHosts) {
     application->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
     return id;
   };
-  for (const wchar_t* own : {L"Hwnd", L"Version", L"LanguageSettings", L"COMAddIns"}) {
+  for (const wchar_t* own :
+       {L"Hwnd", L"Version", L"LanguageSettings", L"COMAddIns", L"CommandBars"}) {
     EXPECT_GE(idOf(own), kHostMemberIdBase) << own;
   }
   for (const wchar_t* forwarded : {L"Workbooks", L"ActiveWorkbook", L"Selection", L"Calculate"}) {
@@ -278,6 +282,360 @@ TEST_F(ExcelHostTest, RibbonControlAnswersIdAndTagBySlotAndByName) {
   const CComPtr<CHostRibbonControl> stale = CHostRibbonControl::Create(L"nuvAbout", L"", false);
   EXPECT_FALSE(Get(stale.Get(), L"Id").Succeeded());
   EXPECT_EQ(E_FAIL, stale->get_Id(id.Receive()));
+}
+
+// ---- Command bars of Excel before the ribbon, called by name as the add-in calls them ----
+
+CVariant IntArg(int number) {  // VT_INT, as the add-in passes a control type
+  VARIANT value;
+  VariantInit(&value);
+  value.vt = VT_INT;
+  value.intVal = number;
+  return CVariant(value);
+}
+
+CVariant MissingArg() {
+  VARIANT value;
+  VariantInit(&value);
+  value.vt = VT_ERROR;
+  value.scode = DISP_E_PARAMNOTFOUND;
+  return CVariant(value);
+}
+
+// A packed DIB: header, colour table or bit-field masks, then the rows as given.
+std::vector<std::byte> HandMadeDib(LONG width, LONG height, WORD bitCount, DWORD compression,
+                                   const std::vector<DWORD>& table,
+                                   const std::vector<std::uint8_t>& rows) {
+  BITMAPINFOHEADER header{};
+  header.biSize = sizeof header;
+  header.biWidth = width;
+  header.biHeight = height;
+  header.biPlanes = 1;
+  header.biBitCount = bitCount;
+  header.biCompression = compression;
+  std::vector<std::byte> dib(sizeof header + table.size() * sizeof(DWORD) + rows.size());
+  std::memcpy(dib.data(), &header, sizeof header);
+  if (!table.empty()) {
+    std::memcpy(dib.data() + sizeof header, table.data(), table.size() * sizeof(DWORD));
+  }
+  std::memcpy(dib.data() + sizeof header + table.size() * sizeof(DWORD), rows.data(), rows.size());
+  return dib;
+}
+
+// Replaces the clipboard's contents, owned by `owner` (a null owner could not set data).
+bool ReplaceClipboard(HWND owner,
+                      const std::vector<std::pair<UINT, std::vector<std::byte>>>& data) {
+  if (!::OpenClipboard(owner)) return false;
+  bool all = ::EmptyClipboard() != FALSE;
+  for (const auto& [format, bytes] : data) {
+    const HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+    if (memory == nullptr) {
+      all = false;
+      continue;
+    }
+    std::memcpy(::GlobalLock(memory), bytes.data(), bytes.size());
+    ::GlobalUnlock(memory);
+    if (::SetClipboardData(format, memory) == nullptr) {
+      ::GlobalFree(memory);  // the clipboard did not take it
+      all = false;
+    }
+  }
+  ::CloseClipboard();
+  return all;
+}
+
+// A Click sink that checks Excel's arguments while they are alive.
+class CClickSink final : public test_support::CTestOwnedDispatch {
+ public:
+  struct Click {
+    DISPID id = 0;
+    UINT count = 0;
+    IDispatch* control = nullptr;
+    int cancelDefault = -1;  // -1: not a VT_BYREF|VT_BOOL
+  };
+  std::vector<Click> clicks;
+  HRESULT answer = S_OK;
+
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*,
+                                   EXCEPINFO*, UINT*) override {
+    Click click{id, params->cArgs, nullptr, -1};
+    if (params->cArgs == 2) {
+      if (params->rgvarg[1].vt == VT_DISPATCH) click.control = params->rgvarg[1].pdispVal;
+      if (params->rgvarg[0].vt == (VT_BYREF | VT_BOOL)) {
+        click.cancelDefault = *params->rgvarg[0].pboolVal == VARIANT_FALSE ? 0 : 1;
+      }
+    }
+    clicks.push_back(click);
+    return answer;
+  }
+
+ private:
+  bool AlsoAnswers(REFIID iid) const override {
+    return IsEqualIID(iid, kCommandBarButtonEventsIid);
+  }
+};
+
+class ExcelHostCommandBarsTest : public ExcelHostTest {
+ protected:
+  void SetUp() override {
+    ExcelHostTest::SetUp();
+    bars = GetObjectOf(host.ApplicationDispatch(), L"CommandBars");
+    ASSERT_TRUE(bars);
+  }
+
+  CComPtr<IDispatch> Bar(const wchar_t* name) const {
+    return GetObjectOf(bars.Get(), L"Item", {Arg(name)});
+  }
+  CComPtr<IDispatch> AddControl(IDispatch* owner, int type,
+                                std::optional<LONG> before = std::nullopt) const {
+    const CComPtr<IDispatch> controls = GetObjectOf(owner, L"Controls");
+    return test_support::Call(controls.Get(), L"Add",
+                              {IntArg(type), MissingArg(), MissingArg(),
+                               before ? CVariant(*before) : MissingArg(), Arg(true)})
+        .Object();
+  }
+  CComPtr<IDispatch> NewToolbar(const wchar_t* name) const {
+    return test_support::Call(bars.Get(), L"Add",
+                              {Arg(name), MissingArg(), MissingArg(), Arg(true)})
+        .Object();
+  }
+
+  CComPtr<IDispatch> bars;
+};
+
+TEST_F(ExcelHostCommandBarsTest, ItemFindsBarsByNameOrPositionAndRefusesOthers) {
+  const CComPtr<IDispatch> menuBar = Bar(L"worksheet menu bar");
+  ASSERT_TRUE(menuBar);
+  EXPECT_EQ(L"Worksheet Menu Bar", Get(menuBar.Get(), L"Name").Text());
+  EXPECT_EQ(L"Worksheet Menu Bar",
+            Get(GetObjectOf(bars.Get(), L"Item", {Arg(1)}).Get(), L"Name").Text());
+  EXPECT_EQ(L"Cell", Get(Bar(L"CELL").Get(), L"Name").Text());
+  const LONG count = Get(bars.Get(), L"Count").Long();
+  EXPECT_FALSE(Get(bars.Get(), L"Item", {Arg(L"No Such Bar")}).Succeeded());
+  EXPECT_FALSE(Get(bars.Get(), L"Item", {Arg(static_cast<int>(count) + 1)}).Succeeded());
+
+  const CComPtr<IDispatch> tools =
+      GetObjectOf(GetObjectOf(menuBar.Get(), L"Controls").Get(), L"Item", {Arg(6)});
+  EXPECT_EQ(L"&Tools", Get(tools.Get(), L"Caption").Text());
+  const CComPtr<IDispatch> items = GetObjectOf(tools.Get(), L"Controls");
+  EXPECT_EQ(18, Get(items.Get(), L"Count").Long());
+  EXPECT_EQ(L"Formula A&uditing",
+            Get(GetObjectOf(items.Get(), L"Item", {Arg(13)}).Get(), L"Caption").Text());
+}
+
+TEST_F(ExcelHostCommandBarsTest, NewToolbarStartsHiddenAndLaysOutVisibleButtons) {
+  const CComPtr<IDispatch> toolbar = NewToolbar(L"Trelvane");
+  ASSERT_TRUE(toolbar);
+  EXPECT_FALSE(NewToolbar(L"trelvane")) << "a name already taken";
+  EXPECT_EQ(0, Get(toolbar.Get(), L"Visible").Bool());
+  EXPECT_EQ(kBarPositionTop, Get(toolbar.Get(), L"Position").Long());
+  EXPECT_EQ(2, Get(toolbar.Get(), L"RowIndex").Long());
+  RECT frame{};
+  ::GetWindowRect(host.MainWindow().Frame(), &frame);
+  EXPECT_GT(Get(toolbar.Get(), L"Top").Long(), frame.top);
+
+  ASSERT_TRUE(Put(toolbar.Get(), L"Visible", Arg(true)).Succeeded());
+  for (const auto& [member, value] : {std::pair{L"RowIndex", 4}, std::pair{L"Position", 0},
+                                      std::pair{L"Left", 40}, std::pair{L"Top", 300}}) {
+    ASSERT_TRUE(Put(toolbar.Get(), member, Arg(value)).Succeeded()) << member;
+    EXPECT_EQ(value, Get(toolbar.Get(), member).Long()) << member;
+  }
+  const CComPtr<IDispatch> first = AddControl(toolbar.Get(), 1);
+  const CComPtr<IDispatch> second = AddControl(toolbar.Get(), 1);
+  ASSERT_TRUE(first && second);
+  EXPECT_EQ(40 + kToolbarButtonWidth, Get(second.Get(), L"Left").Long());
+  EXPECT_EQ(300, Get(second.Get(), L"Top").Long());
+  EXPECT_EQ(kToolbarButtonWidth, Get(second.Get(), L"Width").Long());
+  EXPECT_EQ(kToolbarButtonHeight, Get(second.Get(), L"Height").Long());
+  ASSERT_TRUE(Put(first.Get(), L"Visible", Arg(false)).Succeeded());
+  EXPECT_EQ(40, Get(second.Get(), L"Left").Long()) << "invisible buttons take no room";
+  EXPECT_FALSE(AddControl(toolbar.Get(), 5)) << "only buttons and submenus";
+
+  // The user drags the toolbar and hides it; the add-in reads that back at shutdown.
+  CCommandBar* seen = host.Application().CommandBars().Find(L"Trelvane");
+  ASSERT_NE(nullptr, seen);
+  seen->PlaceAsUser(kBarPositionFloating, 1, 12, 34);
+  seen->SetVisibleAsUser(false);
+  EXPECT_EQ(kBarPositionFloating, Get(toolbar.Get(), L"Position").Long());
+  EXPECT_EQ(12, Get(toolbar.Get(), L"Left").Long());
+  EXPECT_EQ(0, Get(toolbar.Get(), L"Visible").Bool());
+  EXPECT_EQ(2u, seen->Controls().Count());
+}
+
+TEST_F(ExcelHostCommandBarsTest, ControlsAddInsertsBeforeAPositionOrAppends) {
+  const CComPtr<IDispatch> tools = GetObjectOf(
+      GetObjectOf(Bar(L"Worksheet Menu Bar").Get(), L"Controls").Get(), L"Item", {Arg(6)});
+  const CComPtr<IDispatch> popup = AddControl(tools.Get(), 10, 14);
+  ASSERT_TRUE(popup);
+  ASSERT_TRUE(Put(popup.Get(), L"Caption", Arg(L"Trelvane")).Succeeded());
+  EXPECT_EQ(14, Get(popup.Get(), L"Index").Long());
+  EXPECT_EQ(kControlTypePopup, Get(popup.Get(), L"Type").Long());
+  const CComPtr<IDispatch> items = GetObjectOf(tools.Get(), L"Controls");
+  EXPECT_EQ(L"Formula A&uditing",
+            Get(GetObjectOf(items.Get(), L"Item", {Arg(13)}).Get(), L"Caption").Text());
+  EXPECT_EQ(14, Get(GetObjectOf(items.Get(), L"Item", {Arg(L"trelvane")}).Get(), L"Index").Long());
+  EXPECT_FALSE(AddControl(tools.Get(), 1, 99)) << "a position past the end";
+
+  const CComPtr<IDispatch> appended = AddControl(tools.Get(), 1);
+  EXPECT_EQ(20, Get(appended.Get(), L"Index").Long());
+  const CComPtr<IDispatch> inner = AddControl(popup.Get(), 1);
+  ASSERT_TRUE(inner);
+  EXPECT_EQ(1, Get(GetObjectOf(popup.Get(), L"Controls").Get(), L"Count").Long());
+  EXPECT_FALSE(Get(inner.Get(), L"Controls").Succeeded()) << "a button has no controls";
+
+  ASSERT_TRUE(test_support::Call(popup.Get(), L"Delete").Succeeded());
+  EXPECT_EQ(19, Get(items.Get(), L"Count").Long());
+  EXPECT_EQ(19, Get(appended.Get(), L"Index").Long());
+}
+
+TEST_F(ExcelHostCommandBarsTest, ResetPutsTheBuiltInControlsBack) {
+  CCommandBarsObject& seen = host.Application().CommandBars();
+  seen.SetToolsMenuCaptions({L"&Spelling...", L"&Options..."});
+  const CComPtr<IDispatch> cell = Bar(L"Cell");
+  const CComPtr<IDispatch> added = AddControl(cell.Get(), 10);
+  ASSERT_TRUE(added);
+  const CComPtr<IDispatch> controls = GetObjectOf(cell.Get(), L"Controls");
+  EXPECT_EQ(8, Get(controls.Get(), L"Count").Long());
+  ASSERT_TRUE(test_support::Call(cell.Get(), L"Reset").Succeeded());
+  EXPECT_EQ(7, Get(controls.Get(), L"Count").Long());
+  EXPECT_EQ(0, Get(added.Get(), L"Index").Long());
+  EXPECT_EQ(L"Cu&t", Get(GetObjectOf(controls.Get(), L"Item", {Arg(1)}).Get(), L"Caption").Text());
+  EXPECT_EQ(1, seen.Find(kCellBarName)->ResetCount());
+
+  AddControl(GetObjectOf(GetObjectOf(Bar(L"Worksheet Menu Bar").Get(), L"Controls").Get(), L"Item",
+                         {Arg(6)})
+                 .Get(),
+             1);
+  EXPECT_EQ(3u, seen.ToolsMenu()->Controls()->Count());
+  ASSERT_TRUE(test_support::Call(Bar(L"Worksheet Menu Bar").Get(), L"Reset").Succeeded());
+  EXPECT_EQ(2u, seen.ToolsMenu()->Controls()->Count());
+  EXPECT_NE(nullptr, seen.ToolsMenu()->Controls()->Find(L"Options..."));
+}
+
+TEST_F(ExcelHostCommandBarsTest, PasteFaceDecodesTheClipboardsPackedDibs) {
+  constexpr DWORD kRed = 0xFF0000, kGreen = 0x00FF00, kBlue = 0x0000FF;
+  const std::vector<std::uint32_t> expected = {kRed, kGreen, kBlue, 0, kRed, kGreen};
+  std::vector<DWORD> palette(16, 0);
+  palette[1] = kRed;
+  palette[2] = kGreen;
+  palette[3] = kBlue;
+  std::vector<std::uint8_t> topDown32;
+  for (const std::uint32_t pixel : expected) {
+    for (int shift = 0; shift < 32; shift += 8) {
+      topDown32.push_back(static_cast<std::uint8_t>(pixel >> shift));
+    }
+  }
+  struct Case {
+    const char* layout;
+    std::vector<std::byte> face;
+  };
+  const Case cases[] = {
+      // Rows bottom first: [0 1 2] then [1 2 3], four bits a pixel.
+      {"4 bpp bottom-up",
+       HandMadeDib(3, 2, 4, BI_RGB, palette, {0x01, 0x20, 0, 0, 0x12, 0x30, 0, 0})},
+      {"32 bpp bit fields top-down",
+       HandMadeDib(3, -2, 32, BI_BITFIELDS, {0xFF0000, 0x00FF00, 0x0000FF}, topDown32)},
+  };
+  // Bottom row [0 0 1], top row [1 0 0].
+  const std::vector<std::byte> mask =
+      HandMadeDib(3, 2, 1, BI_RGB, {0x000000, 0xFFFFFF}, {0x20, 0, 0, 0, 0x80, 0, 0, 0});
+  const CComPtr<IDispatch> toolbar = NewToolbar(L"Faces");
+  for (const Case& c : cases) {
+    const CComPtr<IDispatch> button = AddControl(toolbar.Get(), 1);
+    ASSERT_TRUE(ReplaceClipboard(host.MainWindow().Frame(), {{ButtonFaceClipboardFormat(), c.face},
+                                                             {ButtonMaskClipboardFormat(), mask}}))
+        << c.layout;
+    ASSERT_TRUE(test_support::Call(button.Get(), L"PasteFace").Succeeded()) << c.layout;
+    const ButtonFace& face = CCommandBarControl::As<CCommandBarControl>(button.Get())->Face();
+    EXPECT_EQ(ButtonFaceRoute::PasteFace, face.route) << c.layout;
+    EXPECT_EQ(3, face.face.width) << c.layout;
+    EXPECT_EQ(expected, face.face.pixels) << c.layout;
+    EXPECT_EQ((std::vector<bool>{true, false, false, false, false, true}), face.mask) << c.layout;
+  }
+  ASSERT_TRUE(ReplaceClipboard(host.MainWindow().Frame(), {}));
+  const CComPtr<IDispatch> bare = AddControl(toolbar.Get(), 1);
+  EXPECT_FALSE(test_support::Call(bare.Get(), L"PasteFace").Succeeded());
+  EXPECT_EQ(ButtonFaceRoute::None,
+            CCommandBarControl::As<CCommandBarControl>(bare.Get())->Face().route);
+}
+
+TEST_F(ExcelHostCommandBarsTest, PictureAndMaskRoundTripUnlessOfficeLacksThem) {
+  const DecodedBitmap picture{2, 2, {0x102030, 0xFFFFFF, 0x00FF00, 0xABCDEF}};
+  const DecodedBitmap mask{2, 2, {0xFFFFFF, 0, 0, 0xFFFFFF}};
+  const CComPtr<IDispatch> button = AddControl(NewToolbar(L"Pictures").Get(), 1);
+  ASSERT_TRUE(Put(button.Get(), L"Picture", Arg(MakeBitmapPicture(picture))).Succeeded());
+  ASSERT_TRUE(Put(button.Get(), L"Mask", Arg(MakeBitmapPicture(mask))).Succeeded());
+  const ButtonFace& face = CCommandBarControl::As<CCommandBarControl>(button.Get())->Face();
+  EXPECT_EQ(ButtonFaceRoute::Picture, face.route);
+  EXPECT_EQ(picture.pixels, face.face.pixels);
+  EXPECT_EQ((std::vector<bool>{true, false, false, true}), face.mask);
+  const std::optional<DecodedBitmap> readBack =
+      ReadBitmapPicture(Get(button.Get(), L"Picture").Object().Get());
+  ASSERT_TRUE(readBack);
+  EXPECT_EQ(picture.pixels, readBack->pixels);
+  const std::optional<DecodedBitmap> maskBack =
+      ReadBitmapPicture(Get(button.Get(), L"Mask").Object().Get());
+  ASSERT_TRUE(maskBack);
+  EXPECT_EQ(mask.pixels, maskBack->pixels);
+
+  host.Application().CommandBars().SetPictureSupported(false);
+  EXPECT_FALSE(Put(button.Get(), L"Picture", Arg(MakeBitmapPicture(mask))).Succeeded());
+  EXPECT_FALSE(Put(button.Get(), L"Mask", Arg(MakeBitmapPicture(mask))).Succeeded());
+  EXPECT_EQ(picture.pixels, face.face.pixels);
+}
+
+TEST_F(ExcelHostCommandBarsTest, ButtonClicksReachAdvisedSinksUntilUnadvised) {
+  const CComPtr<IDispatch> toolbar = NewToolbar(L"Clicks");
+  const CComPtr<IDispatch> button = AddControl(toolbar.Get(), 1);
+  const CComPtr<IDispatch> popup = AddControl(toolbar.Get(), 10);
+  const auto pointOf = [](IDispatch* control, CComPtr<IConnectionPoint>* point) {
+    CComPtr<IConnectionPointContainer> container;
+    const HRESULT hr =
+        CComPtr<IDispatch>(control).QueryInterface(IID_IConnectionPointContainer, &container);
+    return FAILED(hr)
+               ? hr
+               : container->FindConnectionPoint(kCommandBarButtonEventsIid, point->Receive());
+  };
+  CComPtr<IConnectionPoint> point;
+  ASSERT_EQ(S_OK, pointOf(button.Get(), &point));
+  CComPtr<IConnectionPoint> none;
+  EXPECT_EQ(CONNECT_E_NOCONNECTION, pointOf(popup.Get(), &none));
+
+  CClickSink sink;
+  DWORD cookie = 0;
+  ASSERT_EQ(S_OK, point->Advise(&sink, &cookie));
+  CCommandBarControl* seen = CCommandBarControl::As<CCommandBarControl>(button.Get());
+  EXPECT_EQ(1u, seen->ClickSinkCount());
+  EXPECT_EQ(std::vector<HRESULT>{S_OK}, seen->FireClick());
+  ASSERT_EQ(1u, sink.clicks.size());
+  EXPECT_EQ(kCommandBarButtonClick, sink.clicks[0].id);
+  EXPECT_EQ(2u, sink.clicks[0].count);
+  EXPECT_EQ(button.Get(), sink.clicks[0].control);
+  EXPECT_EQ(0, sink.clicks[0].cancelDefault);
+
+  sink.answer = DISP_E_MEMBERNOTFOUND;
+  EXPECT_EQ(std::vector<HRESULT>{DISP_E_MEMBERNOTFOUND}, seen->FireClick(7));
+  EXPECT_EQ(7, sink.clicks.back().id);
+
+  EXPECT_EQ(S_OK, point->Unadvise(cookie));
+  EXPECT_EQ(CONNECT_E_NOCONNECTION, point->Unadvise(cookie));
+  EXPECT_TRUE(seen->FireClick().empty());
+  EXPECT_EQ(2u, sink.clicks.size());
+}
+
+TEST_F(ExcelHostCommandBarsTest, VersionMajorDecidesWhetherThereIsARibbon) {
+  struct Case {
+    std::optional<std::wstring> version;
+    std::optional<int> major;
+  };
+  for (const Case& c : {Case{L"11.0", 11}, Case{L"16.0", 16}, Case{L"9", 9},
+                        Case{L"x", std::nullopt}, Case{std::nullopt, std::nullopt}}) {
+    host.Application().SetVersion(c.version);
+    EXPECT_EQ(c.major, host.Application().VersionMajor()) << c.version.value_or(L"(none)");
+  }
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 
 #include <objbase.h>
 
+#include <optional>
+
 using test_support::Arg;
 using test_support::GetObjectOf;
 
@@ -31,16 +33,20 @@ HRESULT CExcelHost::StartAddIn(bool startupComplete) {
   if (const HRESULT hr = addIn_.OnConnection(ApplicationDispatch(), entry_.Get()); FAILED(hr)) {
     return hr;
   }
-  std::wstring document;
-  if (const HRESULT hr = addIn_.GetCustomUi(kExcelWorkbookRibbonId, &document); FAILED(hr)) {
-    return hr;
-  }
-  // Office hands the loaded ribbon to the onLoad callback the document names.
-  if (const HRESULT hr =
-          addIn_.CallByName(L"OnLoadCustomUI", {CVariant(static_cast<IDispatch*>(ribbon_.Get()))})
-              .hr;
-      FAILED(hr)) {
-    return hr;
+  // Excel before 12 (2003 and older) has no ribbon to ask for.
+  const std::optional<int> major = application_->VersionMajor();
+  if (!major || *major >= 12) {
+    std::wstring document;
+    if (const HRESULT hr = addIn_.GetCustomUi(kExcelWorkbookRibbonId, &document); FAILED(hr)) {
+      return hr;
+    }
+    // Office hands the loaded ribbon to the onLoad callback the document names.
+    if (const HRESULT hr =
+            addIn_.CallByName(L"OnLoadCustomUI", {CVariant(static_cast<IDispatch*>(ribbon_.Get()))})
+                .hr;
+        FAILED(hr)) {
+      return hr;
+    }
   }
   return startupComplete ? addIn_.OnStartupComplete() : S_OK;
 }

@@ -48,7 +48,8 @@ class CExcelHost {
 
   // The add-in's start as Excel 2007 and later make it: created by ProgID, connected at start-up
   // with its COMAddIns entry, asked for its ribbon, handed the loaded ribbon, told that start-up
-  // is complete. Stops at the first failure and answers it.
+  // is complete; a chosen Version below 12 skips the ribbon. Stops at the first failure and
+  // answers it.
   HRESULT StartAddIn(bool startupComplete = true);
   // Excel's exit: OnBeginShutdown, OnDisconnection, the published object dropped, the last
   // release. Nothing when no add-in is loaded.

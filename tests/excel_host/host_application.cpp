@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cwctype>
 #include <new>
 
 #include "addin/win32/office_interfaces.h"
@@ -23,6 +24,7 @@ enum HostApplicationId : DISPID {
   kHostLanguageSettings,
   kHostComAddIns,
   kHostExecuteExcel4Macro,
+  kHostCommandBars,
 };
 
 constexpr std::array kHostApplicationMembers = {
@@ -31,6 +33,7 @@ constexpr std::array kHostApplicationMembers = {
     Member{L"LanguageSettings", kHostLanguageSettings, MemberKind::ReadOnlyProperty},
     Member{L"COMAddIns", kHostComAddIns, MemberKind::ReadOnlyProperty},
     Member{L"ExecuteExcel4Macro", kHostExecuteExcel4Macro, MemberKind::Method},
+    Member{L"CommandBars", kHostCommandBars, MemberKind::ReadOnlyProperty},
 };
 
 bool IsHostMember(DISPID id) {
@@ -52,8 +55,21 @@ CHostApplication::CHostApplication(
     : spreadsheet_(std::move(spreadsheet)),
       embedded_(spreadsheet::CreateApplicationObject(spreadsheet_)),
       mainWindow_(mainWindow),
+      commandBars_(CCommandBarsObject::Create(mainWindow)),
       events_(CAppEventsPoint::Create(this)) {
   comAddIns_.Attach(new CComAddInsObject());
+}
+
+std::optional<int> CHostApplication::VersionMajor() const {
+  if (!version_) return std::nullopt;
+  int major = 0;
+  std::size_t digits = 0;
+  for (; digits < version_->size() && iswdigit((*version_)[digits]) != 0 && major < 10000;
+       ++digits) {
+    major = major * 10 + ((*version_)[digits] - L'0');
+  }
+  if (digits == 0) return std::nullopt;
+  return major;
 }
 
 CHostApplication::~CHostApplication() {
@@ -159,6 +175,10 @@ HRESULT CHostApplication::Call(const Member& member, bool, const spreadsheet::CA
     }
     case kHostComAddIns:
       *result = CVariant(static_cast<IDispatch*>(comAddIns_.Get()));
+      return S_OK;
+    case kHostCommandBars:
+      *result = CVariant(
+          static_cast<IDispatch*>(static_cast<spreadsheet::CDispatchObject*>(commandBars_.Get())));
       return S_OK;
     default:
       return DISP_E_MEMBERNOTFOUND;

@@ -1,7 +1,8 @@
 // CHostApplication: the Application object the test host hands to the add-in. It answers what
 // the add-in reads of Excel that the embedded spreadsheet does not play (the main window's
-// handle, a version the test chooses, a LanguageSettings that can fail, COMAddIns, the Excel 4
-// macro functions that place cells on the screen, and the AppEvents connection point) and passes
+// handle, a version the test chooses, a LanguageSettings that can fail, COMAddIns, the command
+// bars of Excel before the ribbon, the Excel 4 macro functions that place cells on the screen,
+// and the AppEvents connection point) and passes
 // every other member to the embedded spreadsheet's own Application, by name.
 #pragma once
 
@@ -22,6 +23,7 @@
 #include "spreadsheet/objects/spreadsheet_application.h"
 #include "tests/excel_host/app_events_point.h"
 #include "tests/excel_host/com_addins.h"
+#include "tests/excel_host/command_bars.h"
 
 // Dispatch ids of the host's own members start here; the embedded Application's ids stay below,
 // so that one Invoke tells whose member is called.
@@ -37,6 +39,8 @@ class CHostApplication final : public spreadsheet::CDispatchObject,
 
   // Version's text; nothing makes the read fail, as an Application that cannot tell would.
   void SetVersion(std::optional<std::wstring> version) { version_ = std::move(version); }
+  // The number before the first dot of the chosen version; nothing when it cannot be read.
+  std::optional<int> VersionMajor() const;
   void SetLanguageSettingsReadable(bool readable) { languageSettingsReadable_ = readable; }
 
   const std::shared_ptr<spreadsheet::CSpreadsheetApplication>& Spreadsheet() const {
@@ -45,6 +49,7 @@ class CHostApplication final : public spreadsheet::CDispatchObject,
   // The embedded spreadsheet's Application, where every member the host does not play goes.
   IDispatch* Embedded() const { return embedded_.Get(); }
   CComAddInsObject& ComAddIns() const { return *comAddIns_.Get(); }
+  CCommandBarsObject& CommandBars() const { return *commandBars_.Get(); }
   std::size_t AdvisedSinkCount() const { return events_->SinkCount(); }
   // Every member name the Application was asked to look up, in order, its own and forwarded.
   const std::vector<std::wstring>& LookedUpNames() const { return lookedUp_; }
@@ -84,6 +89,7 @@ class CHostApplication final : public spreadsheet::CDispatchObject,
   std::optional<std::wstring> version_ = L"16.0";
   bool languageSettingsReadable_ = true;
   CComPtr<CComAddInsObject> comAddIns_;
+  CComPtr<CCommandBarsObject> commandBars_;
   CComPtr<CAppEventsPoint> events_;
   std::vector<std::wstring> lookedUp_;
 };
