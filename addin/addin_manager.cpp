@@ -4,6 +4,7 @@
 #include <cwchar>
 #include <utility>
 
+#include "addin/legacy_command_bars.h"
 #include "addin/recent_item_opening.h"
 #include "addin/selection_reading.h"
 #include "addin/user_messages.h"
@@ -243,7 +244,11 @@ void CAddInManager::FilterByColor(bool fill) {
   const std::shared_ptr<CDependencyContainer> container = ActiveContainer(&workbook);
   if (!container) return;
   const std::vector<ColorMenuItem> items = ColorMenuItems(*container, fill);
-  const int32_t chosen = items.empty() ? 0 : desktop_.ChooseFromColorMenu(items, fill);
+  std::optional<ToolbarButtonPlace> button;
+  if (UsesLegacyCommandBars() && legacyBars_) {
+    button = legacyBars_->ButtonPlace(fill ? kFillColorRow : kFontColorRow);
+  }
+  const int32_t chosen = items.empty() ? 0 : desktop_.ChooseFromColorMenu(items, button);
   if (chosen <= 0 || !desktop_.EnsureUiThread()) return;
   desktop_.OpenWindow(
       {container, fill ? TraceKind::kFillColor : TraceKind::kFontColor, CellReference(), chosen});
@@ -281,6 +286,14 @@ void CAddInManager::AddRecentItem(int32_t command, const ExcelObject& workbook,
   item.caption = MruCaption(command, name, address);
   recentItems_->Add(std::move(item));
   desktop_.InvalidateRecentItems();
+  if (legacyBars_) legacyBars_->UpdateRecentItemsMenu(RecentItemCaptions());
+}
+
+std::vector<std::wstring> CAddInManager::RecentItemCaptions() const {
+  std::vector<std::wstring> captions;
+  captions.reserve(recentItems_->Count());
+  for (const CMruItem& item : recentItems_->Items()) captions.push_back(item.caption);
+  return captions;
 }
 
 void CAddInManager::LoadRecentItems(ISettingsStore& store, const TraceSink& trace) {
@@ -298,9 +311,7 @@ std::wstring CAddInManager::RecentItemCaption(size_t index) const {
 
 void CAddInManager::ShowRecentItemsMenu() {
   if (recentItems_->Count() == 0) return;
-  std::vector<std::wstring> captions;
-  captions.reserve(recentItems_->Count());
-  for (const CMruItem& item : recentItems_->Items()) captions.push_back(item.caption);
+  const std::vector<std::wstring> captions = RecentItemCaptions();
   const int32_t chosen = desktop_.ChooseFromRecentItemsMenu(captions);
   if (chosen > 0 && static_cast<size_t>(chosen) <= captions.size()) {
     RunRecentItem(static_cast<int32_t>(CommandId::kRecentItemsMenu) + chosen);
@@ -369,8 +380,8 @@ void CAddInManager::OnSheetChange(const ExcelObject& sheet) {
 void CAddInManager::OnWorkbookOpen() {
   if (cellMenuBuilt_) return;
   cellMenuBuilt_ = true;
-  // Below Excel 12 the legacy cell context submenu is built here; from 12 on the ribbon's
-  // document carries it.
+  // From 12 on the ribbon's document carries the cell menu's submenu.
+  if (UsesLegacyCommandBars() && legacyBars_) legacyBars_->BuildCellContextMenu();
 }
 
 void CAddInManager::OnWorkbookBeforeClose(const std::wstring& name) {

@@ -17,6 +17,8 @@
 #include "excel/excel_object.h"
 #include "formula/cell_reference.h"
 
+class CLegacyCommandBars;
+
 inline constexpr wchar_t kHelpSiteAddress[] = L"https://trelvane.app/help/";
 inline constexpr wchar_t kSupportMailAddress[] = L"mailto:support@trelvane.app";
 
@@ -45,6 +47,12 @@ class CAddInManager {
   LONG ExcelWindow() const { return excelWindow_; }
   // The leading number of Application.Version ("16.0" gives 16); 0 until read.
   int32_t MajorVersion() const { return majorVersion_; }
+  // Excel before version 12 has command bars instead of the ribbon; so does an Excel whose
+  // version cannot be read.
+  bool UsesLegacyCommandBars() const { return majorVersion_ < 12; }
+  // The command bars built at start when UsesLegacyCommandBars; they must outlive this
+  // manager's use of them or be set back to null.
+  void SetLegacyCommandBars(CLegacyCommandBars* bars) { legacyBars_ = bars; }
 
   // The one entry of the ribbon, the legacy controls and the recent-items menu.
   void ExecuteCommand(int32_t number);
@@ -70,6 +78,7 @@ class CAddInManager {
   void LoadRecentItems(ISettingsStore& store, const TraceSink& trace = {});
   void SaveRecentItems(ISettingsStore& store, const TraceSink& trace = {}) const;
   size_t RecentItemCount() const { return recentItems_->Count(); }
+  std::vector<std::wstring> RecentItemCaptions() const;
   // The caption of the item at `index` from 0; empty beyond the end.
   std::wstring RecentItemCaption(size_t index) const;
   // Null beyond the end.
@@ -113,6 +122,7 @@ class CAddInManager {
   LONG excelWindow_ = 0;
   int32_t majorVersion_ = 0;
   bool cellMenuBuilt_ = false;
+  CLegacyCommandBars* legacyBars_ = nullptr;
   std::vector<std::shared_ptr<CDependencyContainer>> containers_;
   const std::shared_ptr<CMruList> recentItems_ = std::make_shared<CMruList>();
 };

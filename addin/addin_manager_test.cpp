@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "addin/application_events.h"
+#include "addin/command_bar_events.h"
 #include "addin/trace_item.h"
 #include "addin/user_messages.h"
 #include "formula/reference_functions.h"
@@ -54,7 +55,8 @@ class CRecordingDesktop : public IAddInDesktop {
   }
   bool EnsureUiThread() override { return true; }
   void OpenWindow(const WindowRequest& request) override { windows.push_back(request); }
-  int32_t ChooseFromColorMenu(const std::vector<ColorMenuItem>& items, bool) override {
+  int32_t ChooseFromColorMenu(const std::vector<ColorMenuItem>& items,
+                              const std::optional<ToolbarButtonPlace>&) override {
     menus.push_back(items);
     return choice;
   }
@@ -520,6 +522,40 @@ TEST_F(AddInManager, OnlyTheFirstWorkbookOpenedBuildsTheCellMenu) {
   EXPECT_FALSE(manager_.CellMenuBuilt());
   Raise(sink, kWorkbookOpenEvent, {CVariant(workbook.Get())});
   EXPECT_TRUE(manager_.CellMenuBuilt());
+}
+
+TEST_F(AddInManager, AButtonSinkRunsItsCommandOnClickOnlyAndAnswersItsEventInterface) {
+  Select({{3, 2}, {3, 2}});
+  CEventHandlerMenuItem sink(static_cast<int32_t>(CommandId::kCopyAddress), &manager_);
+  IUnknown* asEvents = nullptr;
+  ASSERT_EQ(S_OK, sink.QueryInterface(DIID_CommandBarButtonEvents,
+                                      reinterpret_cast<void**>(&asEvents)));
+  EXPECT_EQ(2u, sink.References());
+  asEvents->Release();
+  IUnknown* other = nullptr;
+  const IID appEvents = {0x00024413, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+  EXPECT_EQ(E_NOINTERFACE, sink.QueryInterface(appEvents, reinterpret_cast<void**>(&other)));
+  EXPECT_EQ(nullptr, other);
+
+  // Click(Ctrl, CancelDefault), arguments last first.
+  VARIANT arguments[2];
+  VariantInit(&arguments[0]);
+  arguments[0].vt = VT_BOOL;
+  arguments[0].boolVal = VARIANT_FALSE;
+  VariantInit(&arguments[1]);
+  arguments[1].vt = VT_DISPATCH;
+  arguments[1].pdispVal = nullptr;
+  DISPPARAMS params{arguments, nullptr, 2, 0};
+  EXPECT_EQ(S_OK, sink.Invoke(2, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr));
+  EXPECT_EQ(L"", desktop_.clipboard.unicode);
+  EXPECT_EQ(S_OK, sink.Invoke(kButtonClickEvent, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr,
+                              nullptr, nullptr));
+  EXPECT_EQ(L"'Sheet1'!$B$3", desktop_.clipboard.unicode);
+  // Without a manager a click does nothing.
+  CEventHandlerMenuItem orphan(static_cast<int32_t>(CommandId::kAbout), nullptr);
+  EXPECT_EQ(S_OK, orphan.Invoke(kButtonClickEvent, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr,
+                                nullptr, nullptr));
+  EXPECT_EQ(0, desktop_.abouts);
 }
 
 TEST_F(AddInManager, AnErrorInAReactionIsReportedWithItsContextAndExcelHearsSuccess) {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,13 @@
 // Messages of the hidden window.
 inline constexpr uint32_t kPostedTraceMessage = 0x8001;     // WM_APP + 1, wParam = command
 inline constexpr uint32_t kPostedEvaluateMessage = 0x8002;  // WM_APP + 2, wParam = 0
+
+// A legacy toolbar button on the screen, in pixels.
+struct ToolbarButtonPlace {
+  LONG left = 0;
+  LONG top = 0;
+  LONG height = 0;
+};
 
 // A trace or evaluate window to open: what the window object is given before it is created.
 struct WindowRequest {
@@ -40,9 +48,11 @@ class IAddInDesktop : public IMessageSink {
   virtual bool EnsureUiThread() = 0;
   // Creates the window on the UI thread, hands it to the window manager and activates it.
   virtual void OpenWindow(const WindowRequest& request) = 0;
-  // Shows the colour menu and answers the chosen id, 0 when nothing was chosen. `fill` tells
-  // which toolbar button the menu belongs under.
-  virtual int32_t ChooseFromColorMenu(const std::vector<ColorMenuItem>& items, bool fill) = 0;
+  // Shows the colour menu and answers the chosen id, 0 when nothing was chosen. With the legacy
+  // toolbar shown, `button` is the command's button, under which the menu opens when the
+  // command was clicked there.
+  virtual int32_t ChooseFromColorMenu(const std::vector<ColorMenuItem>& items,
+                                      const std::optional<ToolbarButtonPlace>& button) = 0;
   virtual IClipboard& Clipboard() = 0;
   // The recent-items list changed: the ribbon is invalidated and the legacy Recent Items menu
   // updated, so that both show the new order.

@@ -78,7 +78,10 @@ class CRecentItemsDesktop : public IAddInDesktop {
   }
   bool EnsureUiThread() override { return true; }
   void OpenWindow(const WindowRequest& request) override { windows.push_back(request); }
-  int32_t ChooseFromColorMenu(const std::vector<ColorMenuItem>&, bool) override { return 0; }
+  int32_t ChooseFromColorMenu(const std::vector<ColorMenuItem>&,
+                              const std::optional<ToolbarButtonPlace>&) override {
+    return 0;
+  }
   IClipboard& Clipboard() override { return clipboard; }
   void InvalidateRecentItems() override { ++changes; }
   int32_t ChooseFromRecentItemsMenu(const std::vector<std::wstring>& captions) override {

@@ -1,4 +1,4 @@
-// The settings key object over a store, the settings file (kept, shared, damaged, unwritable)
+// The settings key object over a store, the toolbar's placement, the settings file (kept, shared, damaged, unwritable)
 // and, on Windows, the registry itself.
 #include "addin/settings_key.h"
 
@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "addin/toolbar_settings.h"
 #include "tests/support/memory_settings_store.h"
 
 #ifdef _WIN32
@@ -308,3 +309,19 @@ TEST_F(FileSettingsStore, AFileThatCannotBeWrittenMakesNoKey) {
 #endif
 
 }  // namespace
+
+TEST(ToolbarPlacement, RoundTripsAndReadsMissingOrOddValuesAsTheDefaults) {
+  test_support::CMemorySettingsStore store;
+  EXPECT_EQ(ToolbarPlacement{}, LoadToolbarPlacement(store));  // shown, Excel's own place
+  const ToolbarPlacement moved{false, 3, 4, -120, 300};
+  SaveToolbarPlacement(store, moved);
+  EXPECT_EQ(moved, LoadToolbarPlacement(store));
+
+  // Only a stored 1 shows the toolbar; text that is not a number counts as missing.
+  for (const auto& [stored, visible] : {std::pair{L"1", true}, std::pair{L"0", false},
+                                        std::pair{L"2", false}, std::pair{L"yes", true}}) {
+    CSettingsKey key(store, kSettingsKeyPath, CSettingsKey::Access::kWrite);
+    key.WriteString(L"Toolbar", stored);
+    EXPECT_EQ(visible, LoadToolbarPlacement(store).visible) << stored;
+  }
+}

@@ -51,7 +51,8 @@ bool CCliClipboard::SetUnicodeText(const std::wstring& text) {
   return true;
 }
 
-int32_t CCliDesktop::ChooseFromColorMenu(const std::vector<ColorMenuItem>& items, bool) {
+int32_t CCliDesktop::ChooseFromColorMenu(const std::vector<ColorMenuItem>& items,
+                                         const std::optional<ToolbarButtonPlace>&) {
   colorMenu_ = items;
   if (!colorChoice_) return 0;
   for (const ColorMenuItem& item : items) {

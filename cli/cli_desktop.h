@@ -53,7 +53,8 @@ class CCliDesktop : public IAddInDesktop {
   }
   bool EnsureUiThread() override { return true; }
   void OpenWindow(const WindowRequest& request) override { windows_.push_back(request); }
-  int32_t ChooseFromColorMenu(const std::vector<ColorMenuItem>& items, bool fill) override;
+  int32_t ChooseFromColorMenu(const std::vector<ColorMenuItem>& items,
+                              const std::optional<ToolbarButtonPlace>& button) override;
   IClipboard& Clipboard() override { return clipboard_; }
   void InvalidateRecentItems() override {}
   // No command of the command line shows the recent-items popup.

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Draws the add-in's bitmaps: toolbar strips, the trace image strip, the find toolbar strip and
-the tree's expand buttons, as 24-bit .bmp files whose magenta (255, 0, 255) means transparent,
-plus preview.png, a contact sheet at four times the size for people to look at.
+the tree's expand buttons, as 24-bit .bmp files whose magenta (255, 0, 255) means transparent;
+the legacy command bar buttons' faces, whose white means transparent; plus preview.png, a
+contact sheet at four times the size for people to look at.
 
 Usage: draw_bitmaps.py OUT_DIR     writes bitmap_NNNN.bmp and preview.png into OUT_DIR
        draw_bitmaps.py --list      prints the resource numbers, one a line (for the build)
@@ -14,6 +15,9 @@ import os
 import struct
 import sys
 import zlib
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import draw_icons  # noqa: E402  the faces are the icons' 16-pixel pictures
 
 MASK = (255, 0, 255)
 
@@ -682,6 +686,62 @@ def about_picture():
     return rows
 
 
+# --- legacy command bar button faces ------------------------------------------------------------
+
+FACE_WHITE = (255, 255, 255)  # Office draws it transparent
+# The toolbar colour that half-covered edge pixels are blended over.
+FACE_BACKDROP = (230, 230, 230)
+# Greys that loading with the system's 3-D colours would replace.
+MAPPED_GREYS = {(128, 128, 128), (192, 192, 192), (223, 223, 223)}
+
+
+def draw_help(c):
+    """A question mark in a blue circle."""
+    c.disc(8, 8, 8, draw_icons.BLUE)
+    c.glyph([".###.", "#...#", "....#", "...#.", "..#..", ".....", "..#.."], 5.5, 3.5,
+            draw_icons.PAPER)
+
+
+FACES = {
+    1043: draw_icons.draw_recent,
+    1004: draw_icons.draw_precedents,
+    1003: draw_icons.draw_dependents,
+    3009: draw_icons.draw_show_inputs,
+    3008: draw_icons.draw_show_errors,
+    3007: draw_icons.draw_trace_error,
+    1011: draw_icons.draw_evaluate,
+    1020: draw_icons.draw_fill_color,
+    1025: draw_icons.draw_font_color,
+    3010: draw_icons.draw_calculation_chain,
+    3001: draw_icons.draw_refresh,
+    1034: draw_icons.draw_transpose,
+    1040: draw_icons.draw_contact,
+    1039: draw_icons.draw_about,
+    1014: draw_help,
+}
+
+
+def face(draw):
+    """A 16-pixel face: what the drawing leaves uncovered is pure white, and nothing drawn is."""
+    canvas = draw_icons.Canvas(16)
+    draw(canvas)
+    rows = []
+    for line in canvas.rgba():
+        row = []
+        for red, green, blue, alpha in line:
+            if alpha < 64:
+                row.append(FACE_WHITE)
+                continue
+            share = alpha / 255.0
+            pixel = tuple(round(value * share + backdrop * (1.0 - share))
+                          for value, backdrop in zip((red, green, blue), FACE_BACKDROP))
+            if pixel == FACE_WHITE or pixel in MAPPED_GREYS:
+                pixel = tuple(value - 1 for value in pixel)
+            row.append(pixel)
+        rows.append(row)
+    return rows
+
+
 # The bitmaps by resource number; other parts of the add-in add theirs below in functions of
 # their own.
 def drawn_bitmaps():
@@ -693,6 +753,7 @@ def drawn_bitmaps():
         3012: strip(FIND_TOOLBAR),      # the find toolbar
         1036: strip(EXPAND_BUTTONS),    # the column tree's expand buttons
         1038: about_picture(),          # the About box's picture
+        **{number: face(draw) for number, draw in FACES.items()},
     }
 
 

@@ -25,7 +25,7 @@ HWND FindAboutBox() {
     HWND found = nullptr;
   } search;
   ::EnumWindows(
-      [](HWND window, LPARAM data) -> BOOL {
+      [](HWND window, LPARAM data) CALLBACK -> BOOL {
         DWORD process = 0;
         ::GetWindowThreadProcessId(window, &process);
         wchar_t title[64] = {};

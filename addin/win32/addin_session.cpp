@@ -2,9 +2,11 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <vector>
 
 #include "addin/ribbon_ui.h"
+#include "addin/toolbar_settings.h"
 #include "addin/win32/com_error.h"
 #include "addin/win32/office_interfaces.h"
 #include "addin/win32/registry_settings_store.h"
@@ -20,7 +22,10 @@ void TraceToDebugger(const std::wstring& line) {
 }  // namespace
 
 CAddInSession::CAddInSession(const ExcelObject& application)
-    : application_(application), manager_(application, desktop_) {
+    : application_(application),
+      manager_(application, desktop_),
+      buttons_(manager_, desktop_.HiddenWindow()),
+      legacyBars_(application, buttons_) {
   desktop_.SetManager(&manager_);
   manager_.Attach(application);
   const HWND excel = manager_.ExcelWindow() != 0
@@ -34,6 +39,7 @@ CAddInSession::CAddInSession(const ExcelObject& application)
 }
 
 CAddInSession::~CAddInSession() {
+  manager_.SetLegacyCommandBars(nullptr);
   events_.Unadvise();
   sink_.SetManager(nullptr);
   desktop_.SetManager(nullptr);
@@ -43,15 +49,27 @@ void CAddInSession::Start() {
   ComputeProgressGradientColors();
   CRegistrySettingsStore store;
   manager_.LoadRecentItems(store, TraceToDebugger);
-  // Versions before 12 get the legacy menus and toolbar instead of the ribbon; they are built
-  // with the command bars.
+  const bool legacy = manager_.UsesLegacyCommandBars();
+  if (legacy) {
+    manager_.SetLegacyCommandBars(&legacyBars_);
+    legacyBars_.BuildWorksheetMenu();
+    legacyBars_.BuildToolbar(LoadToolbarPlacement(store));
+  }
   events_.Advise(application_.Get(), DIID_AppEvents, &sink_);
+  if (legacy) {
+    legacyBars_.BuildCommandControls();
+    legacyBars_.UpdateRecentItemsMenu(manager_.RecentItemCaptions());
+  }
   started_ = true;
 }
 
 void CAddInSession::Shutdown() {
   CRegistrySettingsStore store;
   manager_.SaveRecentItems(store, TraceToDebugger);
+  if (const std::optional<ToolbarPlacement> placement = legacyBars_.ReadToolbarPlacement()) {
+    SaveToolbarPlacement(store, *placement);
+  }
+  legacyBars_.DisconnectCommandItems();
   events_.Unadvise();
 }
 

@@ -1,6 +1,7 @@
 // CAddInSession: what a connection to Excel makes and keeps until the add-in object goes: the
-// Windows desktop, the manager, the application event sink and its connection. Start and
-// Shutdown are the manager's steps at Excel's start-up complete and beginning shutdown.
+// Windows desktop, the manager, the application event sink and its connection, and, before
+// Excel 12, the legacy command bars. Start and Shutdown are the manager's steps at Excel's
+// start-up complete and beginning shutdown.
 #pragma once
 
 #include <string>
@@ -8,6 +9,8 @@
 
 #include "addin/addin_manager.h"
 #include "addin/application_events.h"
+#include "addin/legacy_command_bars.h"
+#include "addin/win32/command_bar_buttons.h"
 #include "addin/win32/event_connection.h"
 #include "addin/win32/win32_desktop.h"
 #include "excel/excel_object.h"
@@ -22,10 +25,11 @@ class CAddInSession {
   CAddInSession(const CAddInSession&) = delete;
   CAddInSession& operator=(const CAddInSession&) = delete;
 
-  // The progress window's colours, the recent items from the registry, the application events.
-  // The legacy menus and toolbar of versions before 12 come with the command bars.
+  // The progress window's colours, the recent items from the registry, the application events;
+  // before Excel 12 the Tools submenu, the toolbar where the user left it and their buttons.
   void Start();
-  // The recent items to the registry, the application events unadvised.
+  // The recent items and the toolbar's placement to the registry, the Tools submenu's and the
+  // toolbar's buttons and the application events disconnected.
   void Shutdown();
   bool IsStarted() const { return started_; }
 
@@ -44,5 +48,8 @@ class CAddInSession {
   CAddInManager manager_;
   CEventHandlerApp sink_;
   EventConnection events_;
+  // After the manager: the buttons' sinks call it until they are gone.
+  CWin32CommandBarButtons buttons_;
+  CLegacyCommandBars legacyBars_;
   bool started_ = false;
 };

@@ -132,8 +132,21 @@ int32_t ChooseFromColorMenuAt(CHiddenWnd& owner, const std::vector<ColorMenuItem
   return menu.Track(owner.Hwnd(), at);
 }
 
-int32_t ChooseFromColorMenu(CHiddenWnd& owner, const std::vector<ColorMenuItem>& items, bool) {
+POINT ColorMenuPosition(POINT cursor, const std::optional<ToolbarButtonPlace>& button) {
+  constexpr LONG kSquare = 20;
+  if (button) {
+    const LONG bottom = button->top + button->height;
+    if (cursor.x >= button->left && cursor.x < button->left + kSquare &&
+        cursor.y >= bottom - kSquare && cursor.y < bottom) {
+      return POINT{button->left, bottom};
+    }
+  }
+  return cursor;
+}
+
+int32_t ChooseFromColorMenu(CHiddenWnd& owner, const std::vector<ColorMenuItem>& items,
+                            const std::optional<ToolbarButtonPlace>& button) {
   POINT cursor{};
   ::GetCursorPos(&cursor);
-  return ChooseFromColorMenuAt(owner, items, cursor);
+  return ChooseFromColorMenuAt(owner, items, ColorMenuPosition(cursor, button));
 }

@@ -6,9 +6,11 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "addin/desktop.h"
 #include "addin/win32/hidden_window.h"
 #include "export/color_menu_items.h"
 #include "platform/win32/scoped_handles.h"
@@ -41,9 +43,13 @@ class CColorMenu final : public IOwnerDrawDelegate {
   CScopedFont font_;
 };
 
-// The filter commands' choice: the menu of `items` at the cursor, owned and drawn through the
-// hidden window; the chosen colour index, or 0 when cancelled or when there is nothing to
-// choose. Fill and font colours are offered alike.
-int32_t ChooseFromColorMenu(CHiddenWnd& owner, const std::vector<ColorMenuItem>& items, bool fill);
+// The filter commands' choice: the menu of `items`, owned and drawn through the hidden window;
+// the chosen colour index, or 0 when cancelled or when there is nothing to choose. It opens at
+// the cursor, or under the legacy toolbar's `button` when the cursor is on it.
+int32_t ChooseFromColorMenu(CHiddenWnd& owner, const std::vector<ColorMenuItem>& items,
+                            const std::optional<ToolbarButtonPlace>& button);
+// Where that menu opens: under the button when `cursor` lies in the 20-pixel square at the
+// button's lower left corner (the button was clicked), else at the cursor.
+POINT ColorMenuPosition(POINT cursor, const std::optional<ToolbarButtonPlace>& button);
 // The same at a given screen point.
 int32_t ChooseFromColorMenuAt(CHiddenWnd& owner, const std::vector<ColorMenuItem>& items, POINT at);

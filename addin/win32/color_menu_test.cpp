@@ -233,7 +233,7 @@ TEST(Win32ColorMenu, AnswersTheColourChosenWithTheKeyboardOrZero) {
   }
   {
     CColorMenuTestDriver driver({VK_ESCAPE});
-    EXPECT_EQ(0, ChooseFromColorMenu(hidden, kTwoColors, true));
+    EXPECT_EQ(0, ChooseFromColorMenu(hidden, kTwoColors, std::nullopt));
   }
   // Closed: the hidden window no longer draws for it.
   MEASUREITEMSTRUCT item{};
@@ -241,4 +241,27 @@ TEST(Win32ColorMenu, AnswersTheColourChosenWithTheKeyboardOrZero) {
   item.itemID = 3;
   ::SendMessageW(hidden.Hwnd(), WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&item));
   EXPECT_EQ(0u, item.itemHeight);
+}
+
+TEST(Win32ColorMenu, OpensUnderTheToolbarButtonOnlyWhenItWasClickedThere) {
+  const ToolbarButtonPlace button{100, 50, 22};  // bottom edge at 72
+  struct Case {
+    POINT cursor;
+    POINT expected;
+  };
+  const Case cases[] = {
+      {{100, 52}, {100, 72}},  // the square's top left corner
+      {{119, 71}, {100, 72}},  // its bottom right pixel
+      {{120, 60}, {120, 60}},  // one pixel right of it: at the cursor
+      {{105, 72}, {105, 72}},  // below the button
+      {{99, 60}, {99, 60}},
+      {{105, 51}, {105, 51}},  // above the square of a button taller than it is
+  };
+  for (const Case& c : cases) {
+    const POINT at = ColorMenuPosition(c.cursor, button);
+    EXPECT_EQ(c.expected.x, at.x) << c.cursor.x << "," << c.cursor.y;
+    EXPECT_EQ(c.expected.y, at.y) << c.cursor.x << "," << c.cursor.y;
+  }
+  const POINT cursor{105, 60};
+  EXPECT_EQ(105, ColorMenuPosition(cursor, std::nullopt).x);
 }

@@ -3,45 +3,7 @@
 
 #include <cstring>
 
-namespace {
-
-// Global memory handed to SetClipboardData belongs to the system once taken; until then it is
-// freed here.
-class CScopedGlobalMemory {
- public:
-  explicit CScopedGlobalMemory(size_t size) : memory_(::GlobalAlloc(GMEM_MOVEABLE, size)) {}
-  ~CScopedGlobalMemory() {
-    if (memory_ != nullptr) ::GlobalFree(memory_);
-  }
-  CScopedGlobalMemory(const CScopedGlobalMemory&) = delete;
-  CScopedGlobalMemory& operator=(const CScopedGlobalMemory&) = delete;
-  HGLOBAL Get() const { return memory_; }
-  void GiveUp() { memory_ = nullptr; }
-
- private:
-  HGLOBAL memory_;
-};
-
-class COpenClipboard {
- public:
-  explicit COpenClipboard(HWND owner) {
-    for (int attempt = 0; attempt < kClipboardOpenTries && !open_; ++attempt) {
-      if (attempt > 0) ::Sleep(kClipboardRetryPauseMs);
-      open_ = ::OpenClipboard(owner) != FALSE;
-    }
-  }
-  ~COpenClipboard() {
-    if (open_) ::CloseClipboard();
-  }
-  COpenClipboard(const COpenClipboard&) = delete;
-  COpenClipboard& operator=(const COpenClipboard&) = delete;
-  bool IsOpen() const { return open_; }
-
- private:
-  bool open_ = false;
-};
-
-}  // namespace
+#include "addin/win32/clipboard_access.h"
 
 bool CWin32Clipboard::SetAnsiText(const std::string& bytes) {
   return Put(CF_TEXT, bytes.c_str(), bytes.size() + 1);
@@ -63,7 +25,5 @@ bool CWin32Clipboard::Put(UINT format, const void* data, size_t size) const {
   if (owner == nullptr) owner = fallbackOwner_;
   COpenClipboard clipboard(owner);
   if (!clipboard.IsOpen() || ::EmptyClipboard() == FALSE) return false;
-  if (::SetClipboardData(format, memory.Get()) == nullptr) return false;
-  memory.GiveUp();
-  return true;
+  return memory.PutOnClipboard(format);
 }

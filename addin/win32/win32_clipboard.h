@@ -7,10 +7,6 @@
 
 #include "platform/clipboard.h"
 
-// How long another program holding the clipboard is waited for, in tries and pause between.
-inline constexpr int kClipboardOpenTries = 20;
-inline constexpr DWORD kClipboardRetryPauseMs = 25;
-
 // Each put opens the clipboard for the foreground window (or, with none, the fallback owner),
 // empties it and sets the one format, with its terminating zero.
 class CWin32Clipboard final : public IClipboard {

@@ -166,8 +166,9 @@ int32_t CWin32Desktop::TrackTextMenu(const std::vector<std::wstring>& texts,
   return static_cast<int32_t>(chosen);
 }
 
-int32_t CWin32Desktop::ChooseFromColorMenu(const std::vector<ColorMenuItem>& items, bool fill) {
-  return ::ChooseFromColorMenu(hidden_, items, fill);
+int32_t CWin32Desktop::ChooseFromColorMenu(const std::vector<ColorMenuItem>& items,
+                                          const std::optional<ToolbarButtonPlace>& button) {
+  return ::ChooseFromColorMenu(hidden_, items, button);
 }
 
 void CWin32Desktop::InvalidateRecentItems() {

@@ -61,7 +61,8 @@ class CWin32Desktop final : public IAddInDesktop, public ITrelvaneController {
   void PostToHiddenWindow(uint32_t message, uintptr_t wParam) override;
   bool EnsureUiThread() override;
   void OpenWindow(const WindowRequest& request) override;
-  int32_t ChooseFromColorMenu(const std::vector<ColorMenuItem>& items, bool fill) override;
+  int32_t ChooseFromColorMenu(const std::vector<ColorMenuItem>& items,
+                              const std::optional<ToolbarButtonPlace>& button) override;
   IClipboard& Clipboard() override { return clipboard_; }
   void InvalidateRecentItems() override;
   int32_t ChooseFromRecentItemsMenu(const std::vector<std::wstring>& captions) override;

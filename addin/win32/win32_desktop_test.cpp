@@ -17,6 +17,7 @@
 #include "addin/addin_manager.h"
 #include "addin/command_ids.h"
 #include "addin/user_messages.h"
+#include "addin/win32/clipboard_access.h"
 #include "addin/win32/message_boxes.h"
 #include "addin/win32/office_interfaces.h"
 #include "resources/resource_ids.h"
@@ -411,13 +412,13 @@ TEST_F(Win32Desktop, PopupMenusShowTheTextsAsWrittenAndAnswerTheChosenItem) {
   {
     CDesktopTestMenuDriver driver({VK_ESCAPE});
     EXPECT_EQ(0, desktop_->ChooseFromColorMenu({{3, L"2 cell(s)", 0xFF}, {6, L"1 cell(s)", 0xFF00}},
-                                               true));
+                                               std::nullopt));
     EXPECT_EQ((std::vector<std::wstring>{L"2 cell(s)", L"1 cell(s)"}), driver.Texts());
   }
   {
     CDesktopTestMenuDriver driver({VK_DOWN, VK_DOWN, VK_RETURN});
     EXPECT_EQ(6, desktop_->ChooseFromColorMenu({{3, L"2 cell(s)", 0xFF}, {6, L"1 cell(s)", 0xFF00}},
-                                               false));  // the colour index is the answer
+                                               std::nullopt));  // the colour index is the answer
   }
 }
 
