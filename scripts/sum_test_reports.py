@@ -3,7 +3,8 @@
 
 Arguments are NAME=BUILD_DIR pairs; an empty BUILD_DIR marks a suite that did not build, which
 counts as one failed test. So does a test binary that CTest knows but that left no report (it
-crashed or hung before writing one).
+crashed or hung before writing one). NAME=BUILD_DIR=REPORT[,REPORT...] counts only the named
+reports (BUILD_DIR/test-reports/REPORT.xml), for a suite that runs part of a build's tests.
 """
 import json
 import subprocess
@@ -42,12 +43,16 @@ def count(report):
 def main(pairs):
     totals = [0, 0, 0]
     for pair in pairs:
-        name, build_dir = pair.split("=", 1)
+        name, build_dir, *only = pair.split("=", 2)
         suite = [0, 0, 0]
         if not build_dir:
             print(f"{name}: did not build", file=sys.stderr)
             suite[1] = 1
-        for test in registered_tests(build_dir) if build_dir else []:
+        if not build_dir:
+            tests = []
+        else:
+            tests = only[0].split(",") if only else registered_tests(build_dir)
+        for test in tests:
             report = Path(build_dir) / "test-reports" / f"{test}.xml"
             try:
                 counts = count(report)

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs every test suite: native, native under AddressSanitizer and
-# UndefinedBehaviorSanitizer, and the Windows build under Wine. Ends with one line
+# UndefinedBehaviorSanitizer, the Windows build under Wine, the 32-bit add-in's start-up under
+# Wine, and the add-in's installer packages. Ends with one line
 # "N passed, N failed, N skipped" summing them all; exits non-zero when anything failed.
 set -uo pipefail
 
@@ -79,6 +80,62 @@ export DISPLAY=":$display"
 ctest_extra="--repeat until-pass:2"
 configure_and_test windows "$root/build/windows" -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" "${fast[@]}"
+
+# The 32-bit add-in for 32-bit Office: only the DLL and the Excel test host are built, and only
+# registration, start-up and Show Precedents run, through Wine's 32-bit loader.
+windows32_dir="$root/build/windows32"
+windows32_tests='AddInRegistrationTest.*:AddInHostTest.ConnectionAttachesPublishesAndStartsWhateverTheVersion:AddInHostTest.ShowPrecedentsRunsOnceTheCallbackHasReturned'
+echo "== windows32: build"
+rm -rf "$windows32_dir/test-reports"
+if ! cmake -S "$root" -B "$windows32_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-i686.cmake" "${fast[@]}" \
+  >"$windows32_dir.configure.log" 2>&1; then
+  cat "$windows32_dir.configure.log"
+  echo "== windows32: configure failed"
+  status=1
+  suites+=("windows32=")
+elif ! cmake --build "$windows32_dir" -j "$jobs" --target trelvane_addin_dll addin_host_test; then
+  echo "== windows32: build failed"
+  status=1
+  suites+=("windows32=")
+elif ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  # Kernels without 32-bit user mode (IA-32 emulation off, or some hypervisors) cannot start
+  # Wine's 32-bit loader at all.
+  echo "== windows32: built; not run: this machine cannot execute 32-bit programs"
+else
+  echo "== windows32: test"
+  # A prefix of its own: the type library's key is shared by both bitnesses, and the 64-bit
+  # suite leaves its registration behind.
+  windows32_prefix=$(mktemp -d /tmp/trelvane-wine32.XXXXXX)
+  (
+    export WINEPREFIX=$windows32_prefix GTEST_FILTER=$windows32_tests
+    /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
+    /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    /usr/lib/wine/wineserver -p
+    ctest --test-dir "$windows32_dir" -R '^addin_host_test$' --output-on-failure --timeout 600 \
+      --repeat until-pass:2
+    result=$?
+    /usr/lib/wine/wineserver -k
+    exit $result
+  ) || status=1
+  rm -rf "$windows32_prefix"
+  suites+=("windows32=$windows32_dir=addin_host_test")
+fi
+
+# The installer packages of both DLLs just built, then the 64-bit one installed, used and
+# uninstalled in a Wine prefix of its own.
+echo "== installer"
+if [ -f "$root/build/windows/addin/trelvane_addin.dll" ] &&
+  [ -f "$windows32_dir/addin/trelvane_addin.dll" ] &&
+  "$root/scripts/package-addin.sh" --x64-build "$root/build/windows" \
+    --x86-build "$windows32_dir" "$root/build/windows/packages"; then
+  "$root/scripts/test-installer.sh" "$root/build/windows" || status=1
+  suites+=("installer=$root/build/windows=installed_addin")
+else
+  echo "== installer: packaging failed"
+  status=1
+  suites+=("installer=")
+fi
 
 python3 "$root/scripts/sum_test_reports.py" "${suites[@]}" || status=1
 exit $status

@@ -108,7 +108,7 @@ HWND FindChildWithId(HWND parent, int id) {
   } search{id};
   ::EnumChildWindows(
       parent,
-      [](HWND window, LPARAM data) -> BOOL {
+      [](HWND window, LPARAM data) CALLBACK -> BOOL {
         auto* wanted = reinterpret_cast<Search*>(data);
         if (::GetDlgCtrlID(window) != wanted->id) return TRUE;
         wanted->found = window;

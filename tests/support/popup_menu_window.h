@@ -15,7 +15,7 @@ namespace test_support {
 inline HWND FindVisiblePopupMenu() {
   HWND found = nullptr;
   ::EnumWindows(
-      [](HWND window, LPARAM result) -> BOOL {
+      [](HWND window, LPARAM result) CALLBACK -> BOOL {
         DWORD process = 0;
         ::GetWindowThreadProcessId(window, &process);
         wchar_t className[16] = {};

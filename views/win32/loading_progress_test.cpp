@@ -51,7 +51,7 @@ std::wstring TextOf(HWND window) {
 int VisibleProgressWindowsOfThisProcess() {
   int count = 0;
   ::EnumWindows(
-      [](HWND window, LPARAM counter) -> BOOL {
+      [](HWND window, LPARAM counter) CALLBACK -> BOOL {
         DWORD process = 0;
         ::GetWindowThreadProcessId(window, &process);
         if (process == ::GetCurrentProcessId() && ::IsWindowVisible(window) != FALSE &&
