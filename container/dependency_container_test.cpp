@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "container/dependents_index.h"
+#include "container/formula_index.h"
 #include "formula/reference_functions.h"
 #include "spreadsheet/model/cell_value.h"
 #include "tests/support/cell_places.h"
@@ -415,3 +416,37 @@ TEST_F(DependencyContainer, WithoutAWorkbookEveryEvaluationFailsQuietly) {
 }
 
 }  // namespace
+
+TEST(FormulaIndexArrays, EachCellFindsTheFirstRecordedRangeThatHoldsIt) {
+  CFormulaIndex index;
+  EXPECT_EQ(nullptr, index.ArrayHolding({1, 2, 2}));
+  const CellRect tall{{1, 2, 10}, {1, 3, 1000}};
+  const CellRect beside{{1, 4, 5}, {1, 4, 6}};
+  const CellRect below{{1, 2, 1001}, {1, 2, 1001}};
+  const CellRect otherSheet{{2, 2, 10}, {2, 3, 1000}};
+  for (const CellRect& rect : {tall, beside, below, otherSheet, tall}) index.AddArray(rect);
+  EXPECT_EQ(4u, index.Arrays().size());
+  struct Case {
+    CellPos cell;
+    const CellRect* array;
+  };
+  for (const Case& c : {Case{{1, 2, 10}, &tall}, Case{{1, 3, 1000}, &tall}, Case{{1, 2, 9}, nullptr},
+                        Case{{1, 2, 1001}, &below}, Case{{1, 3, 1001}, nullptr},
+                        Case{{1, 4, 6}, &beside}, Case{{1, 4, 7}, nullptr},
+                        Case{{2, 3, 500}, &otherSheet}, Case{{3, 3, 500}, nullptr}}) {
+    SCOPED_TRACE(testing::Message() << c.cell.sheet << "," << c.cell.column << "," << c.cell.row);
+    const CellRect* found = index.ArrayHolding(c.cell);
+    ASSERT_EQ(c.array == nullptr, found == nullptr);
+    if (found != nullptr) {
+      EXPECT_EQ(*c.array, *found);
+    }
+  }
+  // A range recorded after the workbook changed may overlap an older one: the older still wins.
+  const CellRect overlapping{{1, 3, 500}, {1, 5, 500}};
+  index.AddArray(overlapping);
+  EXPECT_EQ(tall, *index.ArrayHolding({1, 3, 500}));
+  EXPECT_EQ(overlapping, *index.ArrayHolding({1, 5, 500}));
+  EXPECT_EQ(beside, *index.ArrayHolding({1, 4, 5}));
+  index.AddArray(overlapping);
+  EXPECT_EQ(5u, index.Arrays().size());
+}

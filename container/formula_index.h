@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <map>
+#include <unordered_map>
 #include <vector>
 
 #include "container/reference_lists.h"
@@ -30,6 +32,8 @@ class CFormulaIndex {
   // Array-formula ranges in the order found.
   const std::vector<CellRect>& Arrays() const { return arrays_; }
   void AddArray(const CellRect& array);
+  // The first recorded array range that holds the cell, or null.
+  const CellRect* ArrayHolding(const CellPos& cell) const;
 
   // Whether the whole-workbook walk has collected every formula (also when Stop cut it short).
   bool AllCollected() const { return allCollected_; }
@@ -40,7 +44,23 @@ class CFormulaIndex {
   void OnRefresh();
 
  private:
+  // One column's stretch of an array range.
+  struct ArraySpan {
+    int32_t firstRow = 0;
+    int32_t lastRow = 0;
+    std::size_t array = 0;  // index in arrays_
+  };
+  static uint64_t ColumnKey(int32_t sheet, int32_t column) {
+    return (static_cast<uint64_t>(static_cast<uint32_t>(sheet)) << 32) |
+           static_cast<uint32_t>(column);
+  }
+
   Entries entries_;
   std::vector<CellRect> arrays_;
+  // Each column's spans sorted by row, so that a cell's array is one binary search away. Excel's
+  // arrays never overlap; ranges recorded before a refresh may overlap ranges recorded after it,
+  // and then every question scans arrays_ in order.
+  std::unordered_map<uint64_t, std::vector<ArraySpan>> spans_;
+  bool overlapping_ = false;
   bool allCollected_ = false;
 };

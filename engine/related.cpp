@@ -21,12 +21,6 @@ namespace {
 // How often the dependents search reports and looks at Stop, in references tested.
 constexpr long kDependentsReportEvery = 50;
 
-bool InRect(const CellRect& rect, const CellPos& cell) {
-  return rect.first.sheet <= cell.sheet && cell.sheet <= rect.last.sheet &&
-         rect.first.column <= cell.column && cell.column <= rect.last.column &&
-         rect.first.row <= cell.row && cell.row <= rect.last.row;
-}
-
 // The formula index's list for the cell, or the empty list.
 const SharedReferenceList& IndexedList(const CDependencyContainer& container, const CellPos& cell) {
   const SharedReferenceList* found = container.Formulas().Find(cell);
@@ -47,13 +41,10 @@ CellReference DependentReference(const CDependencyContainer& container, const Ce
   CellReference dependent;
   dependent.first = cell;
   dependent.last = cell;
-  for (const CellRect& array : container.Formulas().Arrays()) {
-    if (InRect(array, cell)) {
-      dependent.first = array.first;
-      dependent.last = array.last;
-      dependent.flags = RefArrayRange;
-      break;
-    }
+  if (const CellRect* array = container.Formulas().ArrayHolding(cell)) {
+    dependent.first = array->first;
+    dependent.last = array->last;
+    dependent.flags = RefArrayRange;
   }
   dependent.flags |= matched.flags & RefDynamic;
   return dependent;

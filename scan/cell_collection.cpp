@@ -2,15 +2,16 @@
 #include "scan/cell_collection.h"
 
 #include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "excel/column_block.h"
+#include "excel/value_text.h"
 
 #include "excel/cell_range.h"
 
 namespace {
-
-bool Holds(const CellRect& rect, const CellPos& cell) {
-  return cell.sheet == rect.first.sheet && cell.column >= rect.first.column &&
-         cell.column <= rect.last.column && cell.row >= rect.first.row && cell.row <= rect.last.row;
-}
 
 // The rectangle of the array formula the cell belongs to, from CurrentArray.
 bool ReadArrayRect(const ExcelObject& cell, int32_t sheet, CellRect* rect) {
@@ -33,13 +34,19 @@ bool ReadArrayRect(const ExcelObject& cell, int32_t sheet, CellRect* rect) {
   return true;
 }
 
+void CollectCellByCell(CDependencyContainer& container, const CCellRun& run, int32_t begin,
+                       int32_t end) {
+  for (int32_t index = begin; index < end; ++index) {
+    ExcelObject cell;
+    if (run.Cell(index, &cell)) CollectCellFormula(container, cell, run.Position(index));
+  }
+}
+
 }  // namespace
 
 CellPos ArrayOriginOf(const CDependencyContainer& container, const CellPos& cell) {
-  for (const CellRect& rect : container.Formulas().Arrays()) {
-    if (Holds(rect, cell)) return rect.first;
-  }
-  return cell;
+  const CellRect* array = container.Formulas().ArrayHolding(cell);
+  return array != nullptr ? array->first : cell;
 }
 
 void CollectCellFormula(CDependencyContainer& container, const ExcelObject& cell,
@@ -62,6 +69,57 @@ void CollectCellFormula(CDependencyContainer& container, const ExcelObject& cell
   std::wstring formula;
   if (!cell.GetText(L"Formula", &formula) || formula.empty()) return;
   container.Formulas().Add(origin, container.ParseFormula(formula, origin));
+}
+
+void CollectRunFormulas(CDependencyContainer& container, const CCellRun& run) {
+  // A stretch this short costs fewer calls cell by cell.
+  constexpr int32_t kCellByCell = 2;
+  std::vector<std::pair<int32_t, int32_t>> pending{{0, run.Size()}};  // [begin, end)
+  while (!pending.empty()) {
+    auto [begin, end] = pending.back();
+    pending.pop_back();
+    // Cells collected already (on demand, before the walk) are not read again.
+    while (begin < end && container.Formulas().Contains(run.Position(begin))) ++begin;
+    while (end > begin && container.Formulas().Contains(run.Position(end - 1))) --end;
+    if (begin == end) continue;
+    ExcelObject range;
+    CVariant hasFormula;
+    CVariant hasArray;
+    CVariant formulas;
+    CColumnBlock texts;
+    if (end - begin <= kCellByCell || !run.Range(begin, end - begin, &range) ||
+        !range.GetValue(L"HasFormula", &hasFormula)) {
+      CollectCellByCell(container, run, begin, end);
+      continue;
+    }
+    if (hasFormula.Kind() == VT_NULL) {
+      const int32_t middle = begin + (end - begin) / 2;
+      pending.emplace_back(middle, end);
+      pending.emplace_back(begin, middle);
+      continue;
+    }
+    if (hasFormula.Kind() == VT_BOOL && hasFormula.Get()->boolVal == VARIANT_FALSE) continue;
+    // Cells of array formulas take the cell-by-cell way, which records their ranges.
+    if (!range.GetValue(L"HasArray", &hasArray) || hasArray.Kind() != VT_BOOL ||
+        hasArray.Get()->boolVal != VARIANT_FALSE || !range.GetValue(L"Formula", &formulas) ||
+        !texts.Assign(std::move(formulas), end - begin)) {
+      CollectCellByCell(container, run, begin, end);
+      continue;
+    }
+    for (int32_t index = begin; index < end; ++index) {
+      const CellPos position = run.Position(index);
+      if (container.Formulas().Contains(position)) continue;
+      const VARIANT& text = texts[index - begin];
+      std::wstring converted;
+      std::wstring_view formula;
+      if (text.vt == VT_BSTR && text.bstrVal != nullptr) {
+        formula = std::wstring_view(text.bstrVal, SysStringLen(text.bstrVal));
+      } else if (PropertyText(CVariant(text), &converted)) {
+        formula = converted;
+      }
+      if (!formula.empty()) container.Formulas().Add(position, container.ParseFormula(formula, position));
+    }
+  }
 }
 
 void EnsureCellCollected(CDependencyContainer& container, const CellPos& cell) {

@@ -5,6 +5,7 @@
 #include "container/dependency_container.h"
 #include "excel/excel_object.h"
 #include "formula/cell_pos.h"
+#include "scan/workbook_scan.h"
 
 // Reads the formula of `cell` (the Range at `position`) and stores its references under the
 // formula's own cell, the first cell of its array when it has one. Cells without a formula,
@@ -12,6 +13,11 @@
 // parsed leave the index as it was.
 void CollectCellFormula(CDependencyContainer& container, const ExcelObject& cell,
                         const CellPos& position);
+
+// CollectCellFormula for every cell of the run, reading a stretch of formula cells outside array
+// formulas with three calls (HasFormula, HasArray, Formula) instead of three per cell. A stretch
+// that mixes formulas and constants is split in halves until each half is uniform.
+void CollectRunFormulas(CDependencyContainer& container, const CCellRun& run);
 
 // Collects the cell's formula unless the whole workbook or the cell was collected already.
 void EnsureCellCollected(CDependencyContainer& container, const CellPos& cell);

@@ -30,6 +30,18 @@ void CScanWorkbook_CollectData::ProcessCell(const ExcelObject& cell, const CellP
   CollectCellFormula(*container_, cell, position);
 }
 
+void CScanWorkbook_CollectData::ProcessRun(const CCellRun& run) {
+  CollectRunFormulas(*container_, run);
+}
+
+void CScanWorkbook_CollectErrors::ProcessRun(const CCellRun& run) {
+  for (int32_t index = 0; index < run.Size(); ++index) {
+    if (run.Value(index).vt == VT_ERROR) {
+      container_->Lists().AddErrorCell(SingleCellEntry(run.Position(index)));
+    }
+  }
+}
+
 void CScanWorkbook_CollectErrors::ProcessCell(const ExcelObject& cell, const CellPos& position) {
   CVariant value;
   if (cell.GetValue(L"Value", &value) && value.Kind() == VT_ERROR) {

@@ -9,6 +9,7 @@ class CScanWorkbook_CollectData final : public IScanWorkbook {
  public:
   explicit CScanWorkbook_CollectData(CDependencyContainer* container) : container_(container) {}
   void ProcessCell(const ExcelObject& cell, const CellPos& position) override;
+  void ProcessRun(const CCellRun& run) override;
 
  private:
   CDependencyContainer* container_;
@@ -19,6 +20,8 @@ class CScanWorkbook_CollectErrors final : public IScanWorkbook {
  public:
   explicit CScanWorkbook_CollectErrors(CDependencyContainer* container) : container_(container) {}
   void ProcessCell(const ExcelObject& cell, const CellPos& position) override;
+  // The values the walk read are all it needs.
+  void ProcessRun(const CCellRun& run) override;
 
  private:
   CDependencyContainer* container_;

@@ -286,6 +286,47 @@ std::vector<CellPos> CellsOf(const std::vector<CellReference>& list) {
   return cells;
 }
 
+TEST_F(WorkbookScan, ARunReadInBlocksCollectsWhatCellByCellCollectionDoes) {
+  // One long column mixing formula stretches, constants, an array formula and errors, so that
+  // the run is split down to single cells in places and read as one block in others.
+  CWorksheet& sheet = Sheet(1);
+  for (int row = 1; row <= 300; ++row) {
+    if (row % 37 == 0) {
+      Number(1, row, 2, row);
+    } else if (row % 53 == 0) {
+      sheet.SetValue({row, 2}, CellValue::Error(ErrorCode::Value));
+    } else if (row != 120 && row != 121) {
+      sheet.SetFormula({row, 2}, row % 2 == 0 ? L"A" + std::to_wstring(row) + L"*2"
+                                              : L"SUM(A1:A" + std::to_wstring(row) + L")+1/0");
+    }
+  }
+  sheet.SetArrayFormula({{120, 2}, {121, 3}}, L"A1:A2*COLUMN(B2:C2)");
+  auto walked = Attach();
+  auto cellByCell = Attach();
+  CollectAllFormulas(*walked);
+  BuildErrorList(*walked);
+  for (const CellPos& cell : NonBlankCells()) EnsureCellCollected(*cellByCell, cell);
+
+  ASSERT_EQ(cellByCell->Formulas().Size(), walked->Formulas().Size());
+  EXPECT_EQ(300u - 8u - 5u - 2u + 1u, walked->Formulas().Size());  // constants, errors, array
+  for (const auto& [cell, list] : cellByCell->Formulas().All()) {
+    const SharedReferenceList* found = walked->Formulas().Find(cell);
+    ASSERT_NE(nullptr, found) << cell.row;
+    ASSERT_EQ(list->size(), (*found)->size()) << cell.row;
+    for (size_t i = 0; i < list->size(); ++i) {
+      EXPECT_TRUE((*list)[i].IsIdenticalTo((**found)[i])) << cell.row;
+    }
+  }
+  EXPECT_EQ(cellByCell->Formulas().Arrays(), walked->Formulas().Arrays());
+  std::vector<CellPos> errors;
+  for (const CellPos& cell : NonBlankCells()) {
+    if (sheet.Value({cell.row, cell.column}).Kind() == spreadsheet::ValueKind::Error) {
+      errors.push_back(cell);
+    }
+  }
+  EXPECT_EQ(errors, CellsOf(walked->Lists().ErrorCells()));
+}
+
 TEST_F(WorkbookScan, ErrorListHoldsErrorValuesSortedAndIsBuiltOnceUntilMarkedStale) {
   Sheet(1).SetValue({1, 1}, CellValue::Error(ErrorCode::NA));
   Sheet(1).SetFormula({2, 2}, L"1/0");

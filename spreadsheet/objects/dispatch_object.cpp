@@ -1,12 +1,18 @@
 // Name lookup and invocation for the spreadsheet's automation objects.
 #include "spreadsheet/objects/dispatch_object.h"
 
+#include <array>
+#include <cstddef>
 #include <cwctype>
+#include <deque>
 #include <list>
 #include <mutex>
 #include <new>
 #include <string>
+#include <span>
+#include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "platform/bstr.h"
 
@@ -18,17 +24,18 @@ namespace {
 constexpr IID kIidSpreadsheetObject = {
     0x6a1c7d52, 0x3f0e, 0x4b8a, {0x9d, 0x21, 0x5c, 0x7e, 0x40, 0x18, 0xa3, 0x6f}};
 
-std::wstring Folded(std::wstring_view name) {
-  std::wstring folded(name);
-  for (wchar_t& c : folded) c = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
-  return folded;
-}
-
-// The member of a table by name, without regard to case. Every object's table is a static
-// array, so its address names it; each table is indexed once, instead of comparing the name with
-// every member on each of the scans' many calls.
-using MemberIndex = std::unordered_map<std::wstring, const Member*>;
+// The member tables by name, without regard to case, and by id. Every object's table is a
+// static array, so its address names it; each table is indexed once, instead of comparing the
+// name with every member on each of the scans' many calls.
+struct MemberIndex {
+  std::deque<std::wstring> foldedNames;  // what byName's keys view
+  std::unordered_map<std::wstring_view, const Member*> byName;
+  std::vector<const Member*> byId;  // ids from 0 up; larger ids are searched for
+};
 using MemberIndexes = std::unordered_map<const Member*, MemberIndex>;
+
+// Names longer than this are no member's.
+constexpr std::size_t kLongestName = 64;
 
 // Each thread's indexes, found without a lock. The process owns them: a thread_local object
 // with a destructor corrupts the heap of a statically linked MinGW program when its thread
@@ -44,13 +51,48 @@ MemberIndexes& ThreadIndexes() {
   return *mine;
 }
 
-const Member* FindMember(std::span<const Member> members, const OLECHAR* name) {
-  auto& index = ThreadIndexes()[members.data()];
-  if (index.empty()) {
-    for (const Member& member : members) index.emplace(Folded(member.name), &member);
+wchar_t FoldedChar(wchar_t c) {
+  return static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
+}
+
+const MemberIndex& IndexOf(std::span<const Member> members) {
+  MemberIndex& index = ThreadIndexes()[members.data()];
+  if (!index.foldedNames.empty() || members.empty()) return index;
+  constexpr DISPID kDenseIds = 4096;
+  for (const Member& member : members) {
+    std::wstring& folded = index.foldedNames.emplace_back(member.name);
+    for (wchar_t& c : folded) c = FoldedChar(c);
+    index.byName.emplace(folded, &member);
+    if (member.id >= 0 && member.id < kDenseIds) {
+      const auto at = static_cast<std::size_t>(member.id);
+      if (index.byId.size() <= at) index.byId.resize(at + 1, nullptr);
+      if (index.byId[at] == nullptr) index.byId[at] = &member;
+    }
   }
-  const auto found = index.find(Folded(name));
-  return found == index.end() ? nullptr : found->second;
+  return index;
+}
+
+const Member* FindMember(std::span<const Member> members, const OLECHAR* name) {
+  std::array<wchar_t, kLongestName> folded{};
+  std::size_t length = 0;
+  for (; name[length] != 0; ++length) {
+    if (length == kLongestName) return nullptr;
+    folded[length] = FoldedChar(name[length]);
+  }
+  const MemberIndex& index = IndexOf(members);
+  const auto found = index.byName.find(std::wstring_view(folded.data(), length));
+  return found == index.byName.end() ? nullptr : found->second;
+}
+
+const Member* MemberById(std::span<const Member> members, DISPID id) {
+  const MemberIndex& index = IndexOf(members);
+  if (id >= 0 && static_cast<std::size_t>(id) < index.byId.size()) {
+    return index.byId[static_cast<std::size_t>(id)];
+  }
+  for (const Member& member : members) {
+    if (member.id == id) return &member;
+  }
+  return nullptr;
 }
 
 const VARIANT* Dereference(const VARIANT* value) {
@@ -175,13 +217,7 @@ HRESULT CDispatchObject::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID
 HRESULT CDispatchObject::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
                                 VARIANT* result, EXCEPINFO* exception, UINT* argumentError) {
   if (argumentError != nullptr) *argumentError = 0;
-  const Member* found = nullptr;
-  for (const Member& member : Members()) {
-    if (member.id == id) {
-      found = &member;
-      break;
-    }
-  }
+  const Member* found = MemberById(Members(), id);
   if (found == nullptr) return DISP_E_MEMBERNOTFOUND;
 
   const bool put = (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0;
