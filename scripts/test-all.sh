@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs every test suite: native, native under AddressSanitizer and
 # UndefinedBehaviorSanitizer, the Windows build under Wine, the 32-bit add-in's start-up under
-# Wine, and the add-in's installer packages. Ends with one line
+# Wine, the add-in's installer packages, and half a minute of each fuzzer. Ends with one line
 # "N passed, N failed, N skipped" summing them all; exits non-zero when anything failed.
 set -uo pipefail
 
@@ -136,6 +136,11 @@ else
   status=1
   suites+=("installer=")
 fi
+
+# Every landing is fuzzed for a little while: a finding fails the run with its reproducer and
+# the sanitizer's report.
+echo "== fuzz"
+"$root/scripts/fuzz.sh" 30 || status=1
 
 python3 "$root/scripts/sum_test_reports.py" "${suites[@]}" || status=1
 exit $status
