@@ -19,7 +19,9 @@ namespace {
 
 constexpr std::int32_t kBucketColumns = 16;
 // Parsed texts of names, INDIRECT and Evaluate kept at most; the memo starts again past it.
-constexpr std::size_t kMaxParsedTexts = 100000;
+// Texts that come back (names, the INDIRECT of a filled-down formula) come back soon; a trace
+// of half a million cells asks Evaluate once per cell, and keeping those would cost megabytes.
+constexpr std::size_t kMaxParsedTexts = 8192;
 
 // A cell of a workbook as one number: sheet, row and column.
 std::uint64_t KeyOf(std::int32_t sheet, CellCoord cell) {

@@ -77,11 +77,27 @@ bool Move(Part& part, std::int32_t rows, std::int32_t columns) {
   return true;
 }
 
-std::wstring PartText(const Part& part) {
-  std::wstring text;
-  if (part.column) text += (part.columnAbsolute ? L"$" : L"") + ColumnLetters(*part.column);
-  if (part.row) text += (part.rowAbsolute ? L"$" : L"") + std::to_wstring(*part.row);
-  return text;
+// Appends the part's text to `out`, without the temporaries of number formatting: a shared
+// formula is written out this way for each of its cells.
+void AppendPartText(const Part& part, std::wstring& out) {
+  if (part.column) {
+    if (part.columnAbsolute) out += L'$';
+    wchar_t letters[8];
+    std::size_t count = 0;
+    for (std::int32_t column = *part.column; column > 0 && count < 8; column = (column - 1) / 26) {
+      letters[count++] = static_cast<wchar_t>(L'A' + (column - 1) % 26);
+    }
+    while (count > 0) out += letters[--count];
+  }
+  if (part.row) {
+    if (part.rowAbsolute) out += L'$';
+    wchar_t digits[12];
+    std::size_t count = 0;
+    for (std::int32_t row = *part.row; count == 0 || row > 0; row /= 10) {
+      digits[count++] = static_cast<wchar_t>(L'0' + row % 10);
+    }
+    while (count > 0) out += digits[--count];
+  }
 }
 
 std::size_t WordEnd(std::wstring_view text, std::size_t i) {
@@ -178,8 +194,11 @@ std::wstring ShiftFormula(std::wstring_view text, std::int32_t rows, std::int32_
     if (!moved) {
       out += L"#REF!";
     } else {
-      out += PartText(*first);
-      if (second) out += L":" + PartText(*second);
+      AppendPartText(*first, out);
+      if (second) {
+        out += L':';
+        AppendPartText(*second, out);
+      }
     }
     i = consumed;
     afterWord = true;
