@@ -1,5 +1,6 @@
 // CWorkbookParsers: the workbook's address parser and formula parser, and what parsing gathers:
-// the memo of texts parsed, the external references met, and how many parses were asked for.
+// the memo of formula forms parsed, the external references met, and how many parses were asked
+// for.
 #pragma once
 
 #include <cstddef>
@@ -38,7 +39,7 @@ class CWorkbookParsers {
   SharedReferenceList Parse(std::wstring_view formula, const CellPos& origin);
   std::size_t ParseCount() const { return parseCount_; }
 
-  // A refresh forgets the texts parsed and the external references met: formulas and names may
+  // A refresh forgets the forms parsed and the external references met: formulas and names may
   // read differently now.
   void OnRefresh();
 

@@ -153,7 +153,15 @@ CFormulaParser::CFormulaParser(const CFormulaParser& source)
 
 void CFormulaParser::ClearMemo() {
   memo_.clear();
+  textMemo_.clear();
+  memoParses_ = 0;
   root_.reset();
+  rootEntry_.reset();
+}
+
+std::shared_ptr<const ISyntaxNode> CFormulaParser::GetRoot() const {
+  if (rootEntry_ && !(rootEntry_->treeCell == rootCell_)) MoveTree(*rootEntry_, rootCell_);
+  return root_;
 }
 
 bool CFormulaParser::Parse(std::wstring_view formula, const CellPos& cell) {
@@ -163,18 +171,67 @@ bool CFormulaParser::Parse(std::wstring_view formula, const CellPos& cell) {
   currentCell_ = cell;
   addressParser_->SetCurrentCell(cell);
 
-  if (const auto hit = memo_.find(formula); hit != memo_.end()) {
-    const std::shared_ptr<ParsedFormula> entry = hit->second;
-    Replay(*entry);
-    ResolveDynamicCalls(*entry);
-    root_ = entry->root;
+  BuildFormulaForm(formula, cell, form_, formAddresses_);
+  const auto formHit = memo_.find(form_);
+  if (formHit == memo_.end()) {
+    std::shared_ptr<ParsedFormula> entry = ParseText(formula, true);
+    if (!entry) return false;
+    ++memoParses_;
+    if (shareable_) {
+      memo_.emplace(form_, entry);
+      UseEntry(entry, true);
+    } else {
+      memo_.emplace(form_, nullptr);
+      entry->anchored.clear();
+      entry->anchoredNodes.clear();
+      textMemo_.emplace(std::wstring(formula), entry);
+      UseEntry(entry, false);
+    }
     return true;
   }
+  if (formHit->second && FormFitsCell(*formHit->second)) {
+    const std::shared_ptr<ParsedFormula> entry = formHit->second;
+    Replay(*entry, true);
+    if (eval_ != nullptr && !entry->referenceCalls.empty()) {
+      // The calls are evaluated with this cell's addresses in their texts.
+      MoveTree(*entry, cell);
+      ResolveDynamicCalls(*entry);
+    }
+    UseEntry(entry, true);
+    return true;
+  }
+  if (const auto hit = textMemo_.find(formula); hit != textMemo_.end()) {
+    const std::shared_ptr<ParsedFormula> entry = hit->second;
+    Replay(*entry, false);
+    ResolveDynamicCalls(*entry);
+    UseEntry(entry, false);
+    return true;
+  }
+  std::shared_ptr<ParsedFormula> entry = ParseText(formula, false);
+  if (!entry) return false;
+  ++memoParses_;
+  textMemo_.emplace(std::wstring(formula), entry);
+  UseEntry(entry, false);
+  return true;
+}
 
+// Tokenizes and parses the text for the current cell. With `anchoring`, plain addresses are
+// recorded to move with the cell, and shareable_ tells whether every relative part of the form
+// was read so.
+std::shared_ptr<ParsedFormula> CFormulaParser::ParseText(std::wstring_view formula,
+                                                         bool anchoring) {
   root_.reset();
-  if (!tokenizer_.Tokenize(formula, addressParser_->Names(), cell.sheet, tokens_)) return false;
+  rootEntry_.reset();
+  if (!tokenizer_.Tokenize(formula, addressParser_->Names(), currentCell_.sheet, tokens_)) {
+    return nullptr;
+  }
   auto entry = std::make_shared<ParsedFormula>();
+  entry->origin = currentCell_;
+  entry->treeCell = currentCell_;
   entry_ = entry.get();
+  formula_ = formula;
+  anchoring_ = anchoring;
+  formAddressUsed_.assign(formAddresses_.size(), 0);
   cursor_ = 0;
   depth_ = 0;
   parameters_.clear();
@@ -182,24 +239,87 @@ bool CFormulaParser::Parse(std::wstring_view formula, const CellPos& cell) {
     entry->root = RunGrammar();
   } catch (...) {
     entry_ = nullptr;
+    formula_ = {};
     frames_.clear();
     top_ = 0;
     throw;
   }
   entry_ = nullptr;
+  formula_ = {};
   entry->references.ReleaseIndex();
+  shareable_ = anchoring;
+  for (size_t i = 0; i < formAddresses_.size() && shareable_; ++i) {
+    shareable_ = formAddressUsed_[i] != 0 || !formAddresses_[i].IsRelative();
+  }
   if (eval_ != nullptr && !entry->referenceCalls.empty()) {
     ResolveDynamicCalls(*entry);
   } else if (entry->root) {
     entry->root->RebuildText();
   }
+  return entry;
+}
+
+void CFormulaParser::UseEntry(const std::shared_ptr<ParsedFormula>& entry, bool shared) {
   root_ = entry->root;
-  memo_.emplace(std::wstring(formula), std::move(entry));
+  rootCell_ = currentCell_;
+  if (shared && !entry->anchoredNodes.empty()) {
+    rootEntry_ = entry;
+  } else {
+    rootEntry_.reset();
+  }
+}
+
+bool CFormulaParser::FormFitsCell(const ParsedFormula& entry) const {
+  if (!entry.columnPairs) return true;
+  for (const AnchoredAddress& address : entry.anchored) {
+    if (address.kind != FormAddressKind::Column) continue;
+    const int32_t columns[] = {address.FirstAt(entry.origin, currentCell_).column,
+                               address.LastAt(entry.origin, currentCell_).column};
+    for (const int32_t column : columns) {
+      if (addressParser_->LookupName(CAddressParser::ColumnLetters(column), currentCell_.sheet)
+              .IsFound()) {
+        return false;
+      }
+    }
+  }
   return true;
 }
 
-void CFormulaParser::Replay(const ParsedFormula& entry) {
+void CFormulaParser::MoveTree(ParsedFormula& entry, const CellPos& cell) {
+  std::wstring text;
+  for (const AnchoredNode& anchoredNode : entry.anchoredNodes) {
+    const AnchoredAddress& address = entry.anchored[anchoredNode.anchored];
+    CellReference reference;
+    reference.first = address.FirstAt(entry.origin, cell);
+    reference.last = address.LastAt(entry.origin, cell);
+    text = address.qualifier;
+    AppendFormAddress(text, address.kind, (address.relative & AnchoredAddress::kFirstColumn) == 0,
+                      (address.relative & AnchoredAddress::kFirstRow) == 0,
+                      reference.first.column, reference.first.row);
+    if (address.twoCorners) {
+      text.push_back(L':');
+      AppendFormAddress(text, address.kind,
+                        (address.relative & AnchoredAddress::kLastColumn) == 0,
+                        (address.relative & AnchoredAddress::kLastRow) == 0,
+                        reference.last.column, reference.last.row);
+    }
+    anchoredNode.node->SetWrittenText(text);
+    anchoredNode.node->SetReference(std::move(reference));
+  }
+  if (entry.root) entry.root->RebuildText();
+  entry.treeCell = cell;
+}
+
+void CFormulaParser::Replay(const ParsedFormula& entry, bool shared) {
   for (const RecordedReference& recorded : entry.references.Items()) {
+    if (shared && recorded.anchored >= 0) {
+      const AnchoredAddress& address = entry.anchored[static_cast<size_t>(recorded.anchored)];
+      CellReference reference;
+      reference.first = address.FirstAt(entry.origin, currentCell_);
+      reference.last = address.LastAt(entry.origin, currentCell_);
+      references_.Add(std::move(reference));
+      continue;
+    }
     // A bare "[@Qty]" names the table of the cell, which the parsed cell may have lacked.
     const bool tableWord = recorded.structured || IsBareTableReference(recorded.text);
     const TableRecord* table = tableWord ? TableOf(recorded.text) : nullptr;
@@ -209,6 +329,86 @@ void CFormulaParser::Replay(const ParsedFormula& entry) {
       ResolveReference(recorded.text, false);
     }
   }
+}
+
+// The address parts of the text must be its corners, with at most a sheet before them, and the
+// reference must be the area they write: then the reference at another cell is this one moved.
+int32_t CFormulaParser::Anchor(std::wstring_view text, const CellReference& reference,
+                               size_t begin, size_t end) {
+  size_t index = 0;
+  while (index < formAddresses_.size() && formAddresses_[index].begin < begin) ++index;
+  size_t count = 0;
+  while (index + count < formAddresses_.size() && formAddresses_[index + count].end <= end) {
+    ++count;
+  }
+  if (count == 0 || count > 2) return -1;
+  if (reference.nameId != 0 || reference.externalId != 0 || reference.flags != 0 ||
+      !reference.text.empty()) {
+    return -1;
+  }
+  const FormAddress& first = formAddresses_[index];
+  const FormAddress& last = formAddresses_[index + count - 1];
+  if (first.kind != last.kind || (first.kind != FormAddressKind::Cell && count != 2)) return -1;
+  const auto written = [&](const FormAddress& part) {
+    return formula_.substr(part.begin, part.end - part.begin);
+  };
+  std::wstring_view qualifier = text;
+  if (count == 2) {
+    if (!qualifier.ends_with(written(last))) return -1;
+    qualifier.remove_suffix(last.end - last.begin);
+    if (!qualifier.ends_with(L':')) return -1;
+    qualifier.remove_suffix(1);
+  }
+  if (!qualifier.ends_with(written(first))) return -1;
+  qualifier.remove_suffix(first.end - first.begin);
+  if (!qualifier.empty() && (!qualifier.ends_with(L'!') ||
+                             qualifier.find(L'[') != std::wstring_view::npos)) {
+    return -1;
+  }
+
+  // Whole columns and rows run to the address parser's fixed ends.
+  constexpr int32_t kWholeColumnRows = 65536;
+  constexpr int32_t kWholeRowColumns = 256;
+  CellPos from{0, first.column, first.row};
+  CellPos to{0, last.column, last.row};
+  if (first.kind == FormAddressKind::Column) {
+    from.row = 1;
+    to.row = kWholeColumnRows;
+  } else if (first.kind == FormAddressKind::Row) {
+    from.column = 1;
+    to.column = kWholeRowColumns;
+  }
+  if (reference.first.column != from.column || reference.first.row != from.row ||
+      reference.last.column != to.column || reference.last.row != to.row) {
+    return -1;
+  }
+  const bool followsSheet = qualifier.empty();
+  if (followsSheet &&
+      (reference.first.sheet != currentCell_.sheet || reference.last.sheet != currentCell_.sheet)) {
+    return -1;
+  }
+  if (first.kind == FormAddressKind::Column) {
+    // "A:C" reads a name spelt "A" or "C" instead; such a pair moves only where none is.
+    for (const FormAddress* part : {&first, &last}) {
+      if (addressParser_->LookupName(written(*part), currentCell_.sheet).IsFound()) return -1;
+    }
+  }
+
+  AnchoredAddress address;
+  address.first = reference.first;
+  address.last = reference.last;
+  address.kind = first.kind;
+  address.twoCorners = count == 2;
+  address.followsSheet = followsSheet;
+  address.qualifier.assign(qualifier);
+  if (first.HasRelativeColumn()) address.relative |= AnchoredAddress::kFirstColumn;
+  if (first.HasRelativeRow()) address.relative |= AnchoredAddress::kFirstRow;
+  if (last.HasRelativeColumn()) address.relative |= AnchoredAddress::kLastColumn;
+  if (last.HasRelativeRow()) address.relative |= AnchoredAddress::kLastRow;
+  if (address.kind == FormAddressKind::Column && address.relative != 0) entry_->columnPairs = true;
+  for (size_t i = 0; i < count; ++i) formAddressUsed_[index + i] = 1;
+  entry_->anchored.push_back(std::move(address));
+  return static_cast<int32_t>(entry_->anchored.size() - 1);
 }
 
 CellReference CFormulaParser::ResolveReference(std::wstring_view text, bool dynamic) {
@@ -543,6 +743,13 @@ void CFormulaParser::StepOperand(Frame& frame) {
       frame.node->AddChild(std::move(operand));
     }
     Step();
+    if (frame.pending &&
+        (Current().type == TokOperator || Current().type == TokComparison)) {
+      // "B2:>1": the range has no right side; the operator is left to its own level, so that
+      // the operand after it stays in the tree.
+      operand = std::move(frame.pending);
+      continue;
+    }
     if (!TakePlainOperand(operand)) return Enter(Rule::Primary);
   }
   while (IsOperator(Current(), L'%')) Step();
@@ -743,23 +950,31 @@ CFormulaParser::NodePtr CFormulaParser::ParseReference() {
     }
   }
   std::wstring_view text = word;
+  const size_t begin = OffsetOf(Current());
+  size_t end = begin + word.size();
   if (StartsRange()) {
+    const FormulaToken& right = TokenAt(cursor_ + 2);
     joined_.assign(word);
     joined_.push_back(L':');
-    joined_.append(TokenAt(cursor_ + 2).text);
+    joined_.append(right.text);
     text = joined_;
+    end = OffsetOf(right) + right.text.size();
     Step();
     Step();
   }
   // "A1#" is the spill range that A1 anchors; what it reads is A1.
   std::wstring_view target = text;
   if (target.size() > 1 && target.back() == L'#') target.remove_suffix(1);
-  entry_->references.Add({std::wstring(target), false});
   CellReference reference = ResolveReference(target, false);
+  const int32_t anchored = anchoring_ ? Anchor(target, reference, begin, end) : -1;
+  entry_->references.Add({std::wstring(target), false, anchored});
   NodePtr node;
   if ((reference.flags & RefInvalid) == 0) {
     auto address = std::make_shared<CSyntaxNodeAddress>(text);
     address->SetReference(std::move(reference));
+    if (anchored >= 0) {
+      entry_->anchoredNodes.push_back({address.get(), static_cast<uint32_t>(anchored)});
+    }
     node = std::move(address);
   } else {
     node = std::make_shared<CSyntaxNode>(std::wstring(text));

@@ -1,5 +1,6 @@
-// CFormulaParser: a formula's direct precedents and its syntax tree, parsed once per distinct
-// formula text and replayed for every other cell with the same text.
+// CFormulaParser: a formula's direct precedents and its syntax tree, parsed once per formula form
+// (the text with relative addresses as offsets from the cell) and replayed for every other cell
+// with the same form.
 #pragma once
 
 #include <cstddef>
@@ -15,6 +16,7 @@
 #include "formula/cell_reference.h"
 #include "formula/eval_provider.h"
 #include "formula/external_table.h"
+#include "formula/formula_form.h"
 #include "formula/formula_token.h"
 #include "formula/formula_tokenizer.h"
 #include "formula/list_object_container.h"
@@ -33,9 +35,16 @@
 // both sides of an intersection, every part of a union, both ends of a range.
 //
 // The shared context (evaluation, address parser, sheet names, tables, external table) is
-// borrowed from the dependency container, which outlives the parser. The trees are owned by the
-// memo: the same tree is returned for every cell whose formula text is identical, and the
-// address nodes and resolved nodes of a shared tree describe the cell computed last.
+// borrowed from the dependency container, which outlives the parser.
+//
+// The memo is keyed by form: "=A1*$H$1" in B1 and "=A2*$H$1" in B2 share one parse. A cell's
+// plain addresses are the form's, shifted by the cell's offset from the cell parsed; names,
+// table references, external references and unreadable texts are resolved again for the cell,
+// and reference-returning calls evaluated again. A formula whose relative addresses are not all
+// plain references (a LET parameter "X1", a corner that is a name) is kept under its exact text.
+// The trees are owned by the memo: the same tree is returned for every cell of one form, and
+// GetRoot gives it with the texts and references of the cell parsed last; the resolved nodes of
+// a shared tree describe the cell computed last.
 //
 // Not thread-safe: one thread at a time, the one that makes the container's Excel calls.
 class CFormulaParser : public CObjectWithTracing {
@@ -55,11 +64,13 @@ class CFormulaParser : public CObjectWithTracing {
   // the previous parse in place.
   bool Parse(std::wstring_view formula, const CellPos& cell);
   const std::vector<CellReference>& GetReferences() const { return references_.Items(); }
-  // The tree of the last parse, or null.
-  std::shared_ptr<const ISyntaxNode> GetRoot() const { return root_; }
+  // The tree of the last parse, or null. A tree shared by a form is brought to the cell parsed
+  // last here, so its address nodes show that cell's texts until another cell's GetRoot.
+  std::shared_ptr<const ISyntaxNode> GetRoot() const;
 
   void ClearMemo();
-  size_t MemoSize() const { return memo_.size(); }
+  // Parses kept: one per form, and one per text of the formulas that cannot share.
+  size_t MemoSize() const { return memoParses_; }
 
   // Builds the reference for one reference text in the current cell's context and adds it to
   // the reference list unless it is empty text or an error literal ("#REF!").
@@ -68,7 +79,20 @@ class CFormulaParser : public CObjectWithTracing {
  private:
   using NodePtr = std::shared_ptr<CSyntaxNode>;
 
-  void Replay(const ParsedFormula& entry);
+  std::shared_ptr<ParsedFormula> ParseText(std::wstring_view formula, bool anchoring);
+  // `shared`: the entry is a form's, whose anchored addresses move with the cell.
+  void Replay(const ParsedFormula& entry, bool shared);
+  // False when a moving "A:C" spells a defined name in this cell; the text is parsed instead.
+  bool FormFitsCell(const ParsedFormula& entry) const;
+  void UseEntry(const std::shared_ptr<ParsedFormula>& entry, bool shared);
+  // Whether the reference just resolved for [begin, end) of the formula is a plain address
+  // whose parts are the scan's, and which moves with the cell; records it when so.
+  int32_t Anchor(std::wstring_view text, const CellReference& reference, size_t begin,
+                 size_t end);
+  static void MoveTree(ParsedFormula& entry, const CellPos& cell);
+  size_t OffsetOf(const FormulaToken& token) const {
+    return static_cast<size_t>(token.text.data() - formula_.data());
+  }
   // The table a word names: by the name before its "[", or, for a bare "[@Qty]", the table
   // that holds the current cell. Null when it names none.
   const TableRecord* TableOf(std::wstring_view word) const;
@@ -153,7 +177,21 @@ class CFormulaParser : public CObjectWithTracing {
   std::wstring joined_;  // the text of a range joined from three tokens
   // Names that LET and LAMBDA calls around the cursor bind; they point into the formula text.
   std::vector<std::wstring_view> parameters_;
-  std::unordered_map<std::wstring, std::shared_ptr<ParsedFormula>, ExactHash, ExactEqual> memo_;
+  using Memo =
+      std::unordered_map<std::wstring, std::shared_ptr<ParsedFormula>, ExactHash, ExactEqual>;
+  // Form to its entry; null for a form whose first text could not share.
+  Memo memo_;
+  // Exact texts of the formulas that cannot share.
+  Memo textMemo_;
+  size_t memoParses_ = 0;
+  std::wstring form_;
+  std::vector<FormAddress> formAddresses_;
+  std::vector<uint8_t> formAddressUsed_;  // per address part: read as part of an anchored one
+  std::wstring_view formula_;             // the text being parsed, during a parse only
+  bool anchoring_ = false;
+  bool shareable_ = false;
   ParsedFormula* entry_ = nullptr;  // the entry being built, during a parse only
   NodePtr root_;
+  std::shared_ptr<ParsedFormula> rootEntry_;  // when the root is a form's, brought to rootCell_
+  CellPos rootCell_;
 };

@@ -4,10 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "formula/reference_functions.h"
+#include "formula/table_record.h"
 #include "formula/syntax_node_brackets.h"
 #include "formula/syntax_node_func_call.h"
 #include "formula/syntax_node_invocation.h"
@@ -354,6 +358,225 @@ TEST_F(DynamicCallTest, NothingIsEvaluatedWithoutFunctionsOrProvider) {
   ASSERT_TRUE(withoutProvider.Parse(L"=OFFSET(A1,1,1)", {1, 1, 1}));
   EXPECT_EQ(withoutProvider.GetRoot()->GetText(), L"OFFSET(A1, 1, 1)");
   EXPECT_TRUE(Evaluated().empty());
+}
+
+// The memo by form: copies of a formula across a sheet share one parse, and every cell reads
+// what a parse of its own text would.
+class FormMemoTest : public FormulaParserTest {
+ protected:
+  // What a parser without a memo reads in the cell.
+  Refs Fresh(const std::wstring& formula, CellPos cell) {
+    CFormulaParser fresh(parser);
+    EXPECT_TRUE(fresh.Parse(formula, cell));
+    std::vector<std::wstring> described;
+    for (const CellReference& r : fresh.GetReferences()) described.push_back(Describe(r));
+    return described;
+  }
+  static std::wstring Column(int32_t column) { return CAddressParser::ColumnLetters(column); }
+  static std::wstring Row(int32_t row) { return std::to_wstring(row); }
+};
+
+TEST_F(FormMemoTest, FilledFormulasShareOneParseAndReadTheirOwnCells) {
+  // Each shape gives the text of the cell (column c, row r), as filling would write it.
+  using Shape = std::wstring (*)(int32_t c, int32_t r);
+  const Shape shapes[] = {
+      [](int32_t c, int32_t r) { return L"=" + Column(c - 1) + Row(r) + L"*$H$1"; },
+      [](int32_t c, int32_t r) {
+        return L"=$A" + Row(r) + L"+" + Column(c + 1) + L"$1+SUM($B$2:" + Column(c) + Row(r + 3) +
+               L")";
+      },
+      [](int32_t c, int32_t r) {
+        return L"=SUM(" + Column(c) + L":" + Column(c + 2) + L")-" + Row(r) + L":" + Row(r) +
+               L"+$4:" + Row(r + 1);
+      },
+      [](int32_t c, int32_t r) {
+        return L"=Sheet2!" + Column(c) + Row(r) + L"+'My Sheet'!$C" + Row(r) +
+               L"+SUM(Sheet1:Sheet3!" + Column(c - 4) + Row(r) + L")";
+      },
+      [](int32_t c, int32_t r) {
+        return L"=IF(" + Column(c) + Row(r + 1) + L">0,Data," + Column(c) + Row(r + 1) +
+               L"+Local)&\"A1\"";
+      },
+  };
+  for (size_t s = 0; s < std::size(shapes); ++s) {
+    parser.ClearMemo();
+    for (const CellPos cell : {CellPos{1, 5, 2}, CellPos{1, 5, 3}, CellPos{1, 6, 40},
+                               CellPos{2, 9, 7}, CellPos{1, 30, 1000}}) {
+      const std::wstring formula = shapes[s](cell.column, cell.row);
+      SCOPED_TRACE(formula);
+      EXPECT_EQ(Parse(formula, cell), Fresh(formula, cell));
+    }
+    EXPECT_EQ(parser.MemoSize(), 1u) << s;
+  }
+}
+
+// Formulas of random pieces, each copied to random cells: whatever the memo shares, every cell
+// reads what a parse of its own text reads.
+TEST_F(FormMemoTest, RandomCopiesReadAsTheirOwnTexts) {
+  const CellPos a1{1, 1, 1};
+  book.AddName(L"AB", L"=Sheet1!$A$1", 0, &a1);  // spelt like a column
+  std::mt19937 random(20261211);
+  const auto pick = [&random](uint32_t n) { return static_cast<int32_t>(random() % n); };
+  // A piece written for a cell: kind, two corners as offsets (or fixed places when absolute).
+  struct Piece {
+    int32_t kind, dc1, dr1, dc2, dr2, absolute, qualifier;
+  };
+  const auto render = [](const Piece& p, const CellPos& cell) {
+    const auto column = [&](int32_t offset, bool fixed) {
+      return (fixed ? L"$" : L"") + Column(std::max(1, (fixed ? 12 : cell.column) + offset));
+    };
+    const auto row = [&](int32_t offset, bool fixed) {
+      return (fixed ? L"$" : L"") + Row(std::max(1, (fixed ? 20 : cell.row) + offset));
+    };
+    const wchar_t* qualifiers[] = {L"", L"", L"Sheet2!", L"'My Sheet'!", L"Sheet1:Sheet3!"};
+    const std::wstring q = qualifiers[p.qualifier];
+    const std::wstring corner1 = column(p.dc1, p.absolute & 1) + row(p.dr1, p.absolute & 2);
+    const std::wstring corner2 = column(p.dc2, p.absolute & 4) + row(p.dr2, p.absolute & 8);
+    switch (p.kind) {
+      case 0: return q + corner1;
+      case 1: return q + corner1 + L":" + corner2;
+      case 2: return q + column(p.dc1, p.absolute & 1) + L":" + column(p.dc2, p.absolute & 4);
+      case 3: return q + row(p.dr1, p.absolute & 2) + L":" + row(p.dr2, p.absolute & 8);
+      case 4: return std::wstring(L"Local");
+      case 5: return std::wstring(L"Data");
+      case 6: return L"LET(" + corner1 + L",1," + corner1 + L"+1)";
+      case 7: return L"\"" + corner1 + L"\"";
+      case 8: return corner1 + L"#";
+      default: return std::wstring(L"AB:AB");
+    }
+  };
+  const wchar_t* joins[] = {L"+", L"*", L"&", L",", L" "};
+  for (int shape = 0; shape < 400; ++shape) {
+    std::vector<Piece> pieces;
+    for (int32_t i = pick(4); i >= 0; --i) {
+      pieces.push_back({pick(10), pick(7) - 3, pick(7) - 3, pick(7) - 1, pick(7) + 1, pick(16),
+                        pick(5)});
+    }
+    parser.ClearMemo();
+    for (int copy = 0; copy < 5; ++copy) {
+      const CellPos cell{1 + pick(3), 4 + pick(30), 4 + pick(50)};
+      std::wstring formula = L"=SUM(";
+      for (size_t i = 0; i < pieces.size(); ++i) {
+        if (i > 0) formula += joins[static_cast<size_t>(pieces[i].kind) % std::size(joins)];
+        formula += render(pieces[i], cell);
+      }
+      formula += L")";
+      SCOPED_TRACE(formula);
+      ASSERT_EQ(Parse(formula, cell), Fresh(formula, cell));
+    }
+  }
+}
+
+TEST_F(FormMemoTest, EqualTextsOfTwoFormsDoNotShare) {
+  EXPECT_EQ(Parse(L"=A1+$B$1", {1, 2, 1}), (Refs{L"1!A1", L"1!B1"}));
+  EXPECT_EQ(Parse(L"=A1+$B$1", {1, 2, 2}), (Refs{L"1!A1", L"1!B1"}));
+  EXPECT_EQ(parser.MemoSize(), 2u);
+  // The form of the first cell, one row down: the relative part moves, the absolute does not.
+  EXPECT_EQ(Parse(L"=A2+$B$1", {1, 2, 2}), (Refs{L"1!A2", L"1!B1"}));
+  EXPECT_EQ(parser.MemoSize(), 2u);
+  // An address that meets an absolute one in the parsed cell and leaves it in the next.
+  EXPECT_EQ(Parse(L"=B1+$B$1", {1, 3, 1}), (Refs{L"1!B1"}));
+  EXPECT_EQ(Parse(L"=B2+$B$1", {1, 3, 2}), (Refs{L"1!B2", L"1!B1"}));
+}
+
+TEST_F(FormMemoTest, NamesTablesAndCallsAreReadAgainInEachCell) {
+  // "Local" is a name of Sheet2 only.
+  EXPECT_EQ(Parse(L"=A1+Local", {1, 2, 1}), (Refs{L"1!A1", L"bad:Local"}));
+  EXPECT_EQ(Parse(L"=A2+Local", {2, 2, 2}), (Refs{L"2!A2", L"name:Local=2!B2"}));
+  EXPECT_EQ(parser.MemoSize(), 1u);
+
+  TableRecord table;
+  table.name = L"Orders";
+  table.whole = {{1, 2, 2}, {1, 3, 10}};
+  table.dataBody = {{1, 2, 3}, {1, 3, 10}};
+  table.headerRow = {{1, 2, 2}, {1, 3, 2}};
+  table.totalsRow = table.whole;
+  table.columns.push_back({{{1, 2, 3}, {1, 2, 10}}, L"Qty"});
+  table.columns.push_back({{{1, 3, 3}, {1, 3, 10}}, L"Total"});
+  book.tables.Add(table);
+  EXPECT_EQ(Parse(L"=[@Qty]*E4", {1, 3, 4}), (Refs{L"1!B4", L"1!E4"}));
+  EXPECT_EQ(Parse(L"=[@Qty]*E7", {1, 3, 7}), (Refs{L"1!B7", L"1!E7"}));
+  EXPECT_EQ(Parse(L"=[@Qty]*E12", {1, 3, 12}), (Refs{L"bad:[@Qty]", L"1!E12"}));  // no table
+  EXPECT_EQ(parser.MemoSize(), 2u);
+}
+
+TEST_F(FormMemoTest, AFormWhoseAddressesAreNotAllReferencesKeepsItsText) {
+  // "X1" is a LET parameter here, not a cell: the text is parsed for itself.
+  EXPECT_EQ(Parse(L"=LET(X1,5,X1*A1)", {1, 2, 1}), (Refs{L"1!A1"}));
+  EXPECT_EQ(Parse(L"=LET(X2,5,X2*A2)", {1, 2, 2}), (Refs{L"1!A2"}));
+  EXPECT_EQ(Parse(L"=LET(X2,5,X2*A2)", {1, 2, 2}), (Refs{L"1!A2"}));
+  EXPECT_EQ(parser.MemoSize(), 2u);
+  EXPECT_EQ(RootShape(), L"LET[X2,5,(X2*A2)]");
+
+  // A whole column whose letters spell a name reads the name: in that cell only.
+  const CellPos a1{1, 1, 1};
+  book.AddName(L"AB", L"=Sheet1!$A$1", 0, &a1);
+  for (const int32_t column : {27, 28, 29}) {
+    const std::wstring letters = Column(column);
+    const std::wstring formula = L"=SUM(" + letters + L":" + letters + L")+" + letters + L"1";
+    const CellPos cell{1, column + 1, 1};
+    SCOPED_TRACE(formula);
+    EXPECT_EQ(Parse(formula, cell), Fresh(formula, cell));
+  }
+}
+
+TEST_F(FormMemoTest, TheRootShowsTheCellAskedFor) {
+  Parse(L"=SUM(A1:A3)*$H$1+Sheet2!B1", {1, 2, 1});
+  const auto tree = parser.GetRoot();
+  EXPECT_EQ(tree->GetText(), L"SUM(A1:A3)*$H$1+Sheet2!B1");
+  Parse(L"=SUM(B5:B7)*$H$1+Sheet2!C5", {1, 3, 5});
+  ASSERT_EQ(parser.GetRoot(), tree);
+  EXPECT_EQ(tree->GetText(), L"SUM(B5:B7)*$H$1+Sheet2!C5");
+  CellReference reference;
+  tree->GetChild(0)->GetChild(0)->GetChild(0)->GetReference(reference);
+  EXPECT_EQ(Describe(reference), L"1!B5:B7");
+  // On another sheet the unqualified address is that sheet's.
+  Parse(L"=SUM(B5:B7)*$H$1+Sheet2!C5", {3, 3, 5});
+  parser.GetRoot()->GetChild(0)->GetChild(0)->GetChild(0)->GetReference(reference);
+  EXPECT_EQ(Describe(reference), L"3!B5:B7");
+}
+
+TEST_F(FormMemoTest, AddressesAtTheSheetsEdges) {
+  const struct {
+    const wchar_t* formula;
+    CellPos cell;
+    Refs references;
+  } cases[] = {
+      {L"=A1+XFC1", {1, 2, 2}, {L"1!A1", L"1!XFC1"}},
+      {L"=A1048575+XFC1048575", {1, 2, 1048576}, {L"1!A1048575", L"1!XFC1048575"}},
+      {L"=XFC1048575+A1:XFD1048576", {1, 16384, 1048576}, {L"1!XFC1048575", L"1!A1:XFD1048576"}},
+      {L"=A1+XFC1", {1, 16384, 1048576}, {L"1!A1", L"1!XFC1"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.formula);
+    EXPECT_EQ(Parse(c.formula, c.cell), c.references);
+    EXPECT_EQ(parser.GetRoot()->GetText(), std::wstring(c.formula + 1));
+  }
+  EXPECT_EQ(parser.MemoSize(), 3u);  // the first two cases are one form
+}
+
+TEST_F(DynamicCallTest, CallsOfAFormAreEvaluatedWithTheCellsAddresses) {
+  book.eval.Answer(L"OFFSET(Sheet1!A1, 1, 1)", L"'Sheet1'!$B$2");
+  book.eval.Answer(L"INDIRECT(\"C\"&Sheet1!A2)", L"'Sheet1'!$C$9");
+  EXPECT_EQ(Parse(L"=OFFSET(A1,1,1)+INDIRECT(\"C\"&A1)", {1, 2, 1}), (Refs{L"1!A1", L"~1!B2"}));
+  EXPECT_EQ(Evaluated(),
+            (Refs{L"OFFSET(Sheet1!A1, 1, 1)@1", L"INDIRECT(\"C\"&Sheet1!A1)@1"}));
+  EXPECT_EQ(Parse(L"=OFFSET(A2,1,1)+INDIRECT(\"C\"&A2)", {1, 2, 2}), (Refs{L"1!A2", L"~1!C9"}));
+  EXPECT_EQ(Evaluated(),
+            (Refs{L"OFFSET(Sheet1!A2, 1, 1)@1", L"INDIRECT(\"C\"&Sheet1!A2)@1"}));
+  EXPECT_EQ(parser.MemoSize(), 1u);
+  EXPECT_EQ(parser.GetRoot()->GetText(), L"OFFSET(Sheet1!A2, 1, 1)+INDIRECT(\"C\"&Sheet1!A2)");
+}
+
+TEST_F(FormulaParserTest, AnOperatorAfterAColonKeepsTheArgumentsAfterIt) {
+  // A fuzzing find: the operator was taken as the right side of the range and "1" as the
+  // closing bracket, which lost "C16".
+  EXPECT_EQ(Parse(L"=SUM(B2:>1, C16)"), (Refs{L"1!B2", L"1!C16"}));
+  const std::wstring text = parser.GetRoot()->GetText();
+  EXPECT_EQ(text, L"SUM(B2:>1, C16)");
+  EXPECT_EQ(Parse(L"=" + text), (Refs{L"1!B2", L"1!C16"}));
+  EXPECT_EQ(parser.GetRoot()->GetText(), text);
+  EXPECT_EQ(Parse(L"=A1:*2+B1"), (Refs{L"1!A1", L"1!B1"}));
 }
 
 }  // namespace

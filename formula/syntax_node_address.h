@@ -16,6 +16,8 @@ class CSyntaxNodeAddress final : public CSyntaxNode {
       : CSyntaxNode(std::wstring(writtenText)), writtenText_(writtenText) {}
 
   const std::wstring& WrittenText() const { return writtenText_; }
+  // A tree shared by cells of one form shows the cell asked for; the text is rebuilt after.
+  void SetWrittenText(std::wstring_view text) { writtenText_.assign(text); }
   const std::wstring& NormalisedText() const { return normalisedText_; }
   void SetNormalisedText(std::wstring text) { normalisedText_ = std::move(text); }
   const CellReference& Reference() const { return reference_; }
