@@ -3,6 +3,8 @@
 
 namespace spreadsheet {
 
+static_assert(sizeof(EvalValue) <= 16, "arrays of whole columns hold a million values");
+
 EvalValue EvalValue::FromCell(const CellValue& value) {
   switch (value.Kind()) {
     case ValueKind::Empty:
@@ -19,19 +21,19 @@ EvalValue EvalValue::FromCell(const CellValue& value) {
   return EvalValue();
 }
 
-const std::wstring& EvalValue::AsText() const {
+const std::wstring& EvalValue::NoText() {
   static const std::wstring kNone;
-  return kind_ == Kind::Text ? *static_cast<const std::wstring*>(payload_.get()) : kNone;
+  return kNone;
 }
 
-const std::vector<Area>& EvalValue::AsAreas() const {
+const std::vector<Area>& EvalValue::NoAreas() {
   static const std::vector<Area> kNone;
-  return kind_ == Kind::Reference ? *static_cast<const std::vector<Area>*>(payload_.get()) : kNone;
+  return kNone;
 }
 
-const ValueArray& EvalValue::AsArray() const {
+const ValueArray& EvalValue::NoArray() {
   static const ValueArray kNone;
-  return kind_ == Kind::Array ? *static_cast<const ValueArray*>(payload_.get()) : kNone;
+  return kNone;
 }
 
 CellValue EvalValue::ToCellValue() const {

@@ -104,10 +104,18 @@ EvalValue ApplyBinaryOperator(Operator op, const EvalValue& left, const EvalValu
     default:
       break;
   }
+  // Numbers, Booleans and blanks directly: they are the bulk of arithmetic over whole columns.
+  const auto numberOf = [](const EvalValue& value, double& out) -> std::optional<EvalValue> {
+    if (value.IsNumber() || value.IsBoolean() || value.IsEmpty()) {
+      out = value.AsNumber();
+      return std::nullopt;
+    }
+    return GetNumber(value, out);
+  };
   double a = 0.0;
   double b = 0.0;
-  if (auto e = GetNumber(left, a)) return *e;
-  if (auto e = GetNumber(right, b)) return *e;
+  if (auto e = numberOf(left, a)) return *e;
+  if (auto e = numberOf(right, b)) return *e;
   switch (op) {
     case Operator::Add:
       return NumberResult(SnapToZero(a + b, a, b));
@@ -451,6 +459,12 @@ EvalValue CFormulaEvaluator::EvalArgument(const Expression& e, std::int32_t inde
   return value;
 }
 
+bool CFormulaEvaluator::ReserveArrayCells(std::int64_t cells) {
+  if (cells > kMaxArrayCells || cells > kMaxArrayCellsPerEvaluation - arrayCells_) return false;
+  arrayCells_ += cells;
+  return true;
+}
+
 std::optional<EvalValue> CFormulaEvaluator::EvalLazily(const Expression& e,
                                                        const ExpressionNode& node) {
   // IF, IFERROR and IFNA evaluate only the branch they take, which matters for long chains
@@ -506,7 +520,15 @@ EvalValue CFormulaEvaluator::EvalFunction(const Expression& e, const ExpressionN
     }
     args.push_back(std::move(arg));
   }
-  if (rows == 0) return entry->body(args, *this);
+  if (rows == 0) {
+    EvalValue value = entry->body(args, *this);
+    // Counted once built: the function bounds each array it makes by kMaxArrayCells.
+    if (value.IsArray() &&
+        !ReserveArrayCells(static_cast<std::int64_t>(value.AsArray().cells.size()))) {
+      return Error(ErrorCode::Num);
+    }
+    return value;
+  }
   const bool spreadsAll = (entry->flags & kSpreadsEveryArgument) != 0;
   if (spreadsAll) {
     const bool saved = arrayMode_;
@@ -521,6 +543,7 @@ EvalValue CFormulaEvaluator::EvalFunction(const Expression& e, const ExpressionN
     arrayMode_ = saved;
   }
   // An array where a scalar is wanted: one call per element, giving an array.
+  if (!ReserveArrayCells(std::int64_t{rows} * columns)) return Error(ErrorCode::Num);
   ValueArray result;
   result.rows = rows;
   result.columns = columns;
@@ -533,7 +556,13 @@ EvalValue CFormulaEvaluator::EvalFunction(const Expression& e, const ExpressionN
         scalars[i] = spread ? ElementFor(args[i], r, c) : args[i];
       }
       EvalValue element = entry->body(scalars, *this);
-      if (element.IsReference()) element = Dereference(element, *this);
+      if (element.IsReference()) {
+        // Only the first element is kept: read that cell rather than building the array.
+        const std::vector<Area>& areas = element.AsAreas();
+        element = arrayMode_ && areas.size() == 1
+                      ? CellValueAt(areas.front(), areas.front().rect.first)
+                      : Dereference(element, *this);
+      }
       element = FirstElement(element);
       result.cells.push_back(std::move(element));
     }
@@ -552,6 +581,9 @@ EvalValue CFormulaEvaluator::EvalUnary(const Expression& e, const ExpressionNode
     return NumberResult(-number);
   };
   if (!operand.IsArray()) return apply(operand);
+  if (!ReserveArrayCells(static_cast<std::int64_t>(operand.AsArray().cells.size()))) {
+    return Error(ErrorCode::Num);
+  }
   ValueArray result = operand.AsArray();
   for (EvalValue& cell : result.cells) cell = apply(cell);
   return EvalValue::Array(std::move(result));
@@ -568,6 +600,7 @@ EvalValue CFormulaEvaluator::EvalBinary(const Expression& e, const ExpressionNod
   ValueArray result;
   result.rows = std::max(dims(left, true), dims(right, true));
   result.columns = std::max(dims(left, false), dims(right, false));
+  if (!ReserveArrayCells(std::int64_t{result.rows} * result.columns)) return Error(ErrorCode::Num);
   result.cells.reserve(static_cast<std::size_t>(result.rows) *
                        static_cast<std::size_t>(result.columns));
   for (std::int32_t r = 0; r < result.rows; ++r) {

@@ -41,6 +41,11 @@ struct EvaluationSite {
 
 class CFormulaEvaluator final : public CFunctionContext {
  public:
+  // The cells one evaluation may build into arrays, operands and results together: each array
+  // is bounded by kMaxArrayCells, yet a formula can chain many ("1:256+1:256+..."). Enough for
+  // arithmetic over a few whole columns; past it arrays are #NUM!, in bounded time and memory.
+  static constexpr std::int64_t kMaxArrayCellsPerEvaluation = 4 * kMaxArrayCells;
+
   CFormulaEvaluator(ICellReader& reader, const EvaluationSite& site);
 
   // The expression's value as it is: perhaps a reference or an array.
@@ -55,6 +60,11 @@ class CFormulaEvaluator final : public CFunctionContext {
   // only a function's run finds (OFFSET, INDIRECT) is not among them; `complete` turns false
   // when the expression may reach cells beyond them (a ":" between computed references).
   std::vector<Area> ReferencedAreas(const Expression& expression, bool& complete);
+  // Counts an array of `cells` about to be built for this evaluation; false (build nothing, give
+  // #NUM!) when it would pass kMaxArrayCells or the evaluation's budget.
+  bool ReserveArrayCells(std::int64_t cells) override;
+  // Cells of the arrays built so far: from references, by operators and by functions.
+  std::int64_t ArrayCellsBuilt() const { return arrayCells_; }
 
   // CFunctionContext.
   CWorkbook& Workbook() const override { return *site_.workbook; }
@@ -92,6 +102,7 @@ class CFormulaEvaluator final : public CFunctionContext {
   EvaluationSite site_;
   bool arrayMode_ = false;
   int nameDepth_ = 0;
+  std::int64_t arrayCells_ = 0;
   std::optional<double> now_;
 };
 

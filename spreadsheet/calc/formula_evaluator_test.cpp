@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "spreadsheet/calc/calc_test_support.h"
+#include "spreadsheet/calc/expression_parser.h"
 
 namespace spreadsheet {
 namespace {
@@ -195,6 +198,114 @@ TEST(FormulaEvaluation, ConditionsOverArraysPickElementByElement) {
   // Only the branch taken is evaluated: the other's error does not matter.
   EXPECT_TRUE(IsNumber(Evaluate(L"IF(1>0,4,1/0)"), 4));
   EXPECT_TRUE(IsNumber(Evaluate(L"IFERROR(1/0,9)"), 9));
+}
+
+}  // namespace
+}  // namespace spreadsheet
+
+namespace spreadsheet {
+namespace {
+
+TEST(EvalValueLifetime, CopiesShareMovesLeaveEmptyAndSelfElementsSurvive) {
+  EvalValue text = EvalValue::Text(L"abc");
+  EvalValue copy = text;
+  EXPECT_EQ(&text.AsText(), &copy.AsText());
+  EXPECT_EQ(0.0, copy.AsNumber());
+  EvalValue moved = std::move(copy);
+  EXPECT_TRUE(copy.IsEmpty());  // NOLINT(bugprone-use-after-move): what a move leaves.
+  EXPECT_TRUE(testing::IsText(moved, L"abc"));
+  moved = EvalValue::Number(3);
+  EXPECT_TRUE(testing::IsNumber(moved, 3));
+  // A value replaced by an element of its own array: the element outlives the array.
+  EvalValue array = EvalValue::Array({1, 2, {EvalValue::Text(L"x"), EvalValue::Number(2)}});
+  array = array.AsArray().cells.front();
+  EXPECT_TRUE(testing::IsText(array, L"x"));
+  EXPECT_TRUE(testing::IsText(text, L"abc"));
+}
+
+// Values as the workbook holds them, so that a test owns the evaluator and reads its counts.
+class StoredValueReader final : public ICellReader {
+ public:
+  EvalValue Read(CWorkbook& workbook, std::int32_t sheet, CellCoord cell) override {
+    return EvalValue::FromCell(workbook.Sheet(sheet).Value(cell));
+  }
+  CWorkbook* FindOpenWorkbook(std::wstring_view) override { return nullptr; }
+  ExpressionPtr Parse(std::wstring_view text) override { return ParseExpression(text).expression; }
+};
+
+constexpr std::int64_t kWholeColumn = 1048576;
+constexpr std::int64_t kWholeRow = 16384;
+
+class ArrayBudget : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    book_ = testing::NewWorkbook();
+    for (std::int32_t row = 1; row <= 3; ++row) {
+      book_->Sheet(1).SetValue({row, 1}, CellValue::Number(row - 2.0));   // A1:A3 -1, 0, 1
+      book_->Sheet(1).SetValue({row, 2}, CellValue::Number(row * 10.0));  // B1:B3 10, 20, 30
+    }
+  }
+  // The formula's value in `cell` (a plain cell's, or an array formula's whole array) and the
+  // cells of the arrays built for it.
+  std::pair<EvalValue, std::int64_t> Run(std::wstring_view formula, CellCoord cell, bool array) {
+    const ExpressionPtr expression = ParseExpression(formula).expression;
+    if (!expression) return {EvalValue(), -1};
+    CFormulaEvaluator evaluator(reader_, {book_.get(), 1, cell, cell, array});
+    EvalValue value =
+        array ? evaluator.Evaluate(*expression) : evaluator.EvaluateForCell(*expression);
+    return {std::move(value), evaluator.ArrayCellsBuilt()};
+  }
+  StoredValueReader reader_;
+  std::unique_ptr<CWorkbook> book_;
+};
+
+// The fuzzer's timeout: whole rows compared in a cell of row 400.
+constexpr wchar_t kWholeRowsFormula[] = L"L3+1:3=L3+1:344";
+
+TEST_F(ArrayBudget, WholeRowsInAPlainCellIntersectWithoutBuildingArrays) {
+  const auto [value, built] = Run(kWholeRowsFormula, {400, 1}, false);
+  EXPECT_TRUE(testing::IsError(value, ErrorCode::Value)) << testing::Describe(value);
+  EXPECT_EQ(0, built);
+  // The same through the calculator, as the cell is recalculated.
+  EXPECT_TRUE(testing::IsError(testing::Evaluate(*book_, kWholeRowsFormula, 1, {400, 1}),
+                               ErrorCode::Value));
+}
+
+TEST_F(ArrayBudget, ArraysPastTheBoundAreNumWithoutBeingBuilt) {
+  // 344 whole rows are 5.6 million cells: refused before any is read.
+  const auto [rows, rowsBuilt] = Run(L"1:344+0", {400, 1}, true);
+  EXPECT_TRUE(testing::IsError(rows, ErrorCode::Num)) << testing::Describe(rows);
+  EXPECT_EQ(0, rowsBuilt);
+  // 1:3 and L3+1:3 are built, so is their comparison with the refused side; nothing more.
+  const auto [value, built] = Run(kWholeRowsFormula, {400, 1}, true);
+  ASSERT_TRUE(value.IsArray()) << testing::Describe(value);
+  EXPECT_EQ(3, value.AsArray().rows);
+  EXPECT_TRUE(testing::IsError(value.AsArray().At(0, 0), ErrorCode::Num));
+  EXPECT_EQ(3 * 3 * kWholeRow, built);
+  // Functions' own array results keep the same bound.
+  EXPECT_TRUE(testing::IsError(testing::Evaluate(L"SEQUENCE(2049,2048)"), ErrorCode::Num));
+}
+
+TEST_F(ArrayBudget, WholeColumnArithmeticStillComputes) {
+  const auto [product, productBuilt] = Run(L"SUMPRODUCT((A:A>0)*B:B)", {1, 5}, false);
+  EXPECT_TRUE(testing::IsNumber(product, 30)) << testing::Describe(product);
+  EXPECT_EQ(4 * kWholeColumn, productBuilt);  // A:A, A:A>0, B:B and the product.
+  // References a function reads as arrays count too.
+  const auto [pairs, pairsBuilt] = Run(L"SUMPRODUCT(A:A,B:B)", {1, 5}, false);
+  EXPECT_TRUE(testing::IsNumber(pairs, -10 + 30)) << testing::Describe(pairs);
+  EXPECT_EQ(2 * kWholeColumn, pairsBuilt);
+  const auto [sum, sumBuilt] = Run(L"SUM(A:A*B:B)", {1, 5}, true);
+  EXPECT_TRUE(testing::IsNumber(sum, -10 + 30)) << testing::Describe(sum);
+  EXPECT_EQ(3 * kWholeColumn, sumBuilt);
+  // In a plain cell the columns intersect with the formula's row.
+  EXPECT_TRUE(testing::IsNumber(Run(L"SUM(A:A*B:B)", {3, 5}, false).first, 30));
+}
+
+TEST_F(ArrayBudget, ChainedArraysShareOneBudget) {
+  // Each A:D is within the bound of one array; four of them and their sums are not.
+  const auto [value, built] = Run(L"A:D+A:D+A:D+A:D", {1, 5}, true);
+  EXPECT_TRUE(testing::IsError(value, ErrorCode::Num)) << testing::Describe(value);
+  EXPECT_EQ(CFormulaEvaluator::kMaxArrayCellsPerEvaluation, built);
 }
 
 }  // namespace

@@ -40,6 +40,10 @@ class CFunctionContext {
   virtual double Now() = 0;
   virtual double Random() = 0;
   virtual bool Date1904() const = 0;
+
+  // Counts an array of `cells` a function is about to build; false (build nothing, give #NUM!)
+  // past the bound of one array or of the evaluation's arrays together.
+  virtual bool ReserveArrayCells(std::int64_t cells) { return cells <= kMaxArrayCells; }
 };
 
 }  // namespace spreadsheet

@@ -200,11 +200,16 @@ std::optional<EvalValue> GetArray(const EvalValue& value, CFunctionContext& cont
   const std::vector<Area>& areas = value.AsAreas();
   if (areas.size() != 1) return EvalValue::Error(ErrorCode::Value);
   const Area& area = areas.front();
-  // Whole columns and rows are a million cells: refuse arrays no formula could hold in memory.
-  if (area.rect.CellCount() > 16 * 1024 * 1024) return EvalValue::Error(ErrorCode::Num);
+  // Whole rows and columns are millions of cells: refuse arrays past the bound all arrays keep.
+  if (area.rect.CellCount() > kMaxArrayCells) return EvalValue::Error(ErrorCode::Num);
+  // The evaluator keeps one budget for every array of an evaluation, functions' included.
+  if (!context.ReserveArrayCells(area.rect.CellCount())) return EvalValue::Error(ErrorCode::Num);
   out.rows = area.rect.Rows();
   out.columns = area.rect.Columns();
-  out.cells.assign(static_cast<std::size_t>(area.rect.CellCount()), EvalValue());
+  // Blank to begin with; only the sheet's used part is read, so a reference far past it costs
+  // no lookup per cell.
+  out.cells.clear();
+  out.cells.resize(static_cast<std::size_t>(area.rect.CellCount()));
   const std::optional<CellRect> used = context.UsedPart(area);
   if (!used) return std::nullopt;
   for (std::int32_t row = used->first.row; row <= used->last.row; ++row) {

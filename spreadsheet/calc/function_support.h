@@ -47,6 +47,7 @@ const EvalValue* FirstError(std::span<const EvalValue> args);
 EvalValue Dereference(const EvalValue& value, CFunctionContext& context);
 // A reference's values as an array (one area only; #VALUE! for several); an array as it is; a
 // scalar as a one-by-one array. Cells past the used range are read as Empty without being visited.
+// #NUM! for a reference past kMaxArrayCells or past what the evaluation has left to build.
 std::optional<EvalValue> GetArray(const EvalValue& value, CFunctionContext& context,
                                   ValueArray& out);
 

@@ -28,8 +28,6 @@ using Args = std::span<const EvalValue>;
 constexpr double kTrigLimit = 134217728.0;
 // Integers beyond 2^53 are no longer exact; Excel's integer functions stop there.
 constexpr double kExactIntegerLimit = 9007199254740992.0;
-// Array results no formula could hold are refused, as GetArray refuses such ranges.
-constexpr std::int64_t kMaxArrayCells = 16 * 1024 * 1024;
 
 // ---------------------------------------------------------------------------------------------
 // Decimal rounding. Excel rounds the decimal it shows, not the binary value: 2.675 is stored as
