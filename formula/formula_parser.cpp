@@ -925,6 +925,14 @@ CFormulaParser::NodePtr CFormulaParser::ParseArrayConstant() {
 // is a word (not a function's name) or a row number.
 bool CFormulaParser::StartsRange() const {
   if (!IsPunctuation(TokenAt(cursor_ + 1), L':')) return false;
+  // A word that is a range already ("Sheet1!B2:C3", one token) takes no third corner: what
+  // follows is the range operator, as after "B2:C3" written in three tokens. A ":" before the
+  // "!" is a span of sheets, not a range.
+  const std::wstring_view word = Current().text;
+  const size_t bang = word.rfind(L'!');
+  if (word.find(L':', bang == std::wstring_view::npos ? 0 : bang + 1) != std::wstring_view::npos) {
+    return false;
+  }
   const FormulaToken& right = TokenAt(cursor_ + 2);
   if (IsRowNumber(right)) return true;
   return right.type == TokWord && !IsPunctuation(TokenAt(cursor_ + 3), L'(');

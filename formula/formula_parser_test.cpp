@@ -579,4 +579,15 @@ TEST_F(FormulaParserTest, AnOperatorAfterAColonKeepsTheArgumentsAfterIt) {
   EXPECT_EQ(Parse(L"=A1:*2+B1"), (Refs{L"1!A1", L"1!B1"}));
 }
 
+TEST_F(FormulaParserTest, ARangeWrittenAsOneTokenTakesNoThirdCorner) {
+  // A fuzzing find: OFFSET(B2:FF2:$6,1) rebuilds its range with the sheet, "Sheet1!B2:FF2:$6",
+  // one token and ":$6"; joined into one text, the third corner was dropped by the next parse.
+  const Refs plain = Parse(L"=B2:FF2:$6");
+  EXPECT_EQ(parser.GetRoot()->GetText(), L"B2:FF2:$6");
+  EXPECT_EQ(Parse(L"=Sheet1!B2:FF2:$6"), plain);
+  EXPECT_EQ(parser.GetRoot()->GetText(), L"Sheet1!B2:FF2:$6");
+  // A ":" before the "!" spans sheets: the word is one corner, and the range goes on.
+  EXPECT_EQ(Parse(L"=SUM(Sheet1:Sheet2!A1:B2)"), (Refs{L"1:2!A1:B2"}));
+}
+
 }  // namespace
