@@ -139,16 +139,19 @@ class CCommandRun {
     bool written = false;
     switch (line_.format) {
       case OutputFormat::kJson:
-        written = WriteOutput(PrintTraceJson(window->View()), line_.output);
+        written = WriteOutputStream(
+            [&window](std::FILE* to) { return PrintTraceJson(window->View(), to); }, line_.output);
         break;
       case OutputFormat::kBranch:
         // The saved text file as it is; highlighting is the window's drawing, not the file's.
         written = window->WriteBranch(line_.output);
         break;
       case OutputFormat::kTree:
-        written =
-            WriteOutput(PrintTraceTree(window->View(), line_.output.empty() && StdoutTakesColour()),
-                        line_.output);
+        written = WriteOutputStream(
+            [&window, colour = line_.output.empty() && StdoutTakesColour()](std::FILE* to) {
+              return PrintTraceTree(window->View(), to, colour);
+            },
+            line_.output);
         break;
     }
     if (!written) return kExitMessage;

@@ -3,6 +3,10 @@
 #include <nlohmann/json.hpp>
 
 #include <cstddef>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/text_encoding.h"
@@ -28,63 +32,158 @@ json Reference(const CellReference& reference) {
           {"last", Position(reference.last)}, {"text", WideToUtf8(reference.text)}};
 }
 
-// Value2 as JSON: a number, text, Boolean or the error's text ("#DIV/0!"), and which it is.
-void PutValue(const CVariant& value, json& object) {
+// A string as the serializer writes it (no escaping beyond JSON's own, UTF-8 kept as is):
+// quote and backslash escaped, control characters by their short escape or as \u00xx.
+void AppendString(std::string& out, std::string_view utf8) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  out += '"';
+  for (const char c : utf8) {
+    switch (c) {
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\b':
+        out += "\\b";
+        break;
+      case '\f':
+        out += "\\f";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      default:
+        if (const auto unit = static_cast<unsigned char>(c); unit < 0x20) {
+          out += "\\u00";
+          out += kHex[unit >> 4];
+          out += kHex[unit & 0xF];
+        } else {
+          out += c;
+        }
+    }
+  }
+  out += '"';
+}
+
+void AppendWide(std::string& out, const std::wstring& text) {
+  AppendString(out, WideToUtf8(text));
+}
+
+void AppendPosition(std::string& out, const CellPos& cell) {
+  out += '[';
+  out += std::to_string(cell.sheet);
+  out += ',';
+  out += std::to_string(cell.column);
+  out += ',';
+  out += std::to_string(cell.row);
+  out += ']';
+}
+
+// The members in the serializer's order, which sorts them by name, as Reference() gives them.
+void AppendReference(std::string& out, const CellReference& reference) {
+  out += "{\"externalId\":" + std::to_string(reference.externalId) + ",\"first\":";
+  AppendPosition(out, reference.first);
+  out += ",\"flags\":" + std::to_string(reference.flags) + ",\"last\":";
+  AppendPosition(out, reference.last);
+  out += ",\"nameId\":" + std::to_string(reference.nameId) + ",\"text\":";
+  AppendWide(out, reference.text);
+  out += '}';
+}
+
+// Value2 as JSON: a number, text, Boolean or the error's text ("#DIV/0!"), and which it is;
+// false when it is none of these.
+bool ValueJson(const CVariant& value, std::string* text, const char** type) {
   const VARIANT& raw = *value.Get();
   CVariant converted;
+  text->clear();
   switch (raw.vt) {
     case VT_EMPTY:
     case VT_NULL:
-      object["value"] = nullptr;
-      object["valueType"] = "empty";
-      return;
+      *text = "null";
+      *type = "empty";
+      return true;
     case VT_BSTR:
-      object["value"] = WideToUtf8(raw.bstrVal != nullptr ? raw.bstrVal : L"");
-      object["valueType"] = "text";
-      return;
+      AppendWide(*text, raw.bstrVal != nullptr ? raw.bstrVal : L"");
+      *type = "text";
+      return true;
     case VT_BOOL:
-      object["value"] = raw.boolVal != VARIANT_FALSE;
-      object["valueType"] = "boolean";
-      return;
+      *text = raw.boolVal != VARIANT_FALSE ? "true" : "false";
+      *type = "boolean";
+      return true;
     case VT_ERROR: {
       const auto code = spreadsheet::ErrorFromScode(raw.scode);
-      object["value"] = code ? WideToUtf8(std::wstring(spreadsheet::ErrorText(*code))) : "#ERROR!";
-      object["valueType"] = "error";
-      return;
+      AppendString(*text,
+                   code ? WideToUtf8(std::wstring(spreadsheet::ErrorText(*code))) : "#ERROR!");
+      *type = "error";
+      return true;
     }
     default:
       if (SUCCEEDED(value.ChangeType(VT_R8, &converted))) {
-        object["value"] = converted.Get()->dblVal;
-        object["valueType"] = "number";
+        // The serializer's shortest form of a double ("0.0", "9.450000000000001").
+        *text = json(converted.Get()->dblVal).dump();
+        *type = "number";
+        return true;
       }
-      return;
+      return false;
   }
 }
 
-// The item without its children, as an unclosed object ready for its "children" member.
-std::string OpenItem(const TraceView& view, TreeItem item, bool repeated) {
-  json object = json::object();
+const char* JsonBool(bool value) {
+  return value ? "true" : "false";
+}
+
+// The item without its children, as an unclosed object ready for its "children" member; its
+// members in the serializer's (sorted) order.
+void AppendOpenItem(std::string& out, const TraceView& view, TreeItem item, bool repeated) {
   const CellReference* reference = view.referenceOf(item);
-  object["text"] = Utf8Array(ColumnTexts(view, item));
-  object["image"] = view.tree->Image(item);
-  bool error = false;
-  bool dynamic = false;
+  // One read of the cell serves its value, its formula and the error test.
+  const std::optional<CellContent> content = ReadCellContent(view, item);
+  const bool error =
+      reference != nullptr && ItemHasError(view, item, content ? &*content : nullptr);
+  const bool dynamic = reference != nullptr && (reference->flags & RefDynamic) != 0;
+  out += "{\"dynamic\":";
+  out += JsonBool(dynamic);
+  out += ",\"error\":";
+  out += JsonBool(error);
+  out += ",\"expandedAbove\":";
+  out += JsonBool(repeated);
+  if (content) {
+    out += ",\"formula\":";
+    if (content->formula) {
+      AppendWide(out, *content->formula);
+    } else {
+      out += "null";
+    }
+  }
+  out += ",\"highlighted\":";
+  out += JsonBool(view.highlightErrors && error);
+  out += ",\"image\":" + std::to_string(view.tree->Image(item));
   if (reference != nullptr) {
-    object["ref"] = Reference(*reference);
-    error = view.isError(item);
-    dynamic = (reference->flags & RefDynamic) != 0;
+    out += ",\"ref\":";
+    AppendReference(out, *reference);
   }
-  object["error"] = error;
-  object["dynamic"] = dynamic;
-  object["highlighted"] = IsHighlighted(view, item);
-  object["expandedAbove"] = repeated;
-  if (const std::optional<CellContent> content = ReadCellContent(view, item)) {
-    PutValue(content->value, object);
-    object["formula"] = content->formula ? json(WideToUtf8(*content->formula)) : json(nullptr);
+  out += ",\"text\":[";
+  bool first = true;
+  for (const std::wstring& text : ColumnTexts(view, item)) {
+    if (!first) out += ',';
+    first = false;
+    AppendWide(out, text);
   }
-  std::string text = object.dump();
-  text.pop_back();  // the closing brace
-  return text + ",\"children\":";
+  out += ']';
+  std::string value;
+  const char* type = nullptr;
+  if (content && ValueJson(content->value, &value, &type)) {
+    out += ",\"value\":" + value + ",\"valueType\":\"" + type + '"';
+  }
+  out += ",\"children\":";
 }
 
 }  // namespace
@@ -95,33 +194,45 @@ std::string OpenItem(const TraceView& view, TreeItem item, bool repeated) {
 //
 // Written by hand around each item's own members: the serializer recurses and trees can be as
 // deep as the workbook's chains.
-std::string PrintTraceJson(const TraceView& view) {
+bool PrintTraceJson(const TraceView& view, std::FILE* to) {
+  // Flushed in pieces of about this size, so the document never sits in memory whole.
+  constexpr size_t kFlushSize = 64 * 1024;
+  bool ok = true;
   std::string out = "{\"title\":" + json(WideToUtf8(view.title)).dump() +
                     ",\"columns\":" + Utf8Array(view.columns).dump() + ",\"items\":[";
-  struct Level {
-    std::vector<TreeItem> items;
-    size_t next = 0;
+  const auto flush = [&] {
+    ok = ok && std::fwrite(out.data(), 1, out.size(), to) == out.size();
+    out.clear();
   };
-  std::vector<Level> stack{{ChildItems(*view.tree, view.tree->Root()), 0}};
+  struct Level {
+    TreeItem next;  // the next sibling to write, kNoItem when the level is done
+    bool first;
+  };
+  std::vector<Level> stack{{view.tree->FirstChild(view.tree->Root()), true}};
   while (!stack.empty()) {
     Level& level = stack.back();
-    if (level.next == level.items.size()) {
+    if (level.next == kNoItem) {
       stack.pop_back();
       out += stack.empty() ? "]" : "]}";
       continue;
     }
-    const TreeItem item = level.items[level.next];
-    if (level.next++ > 0) out += ',';
+    const TreeItem item = level.next;
+    level.next = view.tree->NextSibling(item);
+    if (!level.first) out += ',';
+    level.first = false;
     const bool repeated = view.isRepeated && view.isRepeated(item);
-    out += OpenItem(view, item, repeated);
+    AppendOpenItem(out, view, item, repeated);
     if (repeated || ChildrenNotReady(view, item)) {
       out += "null}";
     } else {
       out += '[';
-      stack.push_back({ChildItems(*view.tree, item), 0});
+      stack.push_back({view.tree->FirstChild(item), true});
     }
+    if (out.size() >= kFlushSize) flush();
   }
-  return out + "}\n";
+  out += "}\n";
+  flush();
+  return ok;
 }
 
 std::string PrintPathJson(bool found, const std::vector<CellReference>& path) {

@@ -1,12 +1,14 @@
 // The trace as one JSON document: title, columns and the nested items.
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "cli/trace_view.h"
 
-std::string PrintTraceJson(const TraceView& view);
+// Written to `to` item by item; false when a write fails.
+bool PrintTraceJson(const TraceView& view, std::FILE* to);
 
 // {"found": bool, "path": [REF, ...]}: the entries from the root down to a found cell.
 std::string PrintPathJson(bool found, const std::vector<CellReference>& path);

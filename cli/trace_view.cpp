@@ -9,47 +9,75 @@ namespace {
 constexpr size_t kTextBuffer = 4 * 8192 + 1024;
 }  // namespace
 
-std::vector<TreeItem> ChildItems(const CTraceTree& tree, TreeItem item) {
-  std::vector<TreeItem> children;
-  for (TreeItem child = tree.FirstChild(item); child != kNoItem; child = tree.NextSibling(child)) {
-    children.push_back(child);
-  }
-  return children;
-}
-
 bool ChildrenNotReady(const TraceView& view, TreeItem item) {
+  static const std::wstring notReady(kNotReadyText);
   const TreeItem first = view.tree->FirstChild(item);
   return first != kNoItem && view.referenceOf(first) == nullptr &&
-         view.tree->Text(first) == std::wstring(kNotReadyText);
+         view.tree->TextIs(first, notReady);
 }
 
 std::vector<std::wstring> ColumnTexts(const TraceView& view, TreeItem item) {
   const size_t count = view.columns.size();
   // Items without an entry (placeholders, the evaluate tree's sub-expressions) carry their
   // texts themselves.
-  const std::wstring text = view.referenceOf(item) == nullptr && view.tree->Text(item)
+  const std::wstring text = view.referenceOf(item) == nullptr && view.tree->HasText(item)
                                 ? *view.tree->Text(item)
                                 : view.itemText(item, kTextBuffer);
   return ItemFields(text, count);
 }
 
-bool IsHighlighted(const TraceView& view, TreeItem item) {
-  return view.highlightErrors && view.referenceOf(item) != nullptr && view.isError(item);
-}
+namespace {
 
-std::optional<CellContent> ReadCellContent(const TraceView& view, TreeItem item) {
+// The reference of an item that stands for one cell of this workbook, else null.
+const CellReference* SingleCellOf(const TraceView& view, TreeItem item) {
   const CellReference* reference = view.referenceOf(item);
   if (reference == nullptr || !reference->IsSingleCell() || reference->externalId != 0 ||
       (reference->flags & RefNameNotRange) != 0 || reference->first.IsNoCell()) {
-    return std::nullopt;
+    return nullptr;
   }
+  return reference;
+}
+
+}  // namespace
+
+bool ItemHasError(const TraceView& view, TreeItem item, const CellContent* content) {
+  const CellReference* reference = view.referenceOf(item);
+  if (reference == nullptr || reference->nameId != 0 || reference->externalId != 0) return false;
+  const CellReference* cell = SingleCellOf(view, item);
+  if (cell == nullptr || view.container == nullptr) return view.isError(item);
+  // The cell's value is what evaluating ISERROR of it tests, without a formula parsed for each
+  // item; a test the container made already stays the answer, as it would for the evaluation.
+  if (const std::optional<bool> tested = view.container->Answers().ErrorTest(cell->first)) {
+    return *tested;
+  }
+  if (content != nullptr) return content->value.Kind() == VT_ERROR;
+  ExcelObject range;
+  CVariant value;
+  if (!GetCellRange(view.container->Worksheets(), cell->first, &range) ||
+      !range.GetValue(L"Value2", &value)) {
+    return view.isError(item);
+  }
+  return value.Kind() == VT_ERROR;
+}
+
+bool IsHighlighted(const TraceView& view, TreeItem item) {
+  return view.highlightErrors && view.referenceOf(item) != nullptr && ItemHasError(view, item);
+}
+
+std::optional<CellContent> ReadCellContent(const TraceView& view, TreeItem item) {
+  const CellReference* reference = SingleCellOf(view, item);
+  if (reference == nullptr || view.container == nullptr) return std::nullopt;
   ExcelObject range;
   if (!GetCellRange(view.container->Worksheets(), reference->first, &range)) return std::nullopt;
   CellContent content;
   if (!range.GetValue(L"Value2", &content.value)) return std::nullopt;
-  if (range.IsTrue(L"HasFormula")) {
+  const bool hasFormula = range.IsTrue(L"HasFormula");
+  if (hasFormula) {
     std::wstring formula;
     if (range.GetText(L"Formula", &formula)) content.formula = formula;
+  }
+  if (view.wantsCellTexts && view.wantsCellTexts(reference->first)) {
+    view.keepCellTexts(reference->first, ReadRangeTexts(range, hasFormula));
   }
   return content;
 }

@@ -12,6 +12,7 @@
 #include "container/dependency_container.h"
 #include "formula/cell_reference.h"
 #include "platform/variant.h"
+#include "views/cell_text_cache.h"
 #include "views/trace_tree.h"
 
 inline const std::vector<std::wstring> kTraceColumns = {L"Cell", L"Sheet", L"Value", L"Formula"};
@@ -32,6 +33,10 @@ struct TraceView {
   bool highlightErrors = false;
   // Whether an item was left closed because the same cells were opened earlier in the tree.
   std::function<bool(TreeItem)> isRepeated;
+  // For a filler that shows cells' texts from a cache: whether the cell's are still to be read,
+  // and keeping them when ReadCellContent has read them with the rest.
+  std::function<bool(const CellPos&)> wantsCellTexts;
+  std::function<void(const CellPos&, const CellTexts&)> keepCellTexts;
 };
 
 // What one cell holds, read from the workbook as scripts want it rather than as shown.
@@ -40,13 +45,17 @@ struct CellContent {
   std::optional<std::wstring> formula;  // Range.Formula when the cell has one
 };
 
-std::vector<TreeItem> ChildItems(const CTraceTree& tree, TreeItem item);
 // Whether the item's children are still behind a "not ready" placeholder.
 bool ChildrenNotReady(const TraceView& view, TreeItem item);
 // The column texts of an item, from its filler or, for an item without an entry, its own text.
 std::vector<std::wstring> ColumnTexts(const TraceView& view, TreeItem item);
+// Whether the item's cells hold an error value. For one cell of this workbook the cell's value
+// answers, from `content` when the caller has read it (an error test the container already made
+// for the cell comes first); anything else asks the view's isError.
+bool ItemHasError(const TraceView& view, TreeItem item, const CellContent* content = nullptr);
 // Whether the item is drawn highlighted: an error item while the switch is on.
 bool IsHighlighted(const TraceView& view, TreeItem item);
 // The content of an item that stands for one cell of this workbook; nothing for ranges, names
-// that are no range, other workbooks and the evaluate tree's sub-expressions.
+// that are no range, other workbooks and the evaluate tree's sub-expressions. The same read
+// gives the view's filler the cell's shown texts when it still wants them.
 std::optional<CellContent> ReadCellContent(const TraceView& view, TreeItem item);

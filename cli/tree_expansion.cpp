@@ -36,42 +36,44 @@ std::set<TreeItem> ExpandEachBranchOnce(CTraceTree& tree, const TraceView& view,
   // is opened again, so --depth never shows less than it asks for. Without a depth each branch
   // opens once.
   std::map<CellReference, int> opened;
+  // The next sibling to visit on each level, so no level's children are copied.
   struct Pending {
-    TreeItem item;
+    TreeItem next;
     int level;  // 0 for the top items
   };
-  std::vector<Pending> stack;
-  const std::vector<TreeItem> top = ChildItems(tree, tree.Root());
-  for (auto it = top.rbegin(); it != top.rend(); ++it) stack.push_back({*it, 0});
+  std::vector<Pending> stack{{tree.FirstChild(tree.Root()), 0}};
 
   CPopulationTreeProgress progress;
   progress.SetTitle(L"Trelvane - expanding tree");
   if (view.container != nullptr) progress.Begin(view.container->Progress());
   while (!stack.empty() && progress.MayContinue()) {
     const Pending at = stack.back();
-    stack.pop_back();
+    if (at.next == kNoItem) {
+      stack.pop_back();
+      continue;
+    }
+    // Opening an item changes only what is under it, never its siblings.
+    stack.back().next = tree.NextSibling(at.next);
+    const TreeItem item = at.next;
     progress.Tick();
-    if (tree.FirstChild(at.item) == kNoItem) continue;
-    const CellReference* reference = view.referenceOf(at.item);
+    if (tree.FirstChild(item) == kNoItem) continue;
+    const CellReference* reference = view.referenceOf(item);
     if (reference != nullptr) {
       const int left = depth ? *depth - at.level : INT_MAX;
       const CellReference key = BranchKey(*reference);
       const auto before = opened.find(key);
       if (before != opened.end() && before->second >= left) {
-        repeated.insert(at.item);
+        repeated.insert(item);
         continue;
       }
-      if (ChildrenNotReady(view, at.item)) {
+      if (ChildrenNotReady(view, item)) {
         if (left <= 0) continue;
-        tree.Expand(at.item);
-        if (ChildrenNotReady(view, at.item)) continue;  // nothing came of it
+        tree.Expand(item);
+        if (ChildrenNotReady(view, item)) continue;  // nothing came of it
       }
       opened.insert_or_assign(key, left);
     }
-    const std::vector<TreeItem> children = ChildItems(tree, at.item);
-    for (auto it = children.rbegin(); it != children.rend(); ++it) {
-      stack.push_back({*it, at.level + 1});
-    }
+    stack.push_back({tree.FirstChild(item), at.level + 1});
   }
   progress.End();
   return repeated;

@@ -23,67 +23,101 @@ constexpr const char* kReset = "\x1b[0m";
 
 enum class Ink { kPlain, kError, kDynamic };
 
-struct Row {
-  std::vector<std::wstring> texts;
-  Ink ink = Ink::kPlain;
-};
-
 Ink InkOf(const TraceView& view, TreeItem item) {
   if (IsHighlighted(view, item)) return Ink::kError;
   const CellReference* reference = view.referenceOf(item);
   return reference != nullptr && (reference->flags & RefDynamic) != 0 ? Ink::kDynamic : Ink::kPlain;
 }
 
-// Rows in display order, the first column indented; an explicit stack keeps deep chains safe.
-std::vector<Row> CollectRows(const TraceView& view) {
-  std::vector<Row> rows;
-  std::vector<std::pair<TreeItem, size_t>> pending;
-  const std::vector<TreeItem> top = ChildItems(*view.tree, view.tree->Root());
-  for (auto it = top.rbegin(); it != top.rend(); ++it) pending.emplace_back(*it, 0);
-  while (!pending.empty()) {
-    const auto [item, depth] = pending.back();
-    pending.pop_back();
-    Row row{ColumnTexts(view, item), InkOf(view, item)};
-    row.texts[0].insert(0, depth * kIndent, L' ');
-    const bool repeated = view.isRepeated && view.isRepeated(item);
-    if (repeated) row.texts[0] += kExpandedAboveMark;
-    rows.push_back(std::move(row));
-    if (repeated) continue;
-    const std::vector<TreeItem> children = ChildItems(*view.tree, item);
-    for (auto it = children.rbegin(); it != children.rend(); ++it) {
-      pending.emplace_back(*it, depth + 1);
+// Calls `visit(item, depth, repeated)` for every row in display order; the children of a
+// repeated item are not shown. An explicit stack of the next sibling on each level keeps deep
+// chains safe and holds nothing per item.
+template <class Visit>
+void ForEachRowItem(const TraceView& view, Visit&& visit) {
+  std::vector<TreeItem> next{view.tree->FirstChild(view.tree->Root())};
+  while (!next.empty()) {
+    const TreeItem item = next.back();
+    if (item == kNoItem) {
+      next.pop_back();
+      continue;
     }
+    next.back() = view.tree->NextSibling(item);
+    const bool repeated = view.isRepeated && view.isRepeated(item);
+    visit(item, next.size() - 1, repeated);
+    if (!repeated) next.push_back(view.tree->FirstChild(item));
   }
-  return rows;
 }
+
+// The row's texts, the first column indented by depth and marked when repeated.
+std::vector<std::wstring> RowTexts(const TraceView& view, TreeItem item, size_t depth,
+                                   bool repeated) {
+  std::vector<std::wstring> texts = ColumnTexts(view, item);
+  texts[0].insert(0, depth * kIndent, L' ');
+  if (repeated) texts[0] += kExpandedAboveMark;
+  return texts;
+}
+
+class CRowWriter {
+ public:
+  CRowWriter(const TraceView& view, bool colour, std::vector<size_t> widths, std::FILE* to)
+      : view_(view), colour_(colour), widths_(std::move(widths)), to_(to) {}
+
+  void Write(const std::vector<std::wstring>& texts, Ink ink) {
+    std::wstring line;
+    if (view_.highlightErrors) line = ink == Ink::kError ? kHighlightGutter : kPlainGutter;
+    for (size_t i = 0; i < texts.size(); ++i) {
+      line += texts[i];
+      if (i + 1 < texts.size()) line.append(widths_[i] - texts[i].size() + kColumnGap, L' ');
+    }
+    while (!line.empty() && line.back() == L' ') line.pop_back();
+    const char* inkCode = !colour_               ? nullptr
+                          : ink == Ink::kError   ? kBoldRed
+                          : ink == Ink::kDynamic ? kBlue
+                                                 : nullptr;
+    if (inkCode != nullptr) buffer_ += inkCode;
+    buffer_ += WideToUtf8(line);
+    if (inkCode != nullptr) buffer_ += kReset;
+    buffer_ += '\n';
+    if (buffer_.size() >= kFlushSize) Flush();
+  }
+  void Put(const std::string& text) { buffer_ += text; }
+  bool Flush() {
+    ok_ = ok_ && std::fwrite(buffer_.data(), 1, buffer_.size(), to_) == buffer_.size();
+    buffer_.clear();
+    return ok_;
+  }
+
+ private:
+  static constexpr size_t kFlushSize = 64 * 1024;
+
+  const TraceView& view_;
+  bool colour_;
+  std::vector<size_t> widths_;
+  std::FILE* to_;
+  std::string buffer_;
+  bool ok_ = true;
+};
 
 }  // namespace
 
-std::string PrintTraceTree(const TraceView& view, bool colour) {
-  std::vector<Row> rows = CollectRows(view);
-  rows.insert(rows.begin(), Row{view.columns});
+bool PrintTraceTree(const TraceView& view, std::FILE* to, bool colour) {
+  // The columns' widths first, then the rows; each item's texts are made again for the second
+  // pass (the cells' texts are kept by the filler) rather than held between them.
   std::vector<size_t> widths(view.columns.size(), 0);
-  for (const Row& row : rows) {
-    for (size_t i = 0; i < row.texts.size(); ++i)
-      widths[i] = std::max(widths[i], row.texts[i].size());
-  }
-  std::string out = WideToUtf8(view.title) + '\n';
-  for (const Row& row : rows) {
-    std::wstring line;
-    if (view.highlightErrors) line = row.ink == Ink::kError ? kHighlightGutter : kPlainGutter;
-    for (size_t i = 0; i < row.texts.size(); ++i) {
-      line += row.texts[i];
-      if (i + 1 < row.texts.size()) line.append(widths[i] - row.texts[i].size() + kColumnGap, L' ');
-    }
-    while (!line.empty() && line.back() == L' ') line.pop_back();
-    const char* ink = !colour                    ? nullptr
-                      : row.ink == Ink::kError   ? kBoldRed
-                      : row.ink == Ink::kDynamic ? kBlue
-                                                 : nullptr;
-    out += ink != nullptr ? ink + WideToUtf8(line) + kReset : WideToUtf8(line);
-    out += '\n';
-  }
-  return out;
+  const auto widen = [&widths](const std::vector<std::wstring>& texts) {
+    for (size_t i = 0; i < texts.size(); ++i) widths[i] = std::max(widths[i], texts[i].size());
+  };
+  widen(view.columns);
+  ForEachRowItem(view, [&](TreeItem item, size_t depth, bool repeated) {
+    widen(RowTexts(view, item, depth, repeated));
+  });
+  CRowWriter writer(view, colour, std::move(widths), to);
+  writer.Put(WideToUtf8(view.title) + '\n');
+  writer.Write(view.columns, Ink::kPlain);
+  ForEachRowItem(view, [&](TreeItem item, size_t depth, bool repeated) {
+    writer.Write(RowTexts(view, item, depth, repeated), InkOf(view, item));
+  });
+  return writer.Flush();
 }
 
 bool StdoutTakesColour() {

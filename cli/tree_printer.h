@@ -7,6 +7,7 @@
 // the window draws them.
 #pragma once
 
+#include <cstdio>
 #include <string>
 
 #include "cli/trace_view.h"
@@ -15,7 +16,9 @@
 inline constexpr const wchar_t* kHighlightGutter = L"! ";
 inline constexpr const wchar_t* kPlainGutter = L"  ";
 
-std::string PrintTraceTree(const TraceView& view, bool colour = false);
+// Written to `to` row by row, after a first pass over the tree for the columns' widths. False
+// when a write fails.
+bool PrintTraceTree(const TraceView& view, std::FILE* to, bool colour = false);
 
 // Whether standard output is a terminal that takes colour: not redirected, and neither NO_COLOR
 // set nor TERM=dumb.

@@ -47,6 +47,10 @@ CTraceWindowView::CTraceWindowView(const WindowRequest& request, const WindowSwi
   logic_->Fill();
   view_ = MakeView(logic_->Title(), kTraceColumns, tree_, container, filler, repeated_);
   view_.highlightErrors = filler.Switches().highlightErrors;
+  view_.wantsCellTexts = [&filler](const CellPos& cell) { return !filler.CellTextsKept(cell); };
+  view_.keepCellTexts = [&filler](const CellPos& cell, const CellTexts& texts) {
+    filler.KeepCellTexts(cell, texts);
+  };
 }
 
 void CTraceWindowView::Expand(std::optional<int> depth) {

@@ -62,7 +62,8 @@ class CTraceWindowView final : public IOpenedWindow {
   CellReference BranchRoot(bool* skipRoot) const;
 
   WindowRequest request_;
-  CTraceTree tree_;
+  // Each item's columns are made from its reference when printed, not fixed on the item.
+  CTraceTree tree_{CTraceTree::DeferredTexts::kDropped};
   std::unique_ptr<CTraceFiller> filler_;
   std::unique_ptr<CTraceWindowLogic> logic_;
   std::set<TreeItem> repeated_;

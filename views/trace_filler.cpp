@@ -79,7 +79,7 @@ void CTraceFiller::Fill() {
 void CTraceFiller::Refresh() {
   texts_.Clear();
   DeleteChildren(tree_.Root());
-  nodeMap_.clear();
+  nodeMap_.Clear();
   Fill();
 }
 
@@ -92,7 +92,7 @@ bool CTraceFiller::PassesFilter(const CellPos& first, const CellPos& last) {
 TreeItem CTraceFiller::InsertItem(TreeItem parent, const CellReference& reference, int32_t image) {
   const TreeItem item = tree_.InsertChild(parent, image, std::nullopt);
   if (item == kNoItem) return item;
-  nodeMap_.insert_or_assign(item, reference);
+  nodeMap_.Set(item, reference);
   progress_.Tick();
   return item;
 }
@@ -222,19 +222,19 @@ void CTraceFiller::FillChildren(TreeItem item, const CellReference& key, bool re
 }
 
 bool CTraceFiller::IsPlaceholder(TreeItem item) const {
-  if (item == kNoItem || nodeMap_.contains(item)) return false;
+  if (item == kNoItem || nodeMap_.Contains(item)) return false;
   const std::optional<std::wstring> text = tree_.Text(item);
   return text && *text == kNotReadyText;
 }
 
 void CTraceFiller::ExpandOnDemand(TreeItem item) {
   if (!switches_.expansionEnabled || expandAllInProgress_) return;
-  const auto found = nodeMap_.find(item);
-  if (found == nodeMap_.end()) return;
+  const CellReference* found = nodeMap_.Find(item);
+  if (found == nullptr) return;
   const TreeItem first = tree_.FirstChild(item);
   if (!IsPlaceholder(first)) return;
   tree_.DeleteItem(first);
-  const CellReference reference = found->second;
+  const CellReference reference = *found;
   if (reference.IsSingleCell()) {
     FillChildren(item, PathKey(reference), false, nullptr);
   } else {
@@ -252,7 +252,7 @@ void CTraceFiller::DeleteChildren(TreeItem item) {
   while (!pending.empty()) {
     const TreeItem current = pending.back();
     pending.pop_back();
-    nodeMap_.erase(current);
+    nodeMap_.Erase(current);
     for (TreeItem child = tree_.FirstChild(current); child != kNoItem;
          child = tree_.NextSibling(child)) {
       pending.push_back(child);
@@ -266,10 +266,10 @@ void CTraceFiller::RunTasks(TaskWalk& walk) {
   // its own path is not filled again; it keeps a placeholder, so a cycle (of cells or of names)
   // stays finite and can still be opened a level at a time.
   while (const std::optional<Task> task = walk.Next()) {
-    const auto found = nodeMap_.find(task->item);
-    if (found == nodeMap_.end()) continue;
+    const CellReference* found = nodeMap_.Find(task->item);
+    if (found == nullptr) continue;
     if (walk.OnPath(task->key) || (!task->forced && !progress_.MayContinue())) {
-      const CellReference reference = found->second;
+      const CellReference reference = *found;
       ApplyPlaceholderRule(task->item, reference);
       continue;
     }
@@ -283,9 +283,9 @@ void CTraceFiller::RunTasks(TaskWalk& walk) {
 void CTraceFiller::ExpandAll() {
   const TreeItem selected = tree_.Selected();
   if (selected == kNoItem) return;
-  const auto found = nodeMap_.find(selected);
-  if (found == nodeMap_.end()) return;
-  const CellReference reference = found->second;
+  const CellReference* found = nodeMap_.Find(selected);
+  if (found == nullptr) return;
+  const CellReference reference = *found;
 
   progress_.SetTitle(L"Trelvane - expanding tree");
   progress_.Begin(container_.Progress());
@@ -294,10 +294,8 @@ void CTraceFiller::ExpandAll() {
 
   TaskWalk walk;
   for (TreeItem up = tree_.Parent(selected); up != kNoItem; up = tree_.Parent(up)) {
-    const auto entry = nodeMap_.find(up);
-    if (entry != nodeMap_.end() && entry->second.IsSingleCell()) {
-      walk.AddToPath(PathKey(entry->second));
-    }
+    const CellReference* entry = nodeMap_.Find(up);
+    if (entry != nullptr && entry->IsSingleCell()) walk.AddToPath(PathKey(*entry));
   }
   if (reference.IsSingleCell()) {
     if (reference.externalId == 0 &&
@@ -390,9 +388,9 @@ std::wstring CTraceFiller::ComputeText(const CellReference& reference) {
   } else {
     sheet = SheetText(container_, reference);
     if (reference.IsSingleCell()) {
-      const CellTexts& texts = texts_.Get(container_, reference.first);  // read on Excel's thread
-      value = texts.value;
-      formula = texts.formula;
+      CellTexts texts = texts_.Get(container_, reference.first);  // read on Excel's thread
+      value = std::move(texts.value);
+      formula = std::move(texts.formula);
     } else if ((reference.flags & RefArrayRange) != 0) {
       formula = texts_.Get(container_, reference.first).formula;
     }
@@ -403,8 +401,8 @@ std::wstring CTraceFiller::ComputeText(const CellReference& reference) {
 std::wstring CTraceFiller::ItemText(TreeItem item, size_t bufferSize) {
   std::optional<std::wstring> text = tree_.Text(item);
   if (!text) {
-    const auto found = nodeMap_.find(item);
-    text = found == nodeMap_.end() ? std::wstring() : ComputeText(found->second);
+    const CellReference* found = nodeMap_.Find(item);
+    text = found == nullptr ? std::wstring() : ComputeText(*found);
     tree_.SetText(item, *text);
   }
   if (bufferSize == 0) return {};
@@ -433,14 +431,12 @@ TraceItemStyle CTraceFiller::ItemStyle(TreeItem item, bool highlighted) {
 std::vector<CellReference> CTraceFiller::PathFromRoot(TreeItem item) const {
   std::vector<CellReference> path;
   for (TreeItem at = item; at != kNoItem; at = tree_.Parent(at)) {
-    const auto found = nodeMap_.find(at);
-    if (found != nodeMap_.end()) path.push_back(found->second);
+    if (const CellReference* found = nodeMap_.Find(at)) path.push_back(*found);
   }
   std::reverse(path.begin(), path.end());
   return path;
 }
 
 const CellReference* CTraceFiller::ReferenceOf(TreeItem item) const {
-  const auto found = nodeMap_.find(item);
-  return found == nodeMap_.end() ? nullptr : &found->second;
+  return nodeMap_.Find(item);
 }

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -15,6 +14,7 @@
 #include "engine/related.h"
 #include "formula/cell_reference.h"
 #include "views/cell_text_cache.h"
+#include "views/item_reference_map.h"
 #include "views/population_tree_progress.h"
 #include "views/tree_structure.h"
 
@@ -70,8 +70,8 @@ class CTraceFiller {
   // Rebuilds the selected item's whole branch under a progress window, then opens it.
   void ExpandAll();
 
-  // The four column texts joined by tabs, computed once and then fixed on the item, cut to
-  // `bufferSize` less one character.
+  // The four column texts joined by tabs, cut to `bufferSize` less one character; computed once
+  // and fixed on the item, or each time on a tree that does not keep fixed texts.
   std::wstring ItemText(TreeItem item, size_t bufferSize);
   TraceItemStyle ItemStyle(TreeItem item, bool highlighted);
   // The references from the root down to the item.
@@ -83,6 +83,10 @@ class CTraceFiller {
   // Counts every inserted item; exposed so that tests can watch it.
   CPopulationTreeProgress& Progress() { return progress_; }
   const CCellTextCache& TextCache() const { return texts_; }
+  // Texts of a cell read by someone reading more of it (the command line's printers read each
+  // printed cell once for everything they show), kept as if the filler had read them.
+  bool CellTextsKept(const CellPos& cell) const { return texts_.Contains(cell); }
+  void KeepCellTexts(const CellPos& cell, const CellTexts& texts) { texts_.Put(cell, texts); }
 
  private:
   // Every read of the workbook goes through the container's Excel thread.
@@ -135,7 +139,7 @@ class CTraceFiller {
   TraceSwitches switches_;
   bool expandAllInProgress_ = false;
   bool selectInExcel_ = true;
-  std::map<TreeItem, CellReference> nodeMap_;
+  CItemReferenceMap nodeMap_;
   CCellTextCache texts_;
   CPopulationTreeProgress progress_;
 };

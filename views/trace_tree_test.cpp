@@ -4,8 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
+#include <cstdio>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -524,6 +530,156 @@ TEST_F(TraceTree, FlatListsReportEveryTenthCell) {
   ASSERT_NE(nullptr, window);
   EXPECT_EQ((std::vector<std::wstring>{L"Added 0 cells", L"Added 10 cells", L"Added 20 cells"}),
             window->messages);
+}
+
+TEST_F(TraceTree, ItemTextsAreMadeAgainOnATreeThatDropsThem) {
+  Formula(1, 1, L"=B1*2");
+  Number(2, 1, 21);
+  CTraceTree dropping(CTraceTree::DeferredTexts::kDropped);
+  session_.app->Calculator().InvalidateAll(*session_.book);
+  session_.app->Calculate();
+  container_ = test_support::AttachContainer(session_);
+  CTraceFiller filler(*container_, dropping);
+  dropping.SetExpandingHandler([&filler](TreeItem item) { filler.ExpandOnDemand(item); });
+  filler.SetRoot(CellRef(At(1, 1)), TraceKind::kPrecedents);
+  filler.Fill();
+  const TreeItem top = dropping.FirstChild(dropping.Root());
+  const TreeItem b1 = dropping.FirstChild(top);
+  ASSERT_NE(kNoItem, b1);
+  for (int pass = 0; pass < 2; ++pass) {
+    EXPECT_EQ(L"A1\tSheet1\t42\t=B1*2", filler.ItemText(top, 1000));
+    EXPECT_EQ(L"B1\tSheet1\t21\t", filler.ItemText(b1, 1000));
+    EXPECT_FALSE(dropping.HasText(top));
+  }
+  // The cell was read once; the second pass took its texts from the cache.
+  EXPECT_EQ(2u, filler.TextCache().Size());
+  // Cut to the buffer as a kept text would be.
+  EXPECT_EQ(L"A1\tS", filler.ItemText(top, 5));
+}
+
+// Bytes the tree, its node map and the cells' texts take for each item of a flat list as long
+// as a large workbook's calculation chain, as the allocator counts them. The workbook's own
+// caches are made by a first fill that is then thrown away.
+TEST_F(TraceTree, AChainTreeTakesFewBytesAnItem) {
+#if defined(__GLIBC__)
+  constexpr int32_t kCells = 20000;
+  constexpr double kMostBytesAnItem = 200;
+  Number(1, 1, 1);
+  for (int32_t row = 2; row <= kCells; ++row) {
+    Formula(1, row, (L"=A" + std::to_wstring(row - 1) + L"+1").c_str());
+  }
+  Open(CellRef(At(1, 1)), TraceKind::kCalculationChain, false);
+  const auto fillAndShow = [this](CTraceTree& tree) {
+    auto filler = std::make_unique<CTraceFiller>(*container_, tree);
+    filler->SetRoot(CellRef(At(1, 1)), TraceKind::kCalculationChain);
+    filler->Fill();
+    for (TreeItem item = tree.FirstChild(tree.Root()); item != kNoItem;
+         item = tree.NextSibling(item)) {
+      filler->ItemText(item, 1000);
+    }
+    return filler;
+  };
+  {
+    CTraceTree warmUp(CTraceTree::DeferredTexts::kDropped);
+    fillAndShow(warmUp);
+  }
+  const size_t before = mallinfo2().uordblks;
+  auto tree = std::make_unique<CTraceTree>(CTraceTree::DeferredTexts::kDropped);
+  const std::unique_ptr<CTraceFiller> filler = fillAndShow(*tree);
+  const size_t after = mallinfo2().uordblks;
+  ASSERT_EQ(static_cast<size_t>(kCells - 1), tree->Size());
+  const double perItem = static_cast<double>(after - before) / static_cast<double>(tree->Size());
+  RecordProperty("bytes_per_item", std::to_string(static_cast<int>(perItem)));
+  std::printf("trace tree: %.1f bytes an item over %zu items\n", perItem, tree->Size());
+  EXPECT_LT(perItem, kMostBytesAnItem);
+#else
+  GTEST_SKIP() << "the allocator's count is glibc's";
+#endif
+}
+
+// The tree and the node map alone, without a workbook.
+TEST(TraceTreeNodes, HandlesComeInOrderAndDeletedItemsAreGone) {
+  CTraceTree tree;
+  const TreeItem a = tree.InsertChild(tree.Root(), 0, std::nullopt);
+  const TreeItem b = tree.InsertChild(tree.Root(), 1, std::wstring(L"b"));
+  const TreeItem a1 = tree.InsertChild(a, 2, std::wstring(L"x"));
+  const TreeItem a2 = tree.InsertChild(a, 2, std::wstring(L"x"));
+  EXPECT_LT(a, b);
+  EXPECT_LT(b, a1);
+  EXPECT_EQ(4u, tree.Size());
+  EXPECT_EQ(a, tree.Parent(a1));
+  EXPECT_EQ(a2, tree.NextSibling(a1));
+  EXPECT_TRUE(tree.TextIs(a1, L"x"));
+  EXPECT_FALSE(tree.HasText(a));
+  tree.SetText(a, L"x");
+  EXPECT_EQ(std::optional<std::wstring>(L"x"), tree.Text(a));
+
+  tree.Select(a2);
+  tree.DeleteItem(a);
+  EXPECT_EQ(1u, tree.Size());
+  EXPECT_EQ(b, tree.FirstChild(tree.Root()));
+  EXPECT_EQ(kNoItem, tree.NextSibling(b));
+  EXPECT_EQ(kNoItem, tree.Selected());
+  // A deleted handle answers as an unknown one, and is never handed out again.
+  EXPECT_EQ(kNoItem, tree.Parent(a1));
+  EXPECT_EQ(std::nullopt, tree.Text(a1));
+  EXPECT_EQ(-1, tree.Image(a1));
+  EXPECT_EQ(kNoItem, tree.InsertChild(a, 0, std::nullopt));
+  EXPECT_GT(tree.InsertChild(b, 0, std::nullopt), a2);
+  EXPECT_EQ(kNoItem, tree.FirstChild(999));
+}
+
+TEST(TraceTreeNodes, ADroppingTreeKeepsTextsGivenAtInsertOnly) {
+  CTraceTree tree(CTraceTree::DeferredTexts::kDropped);
+  const TreeItem deferred = tree.InsertChild(tree.Root(), 0, std::nullopt);
+  const TreeItem given = tree.InsertChild(tree.Root(), 0, std::wstring(L"given"));
+  tree.SetText(deferred, L"fixed");
+  tree.SetText(given, L"changed");
+  EXPECT_EQ(std::nullopt, tree.Text(deferred));
+  EXPECT_EQ(std::optional<std::wstring>(L"changed"), tree.Text(given));
+}
+
+TEST(ItemReferenceMap, ItemsInAndOutOfOrderErasedAndListedAgain) {
+  CItemReferenceMap map;
+  const auto reference = [](int32_t row, const wchar_t* text) {
+    CellReference made;
+    made.first = made.last = CellPos{1, 1, row};
+    made.text = text;
+    return made;
+  };
+  map.Set(10, reference(1, L"ten"));
+  map.Set(20, reference(2, L""));
+  map.Set(15, reference(3, L"out of order"));
+  map.Set(5, reference(4, L""));
+  const CellReference* ten = map.Find(10);
+  ASSERT_NE(nullptr, ten);
+  for (TreeItem item = 21; item < 2000; ++item) map.Set(item, reference(5, L""));
+  // Later items do not move earlier references.
+  EXPECT_EQ(ten, map.Find(10));
+  EXPECT_EQ(L"ten", ten->text);
+  EXPECT_EQ(3, map.Find(15)->first.row);
+  EXPECT_EQ(4, map.Find(5)->first.row);
+  EXPECT_EQ(nullptr, map.Find(11));
+  EXPECT_EQ(nullptr, map.Find(kNoItem));
+
+  map.Erase(10);
+  map.Erase(15);
+  // An erased item's reference serves the next item, which may be a new one.
+  map.Set(5000, reference(9, L"reused"));
+  EXPECT_EQ(L"reused", map.Find(5000)->text);
+  EXPECT_EQ(4, map.Find(5)->first.row);
+  EXPECT_FALSE(map.Contains(10));
+  EXPECT_FALSE(map.Contains(15));
+  EXPECT_TRUE(map.Contains(20));
+  // A handle can come back (a tree control reuses them): it is listed again.
+  map.Set(10, reference(6, L""));
+  map.Set(15, reference(7, L""));
+  EXPECT_EQ(6, map.Find(10)->first.row);
+  EXPECT_EQ(7, map.Find(15)->first.row);
+  map.Set(10, reference(8, L""));
+  EXPECT_EQ(8, map.Find(10)->first.row);
+  map.Clear();
+  EXPECT_EQ(nullptr, map.Find(20));
 }
 
 }  // namespace

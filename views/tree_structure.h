@@ -17,7 +17,9 @@ class ITreeStructure {
   // The invisible item under which the top-level items hang.
   virtual TreeItem Root() const = 0;
   // Inserts last among the parent's children. Without a text the item's text is deferred: the
-  // owner produces it when it is first shown and fixes it with SetText.
+  // owner produces it when it is first shown and fixes it with SetText. A tree may keep no fixed
+  // texts (the command line's); the item then stays deferred and the owner produces its text
+  // whenever it is asked.
   virtual TreeItem InsertChild(TreeItem parent, int32_t image,
                                std::optional<std::wstring> text) = 0;
   // Deletes the item with everything under it.
