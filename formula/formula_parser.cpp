@@ -947,10 +947,14 @@ CFormulaParser::NodePtr CFormulaParser::ParseReference() {
         return std::make_shared<CSyntaxNode>(std::wstring(word));
       }
     }
-    if (const TableRecord* table = TableOf(word)) {
-      CellReference reference = ResolveStructured(word, *table);
+    // The replay decides on the text without a spill mark, so the parse does too: "[]#" in a
+    // table's row is its row, in the parse as in every replay.
+    std::wstring_view tableWord = word;
+    if (tableWord.size() > 1 && tableWord.back() == L'#') tableWord.remove_suffix(1);
+    if (const TableRecord* table = TableOf(tableWord)) {
+      CellReference reference = ResolveStructured(tableWord, *table);
       references_.Add(reference);
-      entry_->references.Add({std::wstring(word), true});
+      entry_->references.Add({std::wstring(tableWord), true});
       auto node = std::make_shared<CSyntaxNodeAddress>(word);
       node->SetReference(std::move(reference));
       Step();

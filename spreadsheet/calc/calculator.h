@@ -50,6 +50,8 @@ class CCalculator final : private ICellReader {
 
   // External references reach other open workbooks through this.
   void SetWorkbookFinder(WorkbookFinder finder) { finder_ = std::move(finder); }
+  // The cells of arrays one evaluation may build, kMaxArrayCellsPerEvaluation unless set lower: a fuzzer that judges time wants linear work over whole columns cut short.
+  void SetArrayCellBudget(std::int64_t cells) { arrayCellBudget_ = cells; }
 
   // Starts keeping a workbook: its formula cells without a value wait for calculation.
   void Attach(CWorkbook& workbook);
@@ -98,6 +100,7 @@ class CCalculator final : private ICellReader {
   EvalValue Read(CWorkbook& workbook, std::int32_t sheet, CellCoord cell) override;
   CWorkbook* FindOpenWorkbook(std::wstring_view name) override;
   ExpressionPtr Parse(std::wstring_view text) override;
+  std::int64_t ArrayCellBudget() const override { return arrayCellBudget_; }
 
   WorkbookState* StateOf(const CWorkbook& workbook) const;
   ExpressionPtr ExpressionOf(WorkbookState& state, std::int32_t sheet, std::uint32_t record);
@@ -123,6 +126,7 @@ class CCalculator final : private ICellReader {
   std::vector<std::unique_ptr<WorkbookState>> states_;
   WorkbookFinder finder_;
   std::unordered_map<std::wstring, ExpressionPtr> parsedTexts_;
+  std::int64_t arrayCellBudget_ = kMaxArrayCellsPerEvaluation;
   bool waitForPending_ = true;
   CalculationStatistics statistics_;
   // Cells read while being calculated during Calculate (each closes a circle), by workbook.

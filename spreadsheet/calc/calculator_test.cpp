@@ -115,6 +115,21 @@ TEST(Calculator, EvaluateKeepsArraysWholeAndNeverGivesNothing) {
             evaluate(L"TRANSPOSE({1,2})"));
 }
 
+TEST(Calculator, ALowerArrayBudgetCutsWholeColumnArithmeticShort) {
+  auto book = NewWorkbook();
+  for (std::int32_t row = 1; row <= 3; ++row) {
+    book->Sheet(1).SetValue({row, 1}, CellValue::Number(row));
+    book->Sheet(1).SetValue({row, 2}, CellValue::Number(10));
+  }
+  CCalculator calculator;
+  calculator.Attach(*book);
+  const wchar_t* formula = L"SUMPRODUCT(A:A*B:B)";
+  EXPECT_TRUE(IsNumber(calculator.Evaluate(*book, 1, formula, true), 60));
+  calculator.SetArrayCellBudget(kMaxArrayCellsPerEvaluation / 16);
+  EXPECT_EQ(EvalValue::Error(ErrorCode::Num), calculator.Evaluate(*book, 1, formula, true));
+  EXPECT_TRUE(IsNumber(calculator.Evaluate(*book, 1, L"SUMPRODUCT(A1:A3*B1:B3)", true), 60));
+}
+
 TEST(Calculator, ArrayFormulasFillTheirRange) {
   auto book = NewWorkbook();
   CWorksheet& sheet = book->Sheet(1);

@@ -460,7 +460,7 @@ EvalValue CFormulaEvaluator::EvalArgument(const Expression& e, std::int32_t inde
 }
 
 bool CFormulaEvaluator::ReserveArrayCells(std::int64_t cells) {
-  if (cells > kMaxArrayCells || cells > kMaxArrayCellsPerEvaluation - arrayCells_) return false;
+  if (cells > kMaxArrayCells || cells > reader_.ArrayCellBudget() - arrayCells_) return false;
   arrayCells_ += cells;
   return true;
 }

@@ -19,6 +19,11 @@ class CWorkbook;
 
 // The calculator's side of evaluation: the cells' current values (a cell still to be calculated
 // may make Read throw; the calculator catches it), other open workbooks, and parsed text.
+// The cells one evaluation may build into arrays, operands and results together: each array is
+// bounded by kMaxArrayCells, yet a formula can chain many ("1:256+1:256+..."). Enough for
+// arithmetic over a few whole columns; past it arrays are #NUM!, in bounded time and memory.
+inline constexpr std::int64_t kMaxArrayCellsPerEvaluation = 4 * kMaxArrayCells;
+
 class ICellReader {
  public:
   virtual ~ICellReader() = default;
@@ -27,6 +32,8 @@ class ICellReader {
   virtual CWorkbook* FindOpenWorkbook(std::wstring_view name) = 0;
   // A parsed formula for text without "=" (names' definitions, INDIRECT); null when malformed.
   virtual ExpressionPtr Parse(std::wstring_view text) = 0;
+  // The cells one evaluation may build into arrays (CFormulaEvaluator::ReserveArrayCells).
+  virtual std::int64_t ArrayCellBudget() const { return kMaxArrayCellsPerEvaluation; }
 };
 
 // Where a formula is evaluated. `origin` is the cell its references were written for: a shared
@@ -41,10 +48,7 @@ struct EvaluationSite {
 
 class CFormulaEvaluator final : public CFunctionContext {
  public:
-  // The cells one evaluation may build into arrays, operands and results together: each array
-  // is bounded by kMaxArrayCells, yet a formula can chain many ("1:256+1:256+..."). Enough for
-  // arithmetic over a few whole columns; past it arrays are #NUM!, in bounded time and memory.
-  static constexpr std::int64_t kMaxArrayCellsPerEvaluation = 4 * kMaxArrayCells;
+  static constexpr std::int64_t kMaxArrayCellsPerEvaluation = spreadsheet::kMaxArrayCellsPerEvaluation;
 
   CFormulaEvaluator(ICellReader& reader, const EvaluationSite& site);
 
