@@ -333,7 +333,9 @@ size_t CFormulaTokenizer::ScanWord(size_t start) {
       const size_t literal =
           stop + 1 < n && text_[stop + 1] == L'#' ? ErrorLiteralLength(stop + 1) : 0;
       end = literal > 0 ? stop + 1 + literal : SimpleScan(stop + 1);
-      if (end < n && text_[end] == L':') {
+      // "Sheet1!C1:(": a ":" with nothing of a word after it is the range operator, not part of
+      // the word, as after "C1" without a sheet.
+      if (end < n && text_[end] == L':' && SimpleScan(SkipQuoted(end + 1)) > end + 1) {
         pos = end + 1;
         continue;
       }

@@ -41,6 +41,8 @@ TEST_F(FormulaTokenizerTest, WordBoundaries) {
       {L"='My Sheet'!A1", {L"=", L"'My Sheet'!A1"}},
       {L"='It''s'!A1*2", {L"=", L"'It''s'!A1", L"*", L"2"}},
       {L"=Sheet1!A1:Sheet2!B2", {L"=", L"Sheet1!A1:Sheet2!B2"}},
+      // A fuzzing find: the ":" joined the word though no corner followed it.
+      {L"=Sheet1!C1:(1,2)", {L"=", L"Sheet1!C1", L":", L"(", L"1", L",", L"2", L")"}},
       {L"=[Book1.xlsx]Sheet1!A1", {L"=", L"[Book1.xlsx]Sheet1!A1"}},
       {L"=#REF!+1", {L"=", L"#REF!", L"+", L"1"}},
       {L"=R[1]C[-2]:R[2]C[3]", {L"=", L"R[1]C[-2]:R[2]C[3]"}},
