@@ -12,6 +12,7 @@
 #include <span>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "platform/bstr.h"
@@ -25,14 +26,22 @@ constexpr IID kIidSpreadsheetObject = {
     0x6a1c7d52, 0x3f0e, 0x4b8a, {0x9d, 0x21, 0x5c, 0x7e, 0x40, 0x18, 0xa3, 0x6f}};
 
 // The member tables by name, without regard to case, and by id. Every object's table is a
-// static array, so its address names it; each table is indexed once, instead of comparing the
-// name with every member on each of the scans' many calls.
+// static array, so its address and length name it; each table is indexed once, instead of
+// comparing the name with every member on each of the scans' many calls.
 struct MemberIndex {
   std::deque<std::wstring> foldedNames;  // what byName's keys view
   std::unordered_map<std::wstring_view, const Member*> byName;
   std::vector<const Member*> byId;  // ids from 0 up; larger ids are searched for
 };
-using MemberIndexes = std::unordered_map<const Member*, MemberIndex>;
+// Keyed by the table's address and length: an object may offer the first members of its table
+// only (a host without some feature), and then the rest must not be found.
+struct TableKeyHash {
+  std::size_t operator()(const std::pair<const Member*, std::size_t>& key) const {
+    return std::hash<const Member*>{}(key.first) ^ (key.second * 0x9E3779B97F4A7C15ull);
+  }
+};
+using MemberIndexes =
+    std::unordered_map<std::pair<const Member*, std::size_t>, MemberIndex, TableKeyHash>;
 
 // Names longer than this are no member's.
 constexpr std::size_t kLongestName = 64;
@@ -56,7 +65,7 @@ wchar_t FoldedChar(wchar_t c) {
 }
 
 const MemberIndex& IndexOf(std::span<const Member> members) {
-  MemberIndex& index = ThreadIndexes()[members.data()];
+  MemberIndex& index = ThreadIndexes()[{members.data(), members.size()}];
   if (!index.foldedNames.empty() || members.empty()) return index;
   constexpr DISPID kDenseIds = 4096;
   for (const Member& member : members) {
