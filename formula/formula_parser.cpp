@@ -431,7 +431,16 @@ CellReference CFormulaParser::ResolveReference(std::wstring_view text, bool dyna
     }
   } else if (addressParser_->Parse(text)) {
     if (addressParser_->IsExternal()) {
-      if (externalTable_ != nullptr) reference.externalId = externalTable_->Add(text);
+      if (externalTable_ != nullptr) {
+        // The same text twice in one formula is one reference, as the memo's replay (which
+        // keeps each text once) gives it for the formula's other cells.
+        for (const CellReference& earlier : references_.Items()) {
+          if (earlier.externalId != 0 && externalTable_->Find(earlier.externalId) == text) {
+            reference.externalId = earlier.externalId;
+          }
+        }
+        if (reference.externalId == 0) reference.externalId = externalTable_->Add(text);
+      }
     } else {
       reference.first = addressParser_->First();
       reference.last = addressParser_->Last();

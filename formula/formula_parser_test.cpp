@@ -267,6 +267,12 @@ TEST_F(FormulaParserTest, ExternalReferencesGetFreshIdsThatCopiesShare) {
   EXPECT_EQ(copy.GetReferences()[0].externalId, 5);
   EXPECT_EQ(book.externals.Find(1), L"[Other.xlsx]Sheet1!A1");
 
+  // A fuzzing find: the same text twice was two references in the parse and one in the memo's
+  // replay; it is one in both.
+  const std::wstring twice = L"='[1]e'!A1='[1]e'!A1";
+  EXPECT_EQ(Parse(twice), (Refs{L"ext:7"}));
+  EXPECT_EQ(Parse(twice), (Refs{L"ext:8"}));
+
   parser.SetExternalTable(nullptr);
   parser.ClearMemo();
   EXPECT_EQ(Parse(L"=[Other.xlsx]Sheet1!A1"), (Refs{L"0!0"}));  // no table: all zero
