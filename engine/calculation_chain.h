@@ -2,8 +2,9 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
-#include <set>
+#include <cstddef>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "container/dependency_container.h"
@@ -27,8 +28,22 @@ class CCalculationLevels {
   // The cell's level, or kNoFormula when the formula index does not hold the cell.
   int32_t CalculationLevel(const CellPos& cell);
 
-  // Every level computed so far, by cell.
-  const std::map<CellPos, int32_t, CellPosOrder>& Levels() const { return levels_; }
+  struct CellHash {
+    size_t operator()(const CellPos& cell) const {
+      uint64_t h = static_cast<uint32_t>(cell.sheet);
+      h = h * 0x9E3779B97F4A7C15ull + static_cast<uint32_t>(cell.column);
+      h = h * 0x9E3779B97F4A7C15ull + static_cast<uint32_t>(cell.row);
+      return static_cast<size_t>(h ^ (h >> 31));
+    }
+  };
+  struct SameCell {
+    bool operator()(const CellPos& a, const CellPos& b) const { return a == b; }
+  };
+  using LevelTable = std::unordered_map<CellPos, int32_t, CellHash, SameCell>;
+
+  // Every level computed so far, by cell, in no particular order: a workbook's half a million
+  // formulas are looked up here several times each.
+  const LevelTable& Levels() const { return levels_; }
 
  private:
   struct Frame;
@@ -39,8 +54,8 @@ class CCalculationLevels {
   bool StartFrame(const CellPos& cell, std::vector<Frame>* frames);
 
   CDependencyContainer& container_;
-  std::map<CellPos, int32_t, CellPosOrder> levels_;
-  std::set<CellPos, CellPosOrder> onPath_;
+  LevelTable levels_;
+  std::unordered_set<CellPos, CellHash, SameCell> onPath_;
 };
 
 // Empties and fills the container's calculation chain: all formulas, collected first unless done

@@ -1,7 +1,9 @@
 // The primitive calls and the typed accessors.
 #include "excel/excel_object.h"
 
+#include <algorithm>
 #include <new>
+#include <string>
 #include <vector>
 
 #include "platform/bstr.h"
@@ -40,19 +42,38 @@ bool ExcelObject::Invoke(std::wstring_view member, WORD flags, const CVariant* p
                          CVariant* result) const {
   if (IsEmpty()) return false;
   CheckThread();
-  std::wstring name(member);
-  LPOLESTR names[1] = {name.data()};
+  // Every read of a scan goes through here: the name and the arguments are laid out on the
+  // stack unless they are unusually long.
+  constexpr size_t kShortName = 64;
+  wchar_t shortName[kShortName];
+  std::wstring longName;
+  LPOLESTR names[1] = {shortName};
+  if (member.size() < kShortName) {
+    std::copy(member.begin(), member.end(), shortName);
+    shortName[member.size()] = L'\0';
+  } else {
+    longName.assign(member);
+    names[0] = longName.data();
+  }
   DISPID id = DISPID_UNKNOWN;
   if (FAILED(object_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id))) return false;
 
   // The callee only reads the arguments; the VARIANTs stay owned by the caller's CVariants.
-  std::vector<VARIANT> raw;
-  raw.reserve(args.size() + 1);
-  if (put != nullptr) raw.push_back(*put->Get());
-  for (auto it = std::rbegin(args); it != std::rend(args); ++it) raw.push_back(*it->Get());
+  constexpr size_t kFewArguments = 8;
+  VARIANT few[kFewArguments];
+  std::vector<VARIANT> many;
+  const size_t count = args.size() + (put != nullptr ? 1 : 0);
+  VARIANT* raw = few;
+  if (count > kFewArguments) {
+    many.resize(count);
+    raw = many.data();
+  }
+  size_t at = 0;
+  if (put != nullptr) raw[at++] = *put->Get();
+  for (auto it = std::rbegin(args); it != std::rend(args); ++it) raw[at++] = *it->Get();
   DISPID putId = DISPID_PROPERTYPUT;
-  DISPPARAMS params{raw.empty() ? nullptr : raw.data(), put != nullptr ? &putId : nullptr,
-                    static_cast<UINT>(raw.size()), put != nullptr ? 1u : 0u};
+  DISPPARAMS params{count == 0 ? nullptr : raw, put != nullptr ? &putId : nullptr,
+                    static_cast<UINT>(count), put != nullptr ? 1u : 0u};
 
   EXCEPINFO exception{};
   CVariant answer;

@@ -5,7 +5,12 @@
 #include <utility>
 
 const uint32_t* CItemReferenceMap::SlotOf(TreeItem item) const {
-  if (!ordered_.empty() && item <= ordered_.back()) {
+  if (!ordered_.empty() && item <= ordered_.back() && item >= ordered_.front()) {
+    // A flat list's items are numbered without gaps: the item is where its number says.
+    const TreeItem guess = item - ordered_.front();
+    if (guess < ordered_.size() && ordered_[static_cast<size_t>(guess)] == item) {
+      return &orderedSlots_[static_cast<size_t>(guess)];
+    }
     const auto at = std::lower_bound(ordered_.begin(), ordered_.end(), item);
     if (at != ordered_.end() && *at == item) {
       return &orderedSlots_[static_cast<size_t>(at - ordered_.begin())];
