@@ -29,7 +29,8 @@ cmake --build "$build" --target trelvane_fuzzers >/dev/null
 # $work/NAME/finding.
 fuzz_target() {
   local name=$1 max_len=$2
-  mkdir -p "$work/$name/corpus" "$work/$name/findings"
+  # Without ../shared/corpus a target may have no seeds; it then starts from nothing.
+  mkdir -p "$work/$name/corpus" "$work/$name/findings" "$build/seeds/$name"
   local log="$work/$name/last-run.log"
   rm -f "$work/$name/finding"
   local before after status=0
@@ -38,9 +39,9 @@ fuzz_target() {
     -dict="$root/fuzz/dictionaries/$name.dict" -max_total_time="$seconds" -timeout=1 \
     -rss_limit_mb=2048 -max_len="$max_len" -print_final_stats=1 \
     -artifact_prefix="$work/$name/findings/" >"$log" 2>&1 || status=$?
-  stat() { grep -m1 "^stat::$1:" "$log" | awk '{print $2}'; }
+  stat() { grep -m1 "^stat::$1:" "$log" | awk '{print $2}' || true; }
   local final cov ft
-  final=$(grep -E '^#[0-9]+.*(DONE|cov:)' "$log" | tail -1)
+  final=$(grep -E '^#[0-9]+.*(DONE|cov:)' "$log" | tail -1 || true)
   cov=$(sed -n 's/.* cov: \([0-9]*\).*/\1/p' <<<"$final")
   ft=$(sed -n 's/.* ft: \([0-9]*\).*/\1/p' <<<"$final")
   after=$(find "$work/$name/findings" -type f | wc -l)
@@ -74,7 +75,7 @@ failed=0
 printf '%-22s %12s %10s %8s %8s %s\n' target executions exec/s cov ft findings
 for entry in "${targets[@]}"; do
   read -r name _ <<<"$entry"
-  cat "$work/$name/result"
+  cat "$work/$name/result" 2>/dev/null || { echo "$name: no result" >&2; failed=1; }
   if [ -f "$work/$name/finding" ]; then
     failed=1
     cat "$work/$name/finding" >&2

@@ -37,7 +37,8 @@ struct MemberIndex {
 // only (a host without some feature), and then the rest must not be found.
 struct TableKeyHash {
   std::size_t operator()(const std::pair<const Member*, std::size_t>& key) const {
-    return std::hash<const Member*>{}(key.first) ^ (key.second * 0x9E3779B97F4A7C15ull);
+    return std::hash<const Member*>{}(key.first) ^
+           static_cast<std::size_t>(key.second * 0x9E3779B97F4A7C15ull);
   }
 };
 using MemberIndexes =
