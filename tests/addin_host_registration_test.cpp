@@ -146,8 +146,10 @@ TEST_F(AddInRegistrationTest, RegistersTheClassItsProgIdItsServerAndItsTypeLibra
   EXPECT_EQ(UpperCase(library->id), UpperCase(classLibrary->Text().value_or(L"")));
   const std::wstring libraryKey = L"TypeLib\\" + library->id + L"\\" + library->version;
   EXPECT_TRUE(RegistryKeyExists(HKEY_CLASSES_ROOT, libraryKey)) << libraryKey;
+  // RegisterTypeLib files the library under the platform the DLL was built for.
+  const std::wstring platform = sizeof(void*) == 8 ? L"win64" : L"win32";
   const std::optional<RegistryValue> libraryPath =
-      ReadRegistryValue(HKEY_CLASSES_ROOT, libraryKey + L"\\0\\win64", L"");
+      ReadRegistryValue(HKEY_CLASSES_ROOT, libraryKey + L"\\0\\" + platform, L"");
   ASSERT_TRUE(libraryPath && libraryPath->Text());
   EXPECT_EQ(UpperCase(dll), UpperCase(WithoutLongPathPrefix(*libraryPath->Text())));
 }
