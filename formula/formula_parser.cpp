@@ -479,14 +479,23 @@ CellReference CFormulaParser::ResolveStructured(std::wstring_view word,
 // Address nodes get the parsed area written back for the current cell, so that a call's text
 // names the cells it names in this cell. Nodes whose text is not an area of this workbook (table
 // references, names that are not ranges, external references) keep the text as written.
+//
+// Right of a ":" the current sheet is left unwritten: "Sheet1!B2:Sheet1!C4" would read back as
+// one token of another text, while "Sheet1!B2:C4" reads back as itself.
 void CFormulaParser::FillAddressTexts(CSyntaxNode& root,
                                       std::vector<const CSyntaxNode*>& callsSeen) {
-  std::vector<CSyntaxNode*> pending{&root};
+  struct Pending {
+    CSyntaxNode* node;
+    bool rightOfColon;
+  };
+  std::vector<Pending> pending{{&root, false}};
   while (!pending.empty()) {
-    CSyntaxNode* node = pending.back();
+    const auto [node, rightOfColon] = pending.back();
     pending.pop_back();
+    const auto* operation = dynamic_cast<CSyntaxNodeBinOpr*>(node);
+    const bool colon = operation != nullptr && operation->Operator().GetText() == L":";
     for (size_t i = node->StoredChildCount(); i > 0; --i)
-      pending.push_back(node->StoredChild(i - 1));
+      pending.push_back({node->StoredChild(i - 1), colon && (i > 1 || rightOfColon)});
     if (dynamic_cast<CSyntaxNodeFuncCall*>(node) != nullptr) callsSeen.push_back(node);
     auto* address = dynamic_cast<CSyntaxNodeAddress*>(node);
     if (address == nullptr) continue;
@@ -499,8 +508,10 @@ void CFormulaParser::FillAddressTexts(CSyntaxNode& root,
     addressParser_->SetCurrentCell(currentCell_);
     if (!keepsWrittenText && addressParser_->Parse(written) && !addressParser_->IsExternal()) {
       const CellPos first = addressParser_->First();
-      const std::wstring_view sheet =
-          sheetNames_ != nullptr ? sheetNames_->Find(first.sheet) : std::wstring_view();
+      const bool unwritten = rightOfColon && first.sheet == currentCell_.sheet;
+      const std::wstring_view sheet = sheetNames_ != nullptr && !unwritten
+                                          ? sheetNames_->Find(first.sheet)
+                                          : std::wstring_view();
       normalised = CAddressParser::FormatAddress(first, addressParser_->Last(), sheet);
       if (spill) normalised.push_back(L'#');
     }

@@ -346,6 +346,13 @@ TEST_F(DynamicCallTest, CallTextsNameTheCellsOfTheCurrentCell) {
   // A call on the dropped right side of ":" is still evaluated, with its full text.
   Parse(L"=A1:OFFSET(B1,1,1)");
   EXPECT_EQ(Evaluated(), (Refs{L"OFFSET(Sheet1!B1, 1, 1)@1"}));
+  // Right of ":" the sheet is not written again: "Sheet1!B2:Sheet1!C4" would read back as one
+  // token of another text (a fuzzing find).
+  Parse(L"=OFFSET(B2:B2:C4,1,1)");
+  EXPECT_EQ(Evaluated(), (Refs{L"OFFSET(Sheet1!B2:C4, 1, 1)@1"}));
+  Parse(L"=OFFSET(Sheet1!B2:C4,1,1)");
+  EXPECT_EQ(parser.GetRoot()->GetText(), L"OFFSET(Sheet1!B2:C4, 1, 1)");
+  Evaluated();
   // Formulas without such calls keep the texts as written.
   Parse(L"=SUM($A$1:B2)");
   EXPECT_EQ(parser.GetRoot()->GetText(), L"SUM($A$1:B2)");
