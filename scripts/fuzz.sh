@@ -5,10 +5,13 @@
 # under .../TARGET/findings. Prints per target the executions, executions per second, coverage
 # (libFuzzer's cov and ft) and findings; exits 1 on any finding, with the reproducer's path and
 # the sanitizer's report. An input that takes over a second or 2 GB is a finding.
+# Mutations follow TRELVANE_FUZZ_SEED (default 1), so that a run from the same inputs repeats
+# itself and a failed CI run can be replayed; 0 draws a new seed per run, for hunting.
 set -euo pipefail
 
 seconds="${1:-60}"
 jobs="${JOBS:-$(nproc)}"
+seed="${TRELVANE_FUZZ_SEED:-1}"
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${TRELVANE_FUZZ_BUILD:-$root/build/fuzz}"
 work="${TRELVANE_FUZZ_DIR:-/tmp/trelvane-fuzz}"
@@ -37,7 +40,7 @@ fuzz_target() {
   before=$(find "$work/$name/findings" -type f | wc -l)
   "$build/${name}_fuzzer" "$work/$name/corpus" "$build/seeds/$name" \
     -dict="$root/fuzz/dictionaries/$name.dict" -max_total_time="$seconds" -timeout=1 \
-    -rss_limit_mb=2048 -max_len="$max_len" -print_final_stats=1 \
+    -rss_limit_mb=2048 -max_len="$max_len" -seed="$seed" -print_final_stats=1 \
     -artifact_prefix="$work/$name/findings/" >"$log" 2>&1 || status=$?
   stat() { grep -m1 "^stat::$1:" "$log" | awk '{print $2}' || true; }
   local final cov ft
