@@ -31,10 +31,6 @@ bool InBox(const CellPos& low, const CellPos& high, const CellPos& cell) {
 
 }  // namespace
 
-size_t CDependentsIndex::PositionHash::operator()(const CellPos& cell) const {
-  return static_cast<size_t>(CornersHash(cell, cell));
-}
-
 uint64_t CDependentsIndex::BlockKey(int32_t sheet, int32_t column, int32_t row) {
   return (static_cast<uint64_t>(static_cast<uint32_t>(sheet)) << 42) ^
          (static_cast<uint64_t>(static_cast<uint32_t>(column / kBlockColumns)) << 21) ^

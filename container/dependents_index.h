@@ -29,18 +29,12 @@ class CDependentsIndex {
     CellPos high;
     std::vector<CellPos> formulas;
   };
-  struct PositionHash {
-    size_t operator()(const CellPos& cell) const;
-  };
-  struct PositionEqual {
-    bool operator()(const CellPos& a, const CellPos& b) const { return a == b; }
-  };
 
   void Add(const CellPos& formula, const CellReference& reference);
   static uint64_t BlockKey(int32_t sheet, int32_t column, int32_t row);
 
   size_t indexedFormulas_ = 0;
-  std::unordered_map<CellPos, std::vector<CellPos>, PositionHash, PositionEqual> cells_;
+  std::unordered_map<CellPos, std::vector<CellPos>> cells_;
   std::vector<Area> areas_;
   // Small areas by the blocks of rows and columns they cover; large ones are tested each time.
   std::unordered_map<uint64_t, std::vector<uint32_t>> blocks_;

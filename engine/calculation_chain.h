@@ -28,18 +28,7 @@ class CCalculationLevels {
   // The cell's level, or kNoFormula when the formula index does not hold the cell.
   int32_t CalculationLevel(const CellPos& cell);
 
-  struct CellHash {
-    size_t operator()(const CellPos& cell) const {
-      uint64_t h = static_cast<uint32_t>(cell.sheet);
-      h = h * 0x9E3779B97F4A7C15ull + static_cast<uint32_t>(cell.column);
-      h = h * 0x9E3779B97F4A7C15ull + static_cast<uint32_t>(cell.row);
-      return static_cast<size_t>(h ^ (h >> 31));
-    }
-  };
-  struct SameCell {
-    bool operator()(const CellPos& a, const CellPos& b) const { return a == b; }
-  };
-  using LevelTable = std::unordered_map<CellPos, int32_t, CellHash, SameCell>;
+  using LevelTable = std::unordered_map<CellPos, int32_t>;
 
   // Every level computed so far, by cell, in no particular order: a workbook's half a million
   // formulas are looked up here several times each.
@@ -55,7 +44,7 @@ class CCalculationLevels {
 
   CDependencyContainer& container_;
   LevelTable levels_;
-  std::unordered_set<CellPos, CellHash, SameCell> onPath_;
+  std::unordered_set<CellPos> onPath_;
 };
 
 // Empties and fills the container's calculation chain: all formulas, collected first unless done

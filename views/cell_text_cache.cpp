@@ -91,16 +91,6 @@ std::wstring UnpackText(const unsigned char* bytes, size_t size) {
   return text;
 }
 
-size_t HashOfCell(const CellPos& cell) {
-  uint64_t h = static_cast<uint32_t>(cell.sheet);
-  h = h * 0x9E3779B97F4A7C15ULL + static_cast<uint32_t>(cell.column);
-  h = h * 0x9E3779B97F4A7C15ULL + static_cast<uint32_t>(cell.row);
-  h ^= h >> 29;
-  h *= 0xBF58476D1CE4E5B9ULL;
-  h ^= h >> 32;
-  return static_cast<size_t>(h);
-}
-
 }  // namespace
 
 CellTexts ReadCellTexts(CDependencyContainer& container, const CellPos& cell) {
@@ -128,7 +118,7 @@ CellTexts ReadRangeTexts(const ExcelObject& range, std::optional<bool> hasFormul
 
 size_t CCellTextCache::SlotOf(const CellPos& cell) const {
   const size_t mask = slots_.size() - 1;
-  for (size_t slot = HashOfCell(cell) & mask;; slot = (slot + 1) & mask) {
+  for (size_t slot = std::hash<CellPos>{}(cell) & mask;; slot = (slot + 1) & mask) {
     const uint32_t index = slots_[slot];
     if (index == 0 || entries_[index - 1].cell == cell) return slot;
   }
