@@ -5,8 +5,9 @@
 # under .../TARGET/findings. Prints per target the executions, executions per second, coverage
 # (libFuzzer's cov and ft) and findings; exits 1 on any finding, with the reproducer's path and
 # the sanitizer's report. An input that takes over a second or 2 GB is a finding.
-# Mutations follow TRELVANE_FUZZ_SEED (default 1), so that a run from the same inputs repeats
-# itself and a failed CI run can be replayed; 0 draws a new seed per run, for hunting.
+# Mutations follow TRELVANE_FUZZ_SEED (default 1): runs from the same inputs search alike (the
+# coverage that steers them varies a little), so a CI finding is likely met again by the same
+# command; 0 draws a new seed per run, for hunting.
 set -euo pipefail
 
 seconds="${1:-60}"
