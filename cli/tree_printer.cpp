@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -16,6 +17,13 @@ namespace {
 
 constexpr size_t kIndent = 2;
 constexpr size_t kColumnGap = 2;
+// A running total's dependents are a chain tens of thousands of levels deep. Rows below this
+// depth are indented as at it and start with their depth instead, so that no line is tens of
+// thousands of spaces wide.
+constexpr size_t kDeepestIndent = 32;
+// Columns are aligned to their widest text up to this width; a longer text pushes the rest of
+// its own row along instead of widening every row.
+constexpr size_t kWidestAlignedColumn = 120;
 
 constexpr const char* kBoldRed = "\x1b[1;31m";
 constexpr const char* kBlue = "\x1b[34m";
@@ -52,7 +60,8 @@ void ForEachRowItem(const TraceView& view, Visit&& visit) {
 std::vector<std::wstring> RowTexts(const TraceView& view, TreeItem item, size_t depth,
                                    bool repeated) {
   std::vector<std::wstring> texts = ColumnTexts(view, item);
-  texts[0].insert(0, depth * kIndent, L' ');
+  if (depth > kDeepestIndent) texts[0].insert(0, L'[' + std::to_wstring(depth) + L"] ");
+  texts[0].insert(0, std::min(depth, kDeepestIndent) * kIndent, L' ');
   if (repeated) texts[0] += kExpandedAboveMark;
   return texts;
 }
@@ -67,7 +76,9 @@ class CRowWriter {
     if (view_.highlightErrors) line = ink == Ink::kError ? kHighlightGutter : kPlainGutter;
     for (size_t i = 0; i < texts.size(); ++i) {
       line += texts[i];
-      if (i + 1 < texts.size()) line.append(widths_[i] - texts[i].size() + kColumnGap, L' ');
+      if (i + 1 < texts.size()) {
+        line.append(std::max(widths_[i], texts[i].size()) - texts[i].size() + kColumnGap, L' ');
+      }
     }
     while (!line.empty() && line.back() == L' ') line.pop_back();
     const char* inkCode = !colour_               ? nullptr
@@ -105,7 +116,9 @@ bool PrintTraceTree(const TraceView& view, std::FILE* to, bool colour) {
   // pass (the cells' texts are kept by the filler) rather than held between them.
   std::vector<size_t> widths(view.columns.size(), 0);
   const auto widen = [&widths](const std::vector<std::wstring>& texts) {
-    for (size_t i = 0; i < texts.size(); ++i) widths[i] = std::max(widths[i], texts[i].size());
+    for (size_t i = 0; i < texts.size(); ++i) {
+      widths[i] = std::max(widths[i], std::min(texts[i].size(), kWidestAlignedColumn));
+    }
   };
   widen(view.columns);
   ForEachRowItem(view, [&](TreeItem item, size_t depth, bool repeated) {

@@ -122,6 +122,44 @@ std::filesystem::path WriteChainWorkbook(const std::filesystem::path& folder) {
   return path;
 }
 
+TEST(CliCommands, DeepTreesAndLongTextsKeepTreeLinesNarrow) {
+  // A1 = A2+1, ..., A200 = B200, and B200 a text of 500 characters: a chain 201 levels deep
+  // with a long value in a middle column.
+  test_support::CTemporaryFolder folder;
+  spreadsheet::CWorkbook book(L"deep.xlsx");
+  spreadsheet::CWorksheet& sheet = book.AddSheet(L"Deep");
+  const std::wstring longText(500, L'x');
+  sheet.SetValue({200, 2}, spreadsheet::CellValue::Text(longText));
+  sheet.SetFormula({200, 1}, L"B200", spreadsheet::CellValue::Text(longText));
+  for (int32_t row = 199; row >= 1; --row) {
+    sheet.SetFormula({row, 1}, L"A" + std::to_wstring(row + 1) + L"+1",
+                     spreadsheet::CellValue::Number(0));
+  }
+  const std::filesystem::path workbook = folder.Path() / "deep.xlsx";
+  ASSERT_TRUE(spreadsheet::WriteXlsxFile(book, workbook).ok);
+
+  const RunResult tree = RunTrelvane({"precedents", workbook.string(), "Deep!A1"});
+  ASSERT_EQ(0, tree.exitCode) << tree.err;
+  std::vector<std::string> lines;
+  for (size_t from = 0, end; from < tree.out.size(); from = end + 1) {
+    end = tree.out.find('\n', from);
+    lines.push_back(tree.out.substr(from, end - from));
+  }
+  ASSERT_EQ(2u + 201u, lines.size());
+  // Rows below 32 levels are indented as at 32 and name their depth; only the two rows that
+  // hold the long text are wider than the aligned columns.
+  EXPECT_EQ(0u, lines[2 + 31].find(std::string(62, ' ') + "A32 "));
+  EXPECT_EQ(0u, lines[2 + 150].find(std::string(64, ' ') + "[150] A151 "));
+  EXPECT_EQ(0u, lines[2 + 200].find(std::string(64, ' ') + "[200] B200 "));
+  size_t wide = 0;
+  for (const std::string& line : lines) wide += line.size() > 300 ? 1u : 0u;
+  EXPECT_EQ(2u, wide);
+  // The columns of the other rows stay aligned with the header.
+  const size_t formulaColumn = lines[1].find("Formula");
+  EXPECT_EQ(formulaColumn, lines[2].find("=A2+1"));
+  EXPECT_EQ(formulaColumn, lines[2 + 150].find("=A152+1"));
+}
+
 TEST(CliCommands, BranchFormatIsTheSavedTextFileByteForByte) {
   test_support::CTemporaryFolder folder;
   const std::filesystem::path workbook = WriteChainWorkbook(folder.Path());
