@@ -4,7 +4,13 @@
 #include <optional>
 #include <string>
 
-enum class OutputFormat { kTree, kJson, kBranch };
+// kJsonLines prints a trace as JSON Lines; the other outputs are one line of JSON already, the
+// same in both JSON formats.
+enum class OutputFormat { kTree, kJson, kJsonLines, kBranch };
+
+inline bool IsJson(OutputFormat format) {
+  return format == OutputFormat::kJson || format == OutputFormat::kJsonLines;
+}
 
 struct CommandLine {
   std::string command;  // the subcommand's name

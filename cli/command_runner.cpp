@@ -142,6 +142,11 @@ class CCommandRun {
         written = WriteOutputStream(
             [&window](std::FILE* to) { return PrintTraceJson(window->View(), to); }, line_.output);
         break;
+      case OutputFormat::kJsonLines:
+        written = WriteOutputStream(
+            [&window](std::FILE* to) { return PrintTraceJsonLines(window->View(), to); },
+            line_.output);
+        break;
       case OutputFormat::kBranch:
         // The saved text file as it is; highlighting is the window's drawing, not the file's.
         written = window->WriteBranch(line_.output);
@@ -161,7 +166,7 @@ class CCommandRun {
   // The sheets of the workbook, hidden ones too, with what each holds.
   int RunSheets() const {
     const std::vector<SheetSummary> sheets = session_.Sheets();
-    return WriteOutput(FormatSheetList(sheets, line_.format == OutputFormat::kJson), line_.output)
+    return WriteOutput(FormatSheetList(sheets, IsJson(line_.format)), line_.output)
                ? 0
                : kExitMessage;
   }
@@ -173,7 +178,7 @@ class CCommandRun {
     }
     const std::vector<ColorMenuItem> items =
         desktop_.ColorMenu().value_or(std::vector<ColorMenuItem>{});
-    return WriteOutput(FormatColorMenu(items, line_.format == OutputFormat::kJson), line_.output)
+    return WriteOutput(FormatColorMenu(items, IsJson(line_.format)), line_.output)
                ? 0
                : kExitMessage;
   }
@@ -181,7 +186,7 @@ class CCommandRun {
   int PrintClipboard() const {
     const std::optional<std::string>& bytes = desktop_.ClipboardContents().Bytes();
     if (!bytes) return kExitMessage;
-    if (line_.format == OutputFormat::kJson) {
+    if (IsJson(line_.format)) {
       return WriteOutput(PrintAddressJson(*bytes), line_.output) ? 0 : kExitMessage;
     }
     return WriteOutput(line_.output.empty() ? *bytes + "\n" : *bytes, line_.output) ? 0
@@ -294,6 +299,7 @@ class CCommandRun {
     std::string bytes;
     switch (line_.format) {
       case OutputFormat::kJson:
+      case OutputFormat::kJsonLines:
         bytes = PrintPathJson(found != kNoItem, path);
         break;
       case OutputFormat::kBranch:

@@ -140,9 +140,9 @@ const char* JsonBool(bool value) {
   return value ? "true" : "false";
 }
 
-// The item without its children, as an unclosed object ready for its "children" member; its
-// members in the serializer's (sorted) order.
-void AppendOpenItem(std::string& out, const TraceView& view, TreeItem item, bool repeated) {
+// The item without its children, as an unclosed object; its members in the serializer's
+// (sorted) order.
+void AppendItemMembers(std::string& out, const TraceView& view, TreeItem item, bool repeated) {
   const CellReference* reference = view.referenceOf(item);
   // One read of the cell serves its value, its formula and the error test.
   const std::optional<CellContent> content = ReadCellContent(view, item);
@@ -183,7 +183,17 @@ void AppendOpenItem(std::string& out, const TraceView& view, TreeItem item, bool
   if (content && ValueJson(content->value, &value, &type)) {
     out += ",\"value\":" + value + ",\"valueType\":\"" + type + '"';
   }
-  out += ",\"children\":";
+}
+
+std::string DocumentHead(const TraceView& view) {
+  return "{\"title\":" + json(WideToUtf8(view.title)).dump() +
+         ",\"columns\":" + Utf8Array(view.columns).dump();
+}
+
+// Whether the document leaves the item's children out: behind "not ready" (--depth), or shown
+// in full earlier (expanded above).
+bool LeavesChildrenOut(const TraceView& view, TreeItem item, bool repeated) {
+  return repeated || ChildrenNotReady(view, item);
 }
 
 }  // namespace
@@ -198,8 +208,7 @@ bool PrintTraceJson(const TraceView& view, std::FILE* to) {
   // Flushed in pieces of about this size, so the document never sits in memory whole.
   constexpr size_t kFlushSize = 64 * 1024;
   bool ok = true;
-  std::string out = "{\"title\":" + json(WideToUtf8(view.title)).dump() +
-                    ",\"columns\":" + Utf8Array(view.columns).dump() + ",\"items\":[";
+  std::string out = DocumentHead(view) + ",\"items\":[";
   const auto flush = [&] {
     ok = ok && std::fwrite(out.data(), 1, out.size(), to) == out.size();
     out.clear();
@@ -221,8 +230,9 @@ bool PrintTraceJson(const TraceView& view, std::FILE* to) {
     if (!level.first) out += ',';
     level.first = false;
     const bool repeated = view.isRepeated && view.isRepeated(item);
-    AppendOpenItem(out, view, item, repeated);
-    if (repeated || ChildrenNotReady(view, item)) {
+    AppendItemMembers(out, view, item, repeated);
+    out += ",\"children\":";
+    if (LeavesChildrenOut(view, item, repeated)) {
       out += "null}";
     } else {
       out += '[';
@@ -231,6 +241,38 @@ bool PrintTraceJson(const TraceView& view, std::FILE* to) {
     if (out.size() >= kFlushSize) flush();
   }
   out += "}\n";
+  flush();
+  return ok;
+}
+
+// The items in the nested document's order, each on its own line with its depth instead of
+// its children; readers that refuse deep nesting (jq, Python) read any depth this way.
+bool PrintTraceJsonLines(const TraceView& view, std::FILE* to) {
+  constexpr size_t kFlushSize = 64 * 1024;
+  bool ok = true;
+  std::string out = DocumentHead(view) + "}\n";
+  const auto flush = [&] {
+    ok = ok && std::fwrite(out.data(), 1, out.size(), to) == out.size();
+    out.clear();
+  };
+  // The next sibling to write on each level, kNoItem when the level is done.
+  std::vector<TreeItem> next{view.tree->FirstChild(view.tree->Root())};
+  while (!next.empty()) {
+    const TreeItem item = next.back();
+    if (item == kNoItem) {
+      next.pop_back();
+      continue;
+    }
+    next.back() = view.tree->NextSibling(item);
+    const bool repeated = view.isRepeated && view.isRepeated(item);
+    AppendItemMembers(out, view, item, repeated);
+    const bool childrenOut = LeavesChildrenOut(view, item, repeated);
+    out += ",\"depth\":" + std::to_string(next.size() - 1) + ",\"childrenLeftOut\":";
+    out += JsonBool(childrenOut);
+    out += "}\n";
+    if (!childrenOut) next.push_back(view.tree->FirstChild(item));
+    if (out.size() >= kFlushSize) flush();
+  }
   flush();
   return ok;
 }

@@ -21,7 +21,10 @@ namespace {
 
 #ifndef _WIN32
 const std::map<std::string, OutputFormat> kFormats{
-    {"tree", OutputFormat::kTree}, {"json", OutputFormat::kJson}, {"branch", OutputFormat::kBranch}};
+    {"tree", OutputFormat::kTree},
+    {"json", OutputFormat::kJson},
+    {"jsonl", OutputFormat::kJsonLines},
+    {"branch", OutputFormat::kBranch}};
 const std::vector<std::string> kTraceKinds{"precedents", "dependents", "inputs"};
 
 std::string Lowered(std::string text) {
@@ -192,11 +195,13 @@ int main(int argc, char** argv) {
       const bool sheets = entry.arguments == Arguments::kSheets;
       command
           ->add_option("--format", line.format,
-                       sheets ? "tree or json" : "tree, json or branch (the saved text file)")
+                       sheets ? "tree or json"
+                              : "tree, json, jsonl (a trace's items a line each) or branch (the "
+                                "saved text file)")
           // Transforms added later run first: the readable check, then the mapping.
           ->transform(CLI::CheckedTransformer(kFormats))
           ->transform(OneOf(sheets ? std::vector<std::string>{"tree", "json"}
-                                   : std::vector<std::string>{"tree", "json", "branch"}))
+                                   : std::vector<std::string>{"tree", "json", "jsonl", "branch"}))
           ->default_str("tree");
       command->add_option("--output", line.output, "Write to FILE instead of stdout");
       if (sheets) {

@@ -136,6 +136,48 @@ TEST(CliEndToEnd, TreeIsATitleAndAnAlignedTable) {
   EXPECT_EQ(header.find("Formula"), first.find("="));
 }
 
+TEST(CliEndToEnd, JsonLinesHoldTheNestedItemsInOrderWithTheirDepth) {
+  const std::vector<std::string> arguments{"precedents", Budget(), "Summary!B5", "--depth", "2"};
+  const json nested = RunJson(arguments);
+  std::vector<std::string> withFormat = arguments;
+  withFormat.insert(withFormat.end(), {"--format", "jsonl"});
+  const RunResult lines = RunTrelvane(withFormat);
+  ASSERT_EQ(0, lines.exitCode) << lines.err;
+  std::istringstream in(lines.out);
+  std::string line;
+  ASSERT_TRUE(std::getline(in, line));
+  EXPECT_EQ((json{{"title", nested.at("title")}, {"columns", nested.at("columns")}}),
+            json::parse(line));
+
+  // The nested document in its own order: parents first, siblings in order.
+  std::vector<std::pair<const json*, size_t>> pending;
+  const json& top = nested.at("items");
+  for (auto it = top.rbegin(); it != top.rend(); ++it) pending.emplace_back(&*it, 0);
+  size_t leftOut = 0;
+  while (!pending.empty()) {
+    const auto [item, depth] = pending.back();
+    pending.pop_back();
+    ASSERT_TRUE(std::getline(in, line));
+    json flat = json::parse(line);
+    EXPECT_EQ(depth, flat.at("depth").get<size_t>());
+    EXPECT_EQ(item->at("children").is_null(), flat.at("childrenLeftOut").get<bool>());
+    leftOut += flat.at("childrenLeftOut").get<bool>() ? 1u : 0u;
+    flat.erase("depth");
+    flat.erase("childrenLeftOut");
+    json members = *item;
+    members.erase("children");
+    EXPECT_EQ(members, flat);
+    if (item->at("children").is_array()) {
+      const json& children = item->at("children");
+      for (auto it = children.rbegin(); it != children.rend(); ++it) {
+        pending.emplace_back(&*it, depth + 1);
+      }
+    }
+  }
+  EXPECT_FALSE(std::getline(in, line));
+  EXPECT_GT(leftOut, 0u);  // --depth 2 leaves the third level out
+}
+
 TEST(CliEndToEnd, OutputFileHoldsWhatStdoutWouldAndNothingIsLeftBeside) {
   test_support::CTemporaryFolder folder;
   const std::string target = (folder / "trace.json").string();
