@@ -234,6 +234,39 @@ TEST_F(DependencyContainer, RefreshDropsAnswersAndKeepsArraysUsedRangesAndPublis
   for (size_t i = 0; i < before.size(); ++i) EXPECT_TRUE(before[i].IsIdenticalTo((*held)[i]));
 }
 
+TEST_F(DependencyContainer, DependentsIndexOffersEachReaderOfACellOnceInOrder) {
+  CDependencyContainer container;
+  Attach(container);
+  const auto list = [](std::vector<std::pair<CellPos, CellPos>> areas) {
+    auto references = std::make_shared<std::vector<CellReference>>();
+    for (const auto& [first, last] : areas) {
+      CellReference reference;
+      reference.first = first;
+      reference.last = last;
+      references->push_back(reference);
+    }
+    return SharedReferenceList(references);
+  };
+  CFormulaIndex& formulas = container.Formulas();
+  const CellPos a1 = At(1, 1, 1);
+  formulas.Add(At(1, 9, 2), list({{a1, a1}, {a1, a1}}));          // reads A1 twice
+  formulas.Add(At(1, 3, 2), list({{a1, a1}}));
+  formulas.Add(At(2, 1, 1), list({{a1, a1}}));                    // from another sheet
+  formulas.Add(At(1, 5, 5), list({{At(2, 1, 1), At(2, 1, 1)}}));  // the same place elsewhere
+  formulas.Add(At(1, 4, 4), list({{At(1, 2, 2), a1}}));           // an area written backwards
+  for (int32_t row = 10; row < 300; ++row) {
+    formulas.Add(At(1, 7, row), list({{At(1, 8, row), At(1, 8, row)}}));
+  }
+  const CDependentsIndex index(container);
+  EXPECT_EQ((std::vector<CellPos>{At(1, 3, 2), At(1, 4, 4), At(1, 9, 2), At(2, 1, 1)}),
+            index.Candidates(a1));
+  EXPECT_EQ((std::vector<CellPos>{At(1, 5, 5)}), index.Candidates(At(2, 1, 1)));
+  EXPECT_EQ((std::vector<CellPos>{At(1, 4, 4)}), index.Candidates(At(1, 2, 2)));
+  EXPECT_EQ((std::vector<CellPos>{At(1, 7, 123)}), index.Candidates(At(1, 8, 123)));
+  EXPECT_TRUE(index.Candidates(At(3, 1, 1)).empty());
+  EXPECT_TRUE(index.Candidates(At(1, 8, 300)).empty());
+}
+
 TEST_F(DependencyContainer, NameIdsKeepGrowingAcrossRefreshes) {
   CDependencyContainer container;
   Attach(container);

@@ -39,10 +39,43 @@ uint64_t CDependentsIndex::BlockKey(int32_t sheet, int32_t column, int32_t row) 
 
 CDependentsIndex::CDependentsIndex(CDependencyContainer& container)
     : indexedFormulas_(container.Formulas().Size()) {
+  // Room for every reference as written, so that the pairs are not copied as they grow.
+  size_t written = 0;
+  for (const auto& entry : container.Formulas().All()) written += entry.second->size();
+  readers_.reserve(written);
   for (const auto& [formula, references] : container.Formulas().All()) {
     const SharedReferenceList followed = WithNamesFollowed(container, references);
     if (!followed) continue;
     for (const CellReference& reference : *followed) Add(formula, reference);
+  }
+  IndexReaders();
+}
+
+void CDependentsIndex::IndexReaders() {
+  const CellPosOrder order;
+  std::sort(readers_.begin(), readers_.end(), [&order](const Reader& a, const Reader& b) {
+    if (order(a.cell, b.cell)) return true;
+    if (order(b.cell, a.cell)) return false;
+    return order(a.formula, b.formula);
+  });
+  readers_.erase(std::unique(readers_.begin(), readers_.end(),
+                             [](const Reader& a, const Reader& b) {
+                               return a.cell == b.cell && a.formula == b.formula;
+                             }),
+                 readers_.end());
+  size_t cells = 0;
+  for (size_t i = 0; i < readers_.size(); ++i) {
+    cells += i == 0 || !(readers_[i].cell == readers_[i - 1].cell) ? 1u : 0u;
+  }
+  size_t slots = 16;
+  while (slots < 2 * cells) slots *= 2;
+  readerSlots_.assign(slots, 0);
+  const size_t mask = slots - 1;
+  for (size_t i = 0; i < readers_.size(); ++i) {
+    if (i > 0 && readers_[i].cell == readers_[i - 1].cell) continue;
+    size_t slot = std::hash<CellPos>{}(readers_[i].cell) & mask;
+    while (readerSlots_[slot] != 0) slot = (slot + 1) & mask;
+    readerSlots_[slot] = static_cast<uint32_t>(i + 1);
   }
 }
 
@@ -55,8 +88,7 @@ void CDependentsIndex::Add(const CellPos& formula, const CellReference& referenc
   const CellPos& first = reference.first;
   const CellPos& last = reference.last;
   if (first == last) {
-    std::vector<CellPos>& readers = cells_[first];
-    if (readers.empty() || !(readers.back() == formula)) readers.push_back(formula);
+    readers_.push_back({first, formula});
     return;
   }
   // Contains also answers for the two corners as written, whatever their order; the box of
@@ -99,8 +131,15 @@ void CDependentsIndex::Add(const CellPos& formula, const CellReference& referenc
 
 std::vector<CellPos> CDependentsIndex::Candidates(const CellPos& cell) const {
   std::vector<CellPos> found;
-  if (const auto readers = cells_.find(cell); readers != cells_.end()) {
-    found.insert(found.end(), readers->second.begin(), readers->second.end());
+  const size_t mask = readerSlots_.size() - 1;
+  for (size_t slot = std::hash<CellPos>{}(cell) & mask; readerSlots_[slot] != 0;
+       slot = (slot + 1) & mask) {
+    size_t i = readerSlots_[slot] - 1;
+    if (!(readers_[i].cell == cell)) continue;
+    for (; i < readers_.size() && readers_[i].cell == cell; ++i) {
+      found.push_back(readers_[i].formula);
+    }
+    break;
   }
   const auto take = [&](uint32_t id) {
     const Area& area = areas_[id];

@@ -30,11 +30,23 @@ class CDependentsIndex {
     std::vector<CellPos> formulas;
   };
 
+  // A formula reading a single cell.
+  struct Reader {
+    CellPos cell;
+    CellPos formula;
+  };
+
   void Add(const CellPos& formula, const CellReference& reference);
+  // Sorts the readers and makes the table of each cell's first reader.
+  void IndexReaders();
   static uint64_t BlockKey(int32_t sheet, int32_t column, int32_t row);
 
   size_t indexedFormulas_ = 0;
-  std::unordered_map<CellPos, std::vector<CellPos>> cells_;
+  // Sorted by cell, each pair once: half a million cells with a map node and a list each cost
+  // twice as much. readerSlots_ is an open hash table of each cell's first reader, by index + 1
+  // (0 for an empty slot).
+  std::vector<Reader> readers_;
+  std::vector<uint32_t> readerSlots_;
   std::vector<Area> areas_;
   // Small areas by the blocks of rows and columns they cover; large ones are tested each time.
   std::unordered_map<uint64_t, std::vector<uint32_t>> blocks_;
