@@ -28,6 +28,20 @@ std::vector<std::wstring> ColumnTexts(const TraceView& view, TreeItem item) {
 
 namespace {
 
+// Sheets past this index are fetched for each cell rather than kept.
+constexpr int32_t kMostKeptSheets = 4096;
+
+bool CellRangeOf(const TraceView& view, const CellPos& cell, ExcelObject* range) {
+  if (cell.sheet < 1 || cell.sheet > kMostKeptSheets) {
+    return GetCellRange(view.container->Worksheets(), cell, range);
+  }
+  const auto index = static_cast<size_t>(cell.sheet);
+  if (view.sheets.size() <= index) view.sheets.resize(index + 1);
+  ExcelObject& sheet = view.sheets[index];
+  if (sheet.IsEmpty() && !GetSheet(view.container->Worksheets(), cell.sheet, &sheet)) return false;
+  return GetRangeOnSheet(sheet, cell, cell, range);
+}
+
 // The reference of an item that stands for one cell of this workbook, else null.
 const CellReference* SingleCellOf(const TraceView& view, TreeItem item) {
   const CellReference* reference = view.referenceOf(item);
@@ -53,7 +67,7 @@ bool ItemHasError(const TraceView& view, TreeItem item, const CellContent* conte
   if (content != nullptr) return content->value.Kind() == VT_ERROR;
   ExcelObject range;
   CVariant value;
-  if (!GetCellRange(view.container->Worksheets(), cell->first, &range) ||
+  if (!CellRangeOf(view, cell->first, &range) ||
       !range.GetValue(L"Value2", &value)) {
     return view.isError(item);
   }
@@ -68,7 +82,7 @@ std::optional<CellContent> ReadCellContent(const TraceView& view, TreeItem item)
   const CellReference* reference = SingleCellOf(view, item);
   if (reference == nullptr || view.container == nullptr) return std::nullopt;
   ExcelObject range;
-  if (!GetCellRange(view.container->Worksheets(), reference->first, &range)) return std::nullopt;
+  if (!CellRangeOf(view, reference->first, &range)) return std::nullopt;
   CellContent content;
   if (!range.GetValue(L"Value2", &content.value)) return std::nullopt;
   const bool hasFormula = range.IsTrue(L"HasFormula");

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "container/dependency_container.h"
+#include "excel/excel_object.h"
 #include "formula/cell_reference.h"
 #include "platform/variant.h"
 #include "views/cell_text_cache.h"
@@ -37,6 +38,9 @@ struct TraceView {
   // and keeping them when ReadCellContent has read them with the rest.
   std::function<bool(const CellPos&)> wantsCellTexts;
   std::function<void(const CellPos&, const CellTexts&)> keepCellTexts;
+  // Worksheet objects by index, each fetched once while the view is printed: a cell's Range is
+  // then one call on its sheet.
+  mutable std::vector<ExcelObject> sheets;
 };
 
 // What one cell holds, read from the workbook as scripts want it rather than as shown.

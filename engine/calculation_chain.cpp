@@ -135,6 +135,7 @@ SharedReferenceList BuildCalculationChain(CDependencyContainer& container) {
   CollectAllFormulas(container);
 
   CCalculationLevels levels(container);
+  levels.Reserve(container.Formulas().Size());
   for (const auto& entry : container.Formulas().All()) levels.CalculationLevel(entry.first);
 
   // An array formula is indexed at its first cell; every cell of its block is a formula cell.

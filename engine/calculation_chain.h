@@ -27,6 +27,8 @@ class CCalculationLevels {
 
   // The cell's level, or kNoFormula when the formula index does not hold the cell.
   int32_t CalculationLevel(const CellPos& cell);
+  // Room for this many levels, so that the table is not rebuilt as it grows.
+  void Reserve(size_t cells) { levels_.reserve(cells); }
 
   using LevelTable = std::unordered_map<CellPos, int32_t>;
 

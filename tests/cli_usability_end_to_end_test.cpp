@@ -531,7 +531,7 @@ TEST_F(CliUsability, UsageErrorsReadAsSentences) {
        "--depth takes a number of levels from 1 up, not 0"},
       {{"precedents", book, "B3", "--depth", "two"}, "--depth takes a number of levels"},
       {{"precedents", book, "B3", "--format", "xml"},
-       "--format takes tree, json or branch, not xml"},
+       "--format takes tree, json, jsonl or branch, not xml"},
       {{"precedents", book}, "missing CELL"},
       {{"fill-color", book, "0"}, "INDEX takes a colour index from 1 up, not 0"},
       {{"path", book, "B3", "B4", "--kind", "sideways"},

@@ -101,11 +101,12 @@ CellTexts ReadCellTexts(CDependencyContainer& container, const CellPos& cell) {
 
 CellTexts ReadRangeTexts(const ExcelObject& range, std::optional<bool> hasFormula) {
   CellTexts texts;
+  // Every cell of an array has a formula, so a constant needs no HasArray.
   if (hasFormula ? *hasFormula : range.IsTrue(L"HasFormula")) {
     std::wstring formula;
     if (range.GetText(L"FormulaLocal", &formula)) texts.formula = WidenLineFeeds(formula);
+    if (range.IsTrue(L"HasArray")) texts.formula = L"{" + texts.formula + L"}";
   }
-  if (range.IsTrue(L"HasArray")) texts.formula = L"{" + texts.formula + L"}";
   std::wstring value;
   range.GetText(L"Text", &value);
   if (value.empty()) {

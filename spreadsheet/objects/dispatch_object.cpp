@@ -61,7 +61,9 @@ MemberIndexes& ThreadIndexes() {
   return *mine;
 }
 
+// Every member name is ASCII, and every call folds one: the locale is asked only beyond it.
 wchar_t FoldedChar(wchar_t c) {
+  if (c < 0x80) return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c;
   return static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
 }
 
