@@ -11,7 +11,7 @@
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-build_dir=${BUILD_DIR:-$root/build/scale}
+build_dir=$(realpath -m "${BUILD_DIR:-$root/build/scale}")  # absolute: the peer runs elsewhere
 if [[ ! -f $build_dir/CMakeCache.txt ]]; then
   cmake -S "$root" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTRELVANE_UNITY_BUILD=ON \
     -DTRELVANE_BENCHMARKS=ON >/dev/null
