@@ -28,20 +28,6 @@ std::vector<std::wstring> ColumnTexts(const TraceView& view, TreeItem item) {
 
 namespace {
 
-// Sheets past this index are fetched for each cell rather than kept.
-constexpr int32_t kMostKeptSheets = 4096;
-
-bool CellRangeOf(const TraceView& view, const CellPos& cell, ExcelObject* range) {
-  if (cell.sheet < 1 || cell.sheet > kMostKeptSheets) {
-    return GetCellRange(view.container->Worksheets(), cell, range);
-  }
-  const auto index = static_cast<size_t>(cell.sheet);
-  if (view.sheets.size() <= index) view.sheets.resize(index + 1);
-  ExcelObject& sheet = view.sheets[index];
-  if (sheet.IsEmpty() && !GetSheet(view.container->Worksheets(), cell.sheet, &sheet)) return false;
-  return GetRangeOnSheet(sheet, cell, cell, range);
-}
-
 // The reference of an item that stands for one cell of this workbook, else null.
 const CellReference* SingleCellOf(const TraceView& view, TreeItem item) {
   const CellReference* reference = view.referenceOf(item);
@@ -50,6 +36,36 @@ const CellReference* SingleCellOf(const TraceView& view, TreeItem item) {
     return nullptr;
   }
   return reference;
+}
+
+// How many cells, from the item's down, stand one below another as it and its next siblings:
+// the run one block read can serve.
+int32_t RunFrom(const TraceView& view, TreeItem item, const CellPos& cell) {
+  int32_t rows = 1;
+  CellPos expected{cell.sheet, cell.column, cell.row + 1};
+  for (TreeItem next = view.tree->NextSibling(item);
+       next != kNoItem && rows < CCellBlocks::kLongestRun; next = view.tree->NextSibling(next)) {
+    const CellReference* reference = SingleCellOf(view, next);
+    if (reference == nullptr || !(reference->first == expected)) break;
+    ++rows;
+    ++expected.row;
+  }
+  return rows;
+}
+
+// The cell as its run's block reads gave it, reading the run when the item starts one; null
+// when it is read cell by cell.
+const CCellBlocks::Cell* RunCell(const TraceView& view, TreeItem item, const CellPos& cell) {
+  if (const CCellBlocks::Cell* read = view.cells.Find(cell)) return read;
+  if (!view.cells.MayReadRunAt(cell)) return nullptr;
+  view.cells.ReadRun(cell, RunFrom(view, item, cell));
+  return view.cells.Find(cell);
+}
+
+// The shown texts of a cell from what its run gave, with its Range read for the rest.
+CellTexts RunCellTexts(const ExcelObject& range, const CCellBlocks::Cell& read,
+                       bool hasFormula) {
+  return ReadRangeTexts(range, {hasFormula, &read.formulaLocal, read.hasArray});
 }
 
 }  // namespace
@@ -65,9 +81,12 @@ bool ItemHasError(const TraceView& view, TreeItem item, const CellContent* conte
     return *tested;
   }
   if (content != nullptr) return content->value.Kind() == VT_ERROR;
+  if (const CCellBlocks::Cell* read = view.cells.Find(cell->first)) {
+    return read->value.Kind() == VT_ERROR;
+  }
   ExcelObject range;
   CVariant value;
-  if (!CellRangeOf(view, cell->first, &range) ||
+  if (!view.cells.CellRange(cell->first, &range) ||
       !range.GetValue(L"Value2", &value)) {
     return view.isError(item);
   }
@@ -81,17 +100,44 @@ bool IsHighlighted(const TraceView& view, TreeItem item) {
 std::optional<CellContent> ReadCellContent(const TraceView& view, TreeItem item) {
   const CellReference* reference = SingleCellOf(view, item);
   if (reference == nullptr || view.container == nullptr) return std::nullopt;
-  ExcelObject range;
-  if (!CellRangeOf(view, reference->first, &range)) return std::nullopt;
+  const CellPos& cell = reference->first;
+  const bool wantsTexts = view.wantsCellTexts && view.wantsCellTexts(cell);
   CellContent content;
+  ExcelObject range;
+  if (const CCellBlocks::Cell* read = RunCell(view, item, cell)) {
+    content.value = read->value;
+    // The Range is read only for what the run could not tell: mixed formulas, the shown text.
+    if ((!read->hasFormula || wantsTexts) && !view.cells.CellRange(cell, &range)) {
+      return std::nullopt;
+    }
+    const bool hasFormula = read->hasFormula ? *read->hasFormula : range.IsTrue(L"HasFormula");
+    if (hasFormula) content.formula = read->formula;
+    if (wantsTexts) view.keepCellTexts(cell, RunCellTexts(range, *read, hasFormula));
+    return content;
+  }
+  if (!view.cells.CellRange(cell, &range)) return std::nullopt;
   if (!range.GetValue(L"Value2", &content.value)) return std::nullopt;
   const bool hasFormula = range.IsTrue(L"HasFormula");
   if (hasFormula) {
     std::wstring formula;
     if (range.GetText(L"Formula", &formula)) content.formula = formula;
   }
-  if (view.wantsCellTexts && view.wantsCellTexts(reference->first)) {
-    view.keepCellTexts(reference->first, ReadRangeTexts(range, hasFormula));
+  if (wantsTexts) {
+    view.keepCellTexts(cell, ReadRangeTexts(range, {hasFormula, nullptr, std::nullopt}));
   }
   return content;
+}
+
+void KeepRunCellTexts(const TraceView& view, TreeItem item) {
+  const CellReference* reference = SingleCellOf(view, item);
+  if (reference == nullptr || view.container == nullptr || !view.wantsCellTexts ||
+      !view.wantsCellTexts(reference->first)) {
+    return;
+  }
+  const CellPos& cell = reference->first;
+  const CCellBlocks::Cell* read = RunCell(view, item, cell);
+  ExcelObject range;
+  if (read == nullptr || !view.cells.CellRange(cell, &range)) return;
+  const bool hasFormula = read->hasFormula ? *read->hasFormula : range.IsTrue(L"HasFormula");
+  view.keepCellTexts(cell, RunCellTexts(range, *read, hasFormula));
 }

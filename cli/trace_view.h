@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "container/dependency_container.h"
-#include "excel/excel_object.h"
+#include "cli/cell_blocks.h"
 #include "formula/cell_reference.h"
 #include "platform/variant.h"
 #include "views/cell_text_cache.h"
@@ -38,9 +38,8 @@ struct TraceView {
   // and keeping them when ReadCellContent has read them with the rest.
   std::function<bool(const CellPos&)> wantsCellTexts;
   std::function<void(const CellPos&, const CellTexts&)> keepCellTexts;
-  // Worksheet objects by index, each fetched once while the view is printed: a cell's Range is
-  // then one call on its sheet.
-  mutable std::vector<ExcelObject> sheets;
+  // The cells' reads while the view is printed: worksheets fetched once, runs read as blocks.
+  mutable CCellBlocks cells;
 };
 
 // What one cell holds, read from the workbook as scripts want it rather than as shown.
@@ -63,3 +62,6 @@ bool IsHighlighted(const TraceView& view, TreeItem item);
 // that are no range, other workbooks and the evaluate tree's sub-expressions. The same read
 // gives the view's filler the cell's shown texts when it still wants them.
 std::optional<CellContent> ReadCellContent(const TraceView& view, TreeItem item);
+// Gives the view's filler the item's cell texts when they are still wanted and the cell is one
+// of a run read as a block; other cells are left to the filler's own reads.
+void KeepRunCellTexts(const TraceView& view, TreeItem item);

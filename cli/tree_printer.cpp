@@ -59,6 +59,7 @@ void ForEachRowItem(const TraceView& view, Visit&& visit) {
 // The row's texts, the first column indented by depth and marked when repeated.
 std::vector<std::wstring> RowTexts(const TraceView& view, TreeItem item, size_t depth,
                                    bool repeated) {
+  KeepRunCellTexts(view, item);
   std::vector<std::wstring> texts = ColumnTexts(view, item);
   if (depth > kDeepestIndent) texts[0].insert(0, L'[' + std::to_wstring(depth) + L"] ");
   texts[0].insert(0, std::min(depth, kDeepestIndent) * kIndent, L' ');

@@ -18,6 +18,7 @@ TraceView MakeView(std::wstring title, const std::vector<std::wstring>& columns,
   view.columns = columns;
   view.tree = &tree;
   view.container = &container;
+  view.cells = CCellBlocks(container.Worksheets());
   view.referenceOf = [&filler](TreeItem item) { return filler.ReferenceOf(item); };
   view.itemText = [&filler](TreeItem item, size_t size) { return filler.ItemText(item, size); };
   view.isError = [&filler, &container](TreeItem item) {

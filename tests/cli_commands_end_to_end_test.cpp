@@ -160,6 +160,48 @@ TEST(CliCommands, DeepTreesAndLongTextsKeepTreeLinesNarrow) {
   EXPECT_EQ(formulaColumn, lines[2 + 150].find("=A152+1"));
 }
 
+TEST(CliCommands, CellsReadAsARunShowWhatEachShowsAlone) {
+  // B1's precedents A1:A8 are one run of cells one below another, read in blocks: a number, a
+  // formula, text, an error, the two cells of an array formula, a Boolean and an empty cell.
+  test_support::CTemporaryFolder folder;
+  spreadsheet::CWorkbook book(L"run.xlsx");
+  spreadsheet::CWorksheet& sheet = book.AddSheet(L"Run");
+  using spreadsheet::CellValue;
+  sheet.SetValue({1, 1}, CellValue::Number(1.5));
+  sheet.SetFormula({2, 1}, L"A1*2", CellValue::Number(3));
+  sheet.SetValue({3, 1}, CellValue::Text(L"x"));
+  sheet.SetFormula({4, 1}, L"1/0", CellValue::Error(spreadsheet::ErrorCode::Div0));
+  sheet.SetArrayFormula({{5, 1}, {6, 1}}, L"A1:A2*10");
+  sheet.SetCachedValue({5, 1}, CellValue::Number(15));
+  sheet.SetCachedValue({6, 1}, CellValue::Number(30));
+  sheet.SetValue({7, 1}, CellValue::Boolean(true));
+  sheet.SetFormula({1, 2}, L"A1+A2+A3+A4+A5+A6+A7+A8",
+                   CellValue::Error(spreadsheet::ErrorCode::Value));
+  // C1 = A1, ..., C8 = A8: each cell again as an only precedent, read alone.
+  for (int32_t row = 1; row <= 8; ++row) {
+    sheet.SetFormula({row, 3}, L"A" + std::to_wstring(row), CellValue::Number(0));
+  }
+  const std::filesystem::path workbook = folder.Path() / "run.xlsx";
+  ASSERT_TRUE(spreadsheet::WriteXlsxFile(book, workbook).ok);
+
+  const json tree = RunJson({"precedents", workbook.string(), "Run!B1", "--depth", "1"});
+  const json& children = tree.at("items")[0].at("children");
+  ASSERT_EQ(8u, children.size());
+  for (size_t row = 1; row <= 8; ++row) {
+    const std::string cell = "Run!C" + std::to_string(row);
+    const json only = RunJson({"precedents", workbook.string(), cell, "--depth", "1"});
+    json alone = only.at("items")[0].at("children")[0];
+    json inRun = children[row - 1];
+    alone.erase("children");
+    inRun.erase("children");
+    EXPECT_EQ(alone, inRun) << cell;
+  }
+  EXPECT_EQ("=A1*2", children[1].at("formula"));
+  EXPECT_EQ("error", children[3].at("valueType"));
+  EXPECT_EQ("{=A1:A2*10}", children[4].at("text")[3]);
+  EXPECT_EQ("empty", children[7].at("valueType"));
+}
+
 TEST(CliCommands, BranchFormatIsTheSavedTextFileByteForByte) {
   test_support::CTemporaryFolder folder;
   const std::filesystem::path workbook = WriteChainWorkbook(folder.Path());

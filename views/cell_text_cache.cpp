@@ -99,13 +99,19 @@ CellTexts ReadCellTexts(CDependencyContainer& container, const CellPos& cell) {
   return ReadRangeTexts(range);
 }
 
-CellTexts ReadRangeTexts(const ExcelObject& range, std::optional<bool> hasFormula) {
+CellTexts ReadRangeTexts(const ExcelObject& range, const KnownCellParts& known) {
   CellTexts texts;
   // Every cell of an array has a formula, so a constant needs no HasArray.
-  if (hasFormula ? *hasFormula : range.IsTrue(L"HasFormula")) {
+  if (known.hasFormula ? *known.hasFormula : range.IsTrue(L"HasFormula")) {
     std::wstring formula;
-    if (range.GetText(L"FormulaLocal", &formula)) texts.formula = WidenLineFeeds(formula);
-    if (range.IsTrue(L"HasArray")) texts.formula = L"{" + texts.formula + L"}";
+    if (known.formulaLocal != nullptr) {
+      texts.formula = WidenLineFeeds(*known.formulaLocal);
+    } else if (range.GetText(L"FormulaLocal", &formula)) {
+      texts.formula = WidenLineFeeds(formula);
+    }
+    if (known.hasArray ? *known.hasArray : range.IsTrue(L"HasArray")) {
+      texts.formula = L"{" + texts.formula + L"}";
+    }
   }
   std::wstring value;
   range.GetText(L"Text", &value);

@@ -68,4 +68,10 @@ class CCellTextCache {
 CellTexts ReadCellTexts(CDependencyContainer& container, const CellPos& cell);
 // The same from the cell's Range, for a caller that reads more of the cell; `hasFormula` when
 // it has read that already.
-CellTexts ReadRangeTexts(const ExcelObject& range, std::optional<bool> hasFormula = std::nullopt);
+// What a caller has read of a cell already (a run's block reads); the rest is read here.
+struct KnownCellParts {
+  std::optional<bool> hasFormula;
+  const std::wstring* formulaLocal = nullptr;  // read only when the cell has a formula
+  std::optional<bool> hasArray;
+};
+CellTexts ReadRangeTexts(const ExcelObject& range, const KnownCellParts& known = {});
