@@ -255,24 +255,15 @@ bool PrintTraceJsonLines(const TraceView& view, std::FILE* to) {
     ok = ok && std::fwrite(out.data(), 1, out.size(), to) == out.size();
     out.clear();
   };
-  // The next sibling to write on each level, kNoItem when the level is done.
-  std::vector<TreeItem> next{view.tree->FirstChild(view.tree->Root())};
-  while (!next.empty()) {
-    const TreeItem item = next.back();
-    if (item == kNoItem) {
-      next.pop_back();
-      continue;
-    }
-    next.back() = view.tree->NextSibling(item);
-    const bool repeated = view.isRepeated && view.isRepeated(item);
+  ForEachShownItem(view, [&](TreeItem item, size_t depth, bool repeated) {
     AppendItemMembers(out, view, item, repeated);
     const bool childrenOut = LeavesChildrenOut(view, item, repeated);
-    out += ",\"depth\":" + std::to_string(next.size() - 1) + ",\"childrenLeftOut\":";
+    out += ",\"depth\":" + std::to_string(depth) + ",\"childrenLeftOut\":";
     out += JsonBool(childrenOut);
     out += "}\n";
-    if (!childrenOut) next.push_back(view.tree->FirstChild(item));
     if (out.size() >= kFlushSize) flush();
-  }
+    return !childrenOut;
+  });
   flush();
   return ok;
 }

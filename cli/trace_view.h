@@ -48,6 +48,24 @@ struct CellContent {
   std::optional<std::wstring> formula;  // Range.Formula when the cell has one
 };
 
+// Calls `visit(item, depth, repeated)` for every item in display order, parents before their
+// children; `visit` returns whether the item's children follow. An explicit stack of the next
+// sibling on each level keeps deep chains safe and holds nothing per item.
+template <class Visit>
+void ForEachShownItem(const TraceView& view, Visit&& visit) {
+  std::vector<TreeItem> next{view.tree->FirstChild(view.tree->Root())};
+  while (!next.empty()) {
+    const TreeItem item = next.back();
+    if (item == kNoItem) {
+      next.pop_back();
+      continue;
+    }
+    next.back() = view.tree->NextSibling(item);
+    const bool repeated = view.isRepeated && view.isRepeated(item);
+    if (visit(item, next.size() - 1, repeated)) next.push_back(view.tree->FirstChild(item));
+  }
+}
+
 // Whether the item's children are still behind a "not ready" placeholder.
 bool ChildrenNotReady(const TraceView& view, TreeItem item);
 // The column texts of an item, from its filler or, for an item without an entry, its own text.

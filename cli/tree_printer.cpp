@@ -37,25 +37,6 @@ Ink InkOf(const TraceView& view, TreeItem item) {
   return reference != nullptr && (reference->flags & RefDynamic) != 0 ? Ink::kDynamic : Ink::kPlain;
 }
 
-// Calls `visit(item, depth, repeated)` for every row in display order; the children of a
-// repeated item are not shown. An explicit stack of the next sibling on each level keeps deep
-// chains safe and holds nothing per item.
-template <class Visit>
-void ForEachRowItem(const TraceView& view, Visit&& visit) {
-  std::vector<TreeItem> next{view.tree->FirstChild(view.tree->Root())};
-  while (!next.empty()) {
-    const TreeItem item = next.back();
-    if (item == kNoItem) {
-      next.pop_back();
-      continue;
-    }
-    next.back() = view.tree->NextSibling(item);
-    const bool repeated = view.isRepeated && view.isRepeated(item);
-    visit(item, next.size() - 1, repeated);
-    if (!repeated) next.push_back(view.tree->FirstChild(item));
-  }
-}
-
 // The row's texts, the first column indented by depth and marked when repeated.
 std::vector<std::wstring> RowTexts(const TraceView& view, TreeItem item, size_t depth,
                                    bool repeated) {
@@ -122,14 +103,17 @@ bool PrintTraceTree(const TraceView& view, std::FILE* to, bool colour) {
     }
   };
   widen(view.columns);
-  ForEachRowItem(view, [&](TreeItem item, size_t depth, bool repeated) {
+  // The children of a repeated item are not shown.
+  ForEachShownItem(view, [&](TreeItem item, size_t depth, bool repeated) {
     widen(RowTexts(view, item, depth, repeated));
+    return !repeated;
   });
   CRowWriter writer(view, colour, std::move(widths), to);
   writer.Put(WideToUtf8(view.title) + '\n');
   writer.Write(view.columns, Ink::kPlain);
-  ForEachRowItem(view, [&](TreeItem item, size_t depth, bool repeated) {
+  ForEachShownItem(view, [&](TreeItem item, size_t depth, bool repeated) {
     writer.Write(RowTexts(view, item, depth, repeated), InkOf(view, item));
+    return !repeated;
   });
   return writer.Flush();
 }
